@@ -1,0 +1,71 @@
+// CoreFoundation, as much of it as Vigilant uses: run loops, their sources, timers and
+// file-descriptor sources. Names and call shapes follow Apple's; the behaviour is provided by
+// the active platform backend (the simulated device, or the in-process test platform).
+#pragma once
+
+#include <cstdint>
+
+using Boolean = bool;
+using CFIndex = long;
+using CFOptionFlags = unsigned long;
+using SInt32 = int32_t;
+using CFTimeInterval = double;
+using CFAbsoluteTime = double;  // seconds since 2001-01-01 00:00:00 of the device's clock
+using CFAllocatorRef = const void*;
+inline constexpr CFAllocatorRef kCFAllocatorDefault = nullptr;
+
+// Run-loop mode names are compared by identity of their text.
+using CFStringRef = const char*;
+using CFRunLoopMode = CFStringRef;
+extern const CFRunLoopMode kCFRunLoopDefaultMode;
+extern const CFRunLoopMode kCFRunLoopCommonModes;
+
+struct __CFRunLoop;
+struct __CFRunLoopSource;
+struct __CFFileDescriptor;
+using CFRunLoopRef = __CFRunLoop*;
+using CFRunLoopSourceRef = __CFRunLoopSource*;
+using CFFileDescriptorRef = __CFFileDescriptor*;
+using CFFileDescriptorNativeDescriptor = int;
+
+enum : SInt32 {
+    kCFRunLoopRunFinished = 1,
+    kCFRunLoopRunStopped = 2,
+    kCFRunLoopRunTimedOut = 3,
+    kCFRunLoopRunHandledSource = 4,
+};
+
+CFAbsoluteTime CFAbsoluteTimeGetCurrent();
+inline constexpr CFTimeInterval kCFAbsoluteTimeIntervalSince1970 = 978307200.0;
+
+CFRunLoopRef CFRunLoopGetCurrent();
+void CFRunLoopAddSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode);
+void CFRunLoopRemoveSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode);
+Boolean CFRunLoopContainsSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode);
+// Runs the current thread's run loop in `mode` for at most `seconds`. Returns
+// kCFRunLoopRunFinished at once when the mode has neither sources nor timers.
+SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
+                          Boolean returnAfterSourceHandled);
+void CFRunLoopStop(CFRunLoopRef rl);
+
+// File-descriptor sources: the callback runs on the run loop when the descriptor is readable.
+// As on the platform, callbacks are one-shot: re-enable them to hear about the next event.
+enum : CFOptionFlags { kCFFileDescriptorReadCallBack = 1 };
+using CFFileDescriptorCallBack = void (*)(CFFileDescriptorRef f, CFOptionFlags callBackTypes,
+                                          void* info);
+struct CFFileDescriptorContext {
+    CFIndex version;
+    void* info;
+    const void* (*retain)(const void* info);
+    void (*release)(const void* info);
+    CFStringRef (*copyDescription)(const void* info);
+};
+CFFileDescriptorRef CFFileDescriptorCreate(CFAllocatorRef allocator,
+                                           CFFileDescriptorNativeDescriptor fd,
+                                           Boolean closeOnInvalidate,
+                                           CFFileDescriptorCallBack callout,
+                                           const CFFileDescriptorContext* context);
+CFFileDescriptorNativeDescriptor CFFileDescriptorGetNativeDescriptor(CFFileDescriptorRef f);
+void CFFileDescriptorEnableCallBacks(CFFileDescriptorRef f, CFOptionFlags callBackTypes);
+CFRunLoopSourceRef CFFileDescriptorCreateRunLoopSource(CFAllocatorRef allocator,
+                                                       CFFileDescriptorRef f, CFIndex order);

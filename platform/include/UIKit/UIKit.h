@@ -1,0 +1,5 @@
+#pragma once
+
+#include <UIKit/UIApplication.h>
+#include <UIKit/UIDevice.h>
+#include <UIKit/UILocalNotification.h>

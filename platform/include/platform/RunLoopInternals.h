@@ -1,0 +1,49 @@
+// The run loop's own structures, shared by the platform layer's implementation files and the
+// test platform. Not for the system's code.
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <Foundation/Foundation.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct __CFRunLoopSource {
+    int fd = -1;                      // readable: perform
+    std::function<void()> handler;    // what performing does, for plain descriptor sources
+    __CFFileDescriptor* fileDescriptor = nullptr;  // set for CFFileDescriptor sources
+    int enabledFd() const;
+    void perform();
+};
+
+struct __CFFileDescriptor {
+    int fd = -1;
+    bool closeOnInvalidate = false;
+    bool callbacksEnabled = false;
+    CFFileDescriptorCallBack callout = nullptr;
+    void* info = nullptr;
+    std::unique_ptr<__CFRunLoopSource> source;
+};
+
+struct __CFRunLoop {
+    std::vector<std::pair<CFRunLoopSourceRef, std::string>> sources;  // source, mode
+    std::vector<std::unique_ptr<NSTimer>> timers;
+    bool stopRequested = false;
+
+    void addTimer(NSTimer* timer);
+    void removeInvalidTimers();
+    std::vector<CFRunLoopSourceRef> sourcesIn(CFRunLoopMode mode) const;
+    bool fireDueTimers(CFRunLoopMode mode, CFAbsoluteTime now);
+    std::optional<CFAbsoluteTime> nextTimerBefore(CFRunLoopMode mode, CFAbsoluteTime limit,
+                                                  bool latest) const;
+    static bool modeMatches(const std::string& registered, CFRunLoopMode running);
+};
+
+namespace platform {
+// How often this thread's run loop has woken from a wait since the process started.
+unsigned long long runLoopWakeups();
+}  // namespace platform

@@ -1,0 +1,92 @@
+// Dates count seconds from the reference date on the device's wall clock. The simulated
+// device keeps its wall clock in UTC, so local time and calendar arithmetic are UTC's.
+#include "backend/Backend.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+NSDate NSDate::date() { return NSDate(platform::backend().now()); }
+
+NSDate NSDate::dateWithTimeIntervalSinceNow(NSTimeInterval seconds) {
+    return NSDate(platform::backend().now() + seconds);
+}
+
+NSDate NSDate::dateWithTimeIntervalSince1970(NSTimeInterval seconds) {
+    return NSDate(seconds - kCFAbsoluteTimeIntervalSince1970);
+}
+
+NSDate NSDate::dateWithTimeIntervalSinceReferenceDate(NSTimeInterval seconds) {
+    return NSDate(seconds);
+}
+
+std::optional<NSDate> NSDate::fromPropertyList(const PList::Node* object) {
+    const auto* date = NSDynamicCast<PList::Date>(object);
+    if (!date) return std::nullopt;
+    int32_t sec = 0, usec = 0;
+    plist_get_date_val(date->GetPlist(), &sec, &usec);
+    return NSDate(sec + usec / 1e6);
+}
+
+NSTimeInterval NSDate::timeIntervalSince1970() const {
+    return sinceReferenceDate_ + kCFAbsoluteTimeIntervalSince1970;
+}
+
+NSTimeInterval NSDate::timeIntervalSinceDate(const NSDate& other) const {
+    return sinceReferenceDate_ - other.sinceReferenceDate_;
+}
+
+NSDate NSDate::dateByAddingTimeInterval(NSTimeInterval seconds) const {
+    return NSDate(sinceReferenceDate_ + seconds);
+}
+
+PList::Date NSDate::propertyListValue() const {
+    const double whole = std::floor(sinceReferenceDate_);
+    const auto usec = static_cast<int32_t>(std::lround((sinceReferenceDate_ - whole) * 1e6));
+    timeval tv{};
+    tv.tv_sec = static_cast<time_t>(whole);
+    tv.tv_usec = usec >= 1000000 ? 999999 : usec;
+    // libplist's timeval is already relative to the reference date.
+    return PList::Date(tv);
+}
+
+NSString NSDate::description() const {
+    const NSDateComponents c = NSCalendar::currentCalendar().componentsFromDate(
+        NSYearCalendarUnit | NSMonthCalendarUnit | NSDayCalendarUnit | NSHourCalendarUnit |
+            NSMinuteCalendarUnit | NSSecondCalendarUnit,
+        *this);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld %02ld:%02ld:%02ld", c.year, c.month,
+                  c.day, c.hour, c.minute, c.second);
+    return text;
+}
+
+NSCalendar& NSCalendar::currentCalendar() {
+    static NSCalendar calendar;
+    return calendar;
+}
+
+NSDateComponents NSCalendar::componentsFromDate(NSUInteger unitFlags, const NSDate& date) const {
+    const auto seconds = static_cast<time_t>(std::floor(date.timeIntervalSince1970()));
+    std::tm tm{};
+    gmtime_r(&seconds, &tm);
+    NSDateComponents c;
+    if (unitFlags & NSYearCalendarUnit) c.year = tm.tm_year + 1900;
+    if (unitFlags & NSMonthCalendarUnit) c.month = tm.tm_mon + 1;
+    if (unitFlags & NSDayCalendarUnit) c.day = tm.tm_mday;
+    if (unitFlags & NSHourCalendarUnit) c.hour = tm.tm_hour;
+    if (unitFlags & NSMinuteCalendarUnit) c.minute = tm.tm_min;
+    if (unitFlags & NSSecondCalendarUnit) c.second = tm.tm_sec;
+    return c;
+}
+
+NSDate NSCalendar::dateFromComponents(const NSDateComponents& c) const {
+    std::tm tm{};
+    tm.tm_year = static_cast<int>(c.year) - 1900;
+    tm.tm_mon = static_cast<int>(c.month) - 1;
+    tm.tm_mday = static_cast<int>(c.day);
+    tm.tm_hour = static_cast<int>(c.hour);
+    tm.tm_min = static_cast<int>(c.minute);
+    tm.tm_sec = static_cast<int>(c.second);
+    return NSDate::dateWithTimeIntervalSince1970(static_cast<double>(timegm(&tm)));
+}

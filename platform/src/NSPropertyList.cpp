@@ -1,0 +1,137 @@
+#include "backend/Backend.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+template <class T>
+constexpr plist_type kTypeOf = PLIST_NONE;
+template <> constexpr plist_type kTypeOf<PList::Dictionary> = PLIST_DICT;
+template <> constexpr plist_type kTypeOf<PList::Array> = PLIST_ARRAY;
+template <> constexpr plist_type kTypeOf<PList::String> = PLIST_STRING;
+template <> constexpr plist_type kTypeOf<PList::Date> = PLIST_DATE;
+template <> constexpr plist_type kTypeOf<PList::Integer> = PLIST_UINT;
+template <> constexpr plist_type kTypeOf<PList::Boolean> = PLIST_BOOLEAN;
+template <> constexpr plist_type kTypeOf<PList::Real> = PLIST_REAL;
+template <> constexpr plist_type kTypeOf<PList::Data> = PLIST_DATA;
+}  // namespace
+
+template <class T>
+T* NSDynamicCast(PList::Node* object) {
+    if (!object || object->GetType() != kTypeOf<T>) return nullptr;
+    return static_cast<T*>(object);
+}
+template PList::Dictionary* NSDynamicCast<PList::Dictionary>(PList::Node*);
+template PList::Array* NSDynamicCast<PList::Array>(PList::Node*);
+template PList::String* NSDynamicCast<PList::String>(PList::Node*);
+template PList::Date* NSDynamicCast<PList::Date>(PList::Node*);
+template PList::Integer* NSDynamicCast<PList::Integer>(PList::Node*);
+template PList::Boolean* NSDynamicCast<PList::Boolean>(PList::Node*);
+template PList::Real* NSDynamicCast<PList::Real>(PList::Node*);
+template PList::Data* NSDynamicCast<PList::Data>(PList::Node*);
+
+// ---------------------------------------------------------------- NSNumber
+
+std::optional<NSNumber> NSNumber::fromPropertyList(const PList::Node* object) {
+    if (!object) return std::nullopt;
+    plist_t node = object->GetPlist();
+    switch (object->GetType()) {
+        case PLIST_BOOLEAN: {
+            uint8_t value = 0;
+            plist_get_bool_val(node, &value);
+            return NSNumber(value != 0);
+        }
+        case PLIST_UINT: {
+            uint64_t value = 0;
+            plist_get_uint_val(node, &value);
+            return NSNumber(static_cast<long long>(value));  // libplist keeps signed values so
+        }
+        case PLIST_REAL: {
+            double value = 0;
+            plist_get_real_val(node, &value);
+            return NSNumber(value);
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+NSInteger NSNumber::integerValue() const {
+    if (auto* b = std::get_if<bool>(&value_)) return *b ? 1 : 0;
+    if (auto* i = std::get_if<long long>(&value_)) return static_cast<NSInteger>(*i);
+    const double d = std::get<double>(value_);
+    if (!(d == d)) return 0;  // NaN
+    if (d >= 9.2e18) return static_cast<NSInteger>(9.2e18);
+    if (d <= -9.2e18) return static_cast<NSInteger>(-9.2e18);
+    return static_cast<NSInteger>(d);
+}
+
+BOOL NSNumber::boolValue() const {
+    if (auto* b = std::get_if<bool>(&value_)) return *b;
+    if (auto* i = std::get_if<long long>(&value_)) return *i != 0;
+    return std::get<double>(value_) != 0.0;
+}
+
+double NSNumber::doubleValue() const {
+    if (auto* b = std::get_if<bool>(&value_)) return *b ? 1.0 : 0.0;
+    if (auto* i = std::get_if<long long>(&value_)) return static_cast<double>(*i);
+    return std::get<double>(value_);
+}
+
+std::unique_ptr<PList::Node> NSNumber::propertyListValue() const {
+    if (auto* b = std::get_if<bool>(&value_)) return std::make_unique<PList::Boolean>(*b);
+    if (auto* i = std::get_if<long long>(&value_))
+        return std::make_unique<PList::Integer>(static_cast<uint64_t>(*i));
+    return std::make_unique<PList::Real>(std::get<double>(value_));
+}
+
+// ---------------------------------------------------------------- NSData
+
+std::optional<NSData> NSData::dataWithContentsOfFile(const NSString& path) {
+    platform::backend().record("NSData.dataWithContentsOfFile(" + path + ")");
+    std::ifstream in(platform::hostPath(path), std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return NSData(std::move(bytes));
+}
+
+// ---------------------------------------------------------------- serialization
+
+std::unique_ptr<PList::Node>
+NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
+    const std::optional<NSData>& data, NSPropertyListMutabilityOptions, NSPropertyListFormat* format,
+    NSString* errorString) {
+    auto fail = [&](const char* why) -> std::unique_ptr<PList::Node> {
+        if (errorString) *errorString = why;
+        return nullptr;
+    };
+    if (!data) return fail("no data");
+    const std::vector<char>& bytes = data->bytes();
+    if (bytes.empty()) return fail("empty data");
+    if (bytes.size() > UINT32_MAX) return fail("data too large");
+    const auto length = static_cast<uint32_t>(bytes.size());
+    const bool binary = plist_is_binary(bytes.data(), length) != 0;
+    plist_t root = nullptr;
+    plist_from_memory(bytes.data(), length, &root);
+    if (!root) return fail("not a property list");
+    if (format) *format = binary ? NSPropertyListBinaryFormat_v1_0 : NSPropertyListXMLFormat_v1_0;
+    return std::unique_ptr<PList::Node>(PList::Node::FromPlist(root));
+}
+
+NSData NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
+    const PList::Node& plist, NSPropertyListFormat format, NSString*) {
+    char* out = nullptr;
+    uint32_t length = 0;
+    const bool binary = format == NSPropertyListBinaryFormat_v1_0;
+    if (binary)
+        plist_to_bin(plist.GetPlist(), &out, &length);
+    else
+        plist_to_xml(plist.GetPlist(), &out, &length);
+    std::vector<char> bytes(out, out + length);
+    if (binary)
+        plist_to_bin_free(out);
+    else
+        plist_to_xml_free(out);
+    return NSData(std::move(bytes));
+}

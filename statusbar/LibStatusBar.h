@@ -5,7 +5,7 @@
 #include <Foundation/Foundation.h>
 
 class LibStatusBar {
-public:
+  public:
     static void addStatusBarImageNamed(const NSString& name);
     static void removeStatusBarImageNamed(const NSString& name);
     LibStatusBar() = delete;

@@ -1,0 +1,110 @@
+#include "Daemon.h"
+
+#include <AppSupport/AppSupport.h>
+#include <UIKit/UIKit.h>
+
+#include "AppSettings.h"
+#include "StatusBarController.h"
+
+namespace {
+constexpr int kMinutesPerDay = 1440;
+constexpr NSTimeInterval kWindowTick = 10.0;
+constexpr NSTimeInterval kIconRefresh = 20.0;
+
+int minutesNow() {
+    const NSDateComponents c = NSCalendar::currentCalendar().componentsFromDate(
+        NSHourCalendarUnit | NSMinuteCalendarUnit, NSDate::date());
+    return static_cast<int>(c.hour * 60 + c.minute);
+}
+
+bool supportedSystem() {
+    const NSString version = UIDevice::currentDevice().systemVersion();
+    return !version.empty() && (version.front() == '2' || version.front() == '3');
+}
+}  // namespace
+
+Daemon::Daemon() {
+    if (!supportedSystem()) return;  // nothing subscribed, no timers, no icon, no wake-up
+    powerController_ = std::make_unique<PowerController>(this);
+    powerController_->registerForPowerNotifications();
+    StatusBarController::sharedStatusBarController()->setIconName(kStatusBarImageName);
+    if (AppSettings::sharedSettings()->schedule()) {
+        NSTimer::scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
+            kWindowTick, this, &Daemon::timerFire, nullptr, YES);
+        timerFire(nullptr);
+        if (!inSchedule_) scheduleWake();
+    } else {
+        inSchedule_ = YES;
+        StatusBarController::sharedStatusBarController()->addIcon();
+    }
+    NSTimer::scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
+        kIconRefresh, this, &Daemon::addIcon, nullptr, YES);
+}
+
+BOOL Daemon::respondsToSelector(Selector selector) const {
+    return selector == Selector::systemWantsToSleep || selector == Selector::systemMustSleep;
+}
+
+// Answered from the flag alone, without the clock or the settings.
+BOOL Daemon::systemWantsToSleep() { return !inSchedule_; }
+BOOL Daemon::systemMustSleep() { return !inSchedule_; }
+
+BOOL Daemon::withinSchedule() {
+    int now = minutesNow();
+    const int start = AppSettings::sharedSettings()->scheduleStart();
+    int end = AppSettings::sharedSettings()->scheduleEnd();
+    if (start > end) {  // across midnight
+        if (now < end) now += kMinutesPerDay;
+        end += kMinutesPerDay;
+    }
+    return now >= start && now <= end;
+}
+
+void Daemon::timerFire(NSTimer*) {
+    const BOOL within = withinSchedule();
+    if (within == inSchedule()) return;
+    if (within) {
+        inSchedule_ = YES;
+        StatusBarController::sharedStatusBarController()->addIcon();
+    } else {
+        inSchedule_ = NO;
+        StatusBarController::sharedStatusBarController()->removeIcon();
+        scheduleWake();
+    }
+}
+
+void Daemon::addIcon(NSTimer*) {
+    if (inSchedule_) StatusBarController::sharedStatusBarController()->addIcon();
+}
+
+void Daemon::scheduleWake() {
+    const int now = minutesNow();
+    int start = AppSettings::sharedSettings()->scheduleStart();
+    if (now > start) start += kMinutesPerDay;
+    const double seconds = static_cast<double>((start - now) * 60);
+    const NSDate wakeDate = NSDate::dateWithTimeIntervalSinceNow(seconds);
+
+    // Withdraw every earlier booking of ours that the system still lists.
+    auto list =
+        NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
+            NSData::dataWithContentsOfFile(kAutoWakeListPath), NSPropertyListImmutable, nullptr,
+            nullptr);
+    if (auto* top = NSDynamicCast<NSDictionary>(list.get())) {
+        auto found = top->Find("wake");
+        if (auto* wake = found != top->End() ? NSDynamicCast<NSArray>(found->second) : nullptr) {
+            for (uint32_t i = 0; i < wake->GetSize(); ++i) {
+                auto* entry = NSDynamicCast<NSDictionary>((*wake)[i]);
+                if (!entry) continue;  // not a dictionary: left alone
+                auto by = entry->Find("scheduledby");
+                auto* owner =
+                    by != entry->End() ? NSDynamicCast<PList::String>(by->second) : nullptr;
+                if (!owner || owner->GetValue() != kServiceLabel) continue;
+                auto time = entry->Find("time");
+                if (auto date =
+                        NSDate::fromPropertyList(time != entry->End() ? time->second : nullptr))
+                    CPCancelWakeAtDateWithIdentifier(*date, kServiceLabel);
+            }
+        }
+    }
+    CPScheduleWakeAtDateWithIdentifier(wakeDate, kServiceLabel);
+}

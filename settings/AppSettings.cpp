@@ -1,0 +1,86 @@
+#include "AppSettings.h"
+
+const NSString kSchedulePrefKey = "Schedule";
+const NSString kScheduleStartPrefKey = "ScheduleStart";
+const NSString kScheduleEndPrefKey = "ScheduleEnd";
+const NSString kNotificationsEnabledPrefKey = "NotificationsEnabled";
+const NSString kStatusBarIconWarningPrefKey = "StatusBarIconWarning";
+
+namespace {
+AppSettings* s_sharedSettings = nullptr;
+NSUserDefaults& store() { return NSUserDefaults::standardUserDefaults(); }
+}  // namespace
+
+// Every caller runs on its process's main thread, so the test-and-set needs no lock.
+AppSettings* AppSettings::sharedSettings() {
+    if (!s_sharedSettings) s_sharedSettings = new AppSettings();  // never destroyed
+    return s_sharedSettings;
+}
+
+AppSettings::AppSettings() {
+    // A volatile fallback: answered for absent keys, never written to the file. A value of
+    // the wrong type (text, a date) reads as absent, so a damaged file falls back to these.
+    PList::Dictionary defaults;
+    defaults.Set(kScheduleStartPrefKey, PList::Integer(static_cast<uint64_t>(540)));
+    defaults.Set(kScheduleEndPrefKey, PList::Integer(static_cast<uint64_t>(1020)));
+    store().registerDefaults(defaults);
+    settingsDirty_ = false;
+}
+
+template <class Write>
+void AppSettings::change(Write write) {
+    settingsDirty_ = true;
+    write(store());
+    sync();
+}
+
+void AppSettings::sync() {
+    store().synchronize();  // a failed flush goes unnoticed, as the store reports no errors
+    settingsDirty_ = false;
+}
+
+BOOL AppSettings::schedule() const { return store().boolForKey(kSchedulePrefKey); }
+void AppSettings::setSchedule(BOOL schedule) {
+    change([&](NSUserDefaults& d) {
+        d.setObjectForKey(NSNumber::numberWithBool(schedule), kSchedulePrefKey);
+    });
+}
+
+int AppSettings::scheduleStart() const {
+    return static_cast<int>(store().integerForKey(kScheduleStartPrefKey));
+}
+void AppSettings::setScheduleStart(int minutes) {
+    change([&](NSUserDefaults& d) {
+        d.setObjectForKey(NSNumber::numberWithInt(minutes), kScheduleStartPrefKey);
+    });
+}
+
+int AppSettings::scheduleEnd() const {
+    return static_cast<int>(store().integerForKey(kScheduleEndPrefKey));
+}
+void AppSettings::setScheduleEnd(int minutes) {
+    change([&](NSUserDefaults& d) {
+        d.setObjectForKey(NSNumber::numberWithInt(minutes), kScheduleEndPrefKey);
+    });
+}
+
+BOOL AppSettings::notificationsEnabled() const {
+    return store().boolForKey(kNotificationsEnabledPrefKey);
+}
+void AppSettings::setNotificationsEnabled(BOOL enabled) {
+    change([&](NSUserDefaults& d) {
+        d.setObjectForKey(NSNumber::numberWithBool(enabled), kNotificationsEnabledPrefKey);
+    });
+}
+
+BOOL AppSettings::statusBarIconWarning() const {
+    return store().boolForKey(kStatusBarIconWarningPrefKey);
+}
+void AppSettings::setStatusBarIconWarning(BOOL shown) {
+    change([&](NSUserDefaults& d) { d.setBoolForKey(shown, kStatusBarIconWarningPrefKey); });
+}
+
+int AppSettings::startHour() const { return scheduleStart() / 60; }
+int AppSettings::startMinute() const { return scheduleStart() % 60; }
+int AppSettings::endHour() const { return scheduleEnd() / 60; }
+int AppSettings::endMinute() const { return scheduleEnd() % 60; }

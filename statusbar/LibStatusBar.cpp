@@ -1,0 +1,27 @@
+#include "LibStatusBar.h"
+
+#include <AppSupport/AppSupport.h>
+
+namespace {
+const NSString kCenterName = "com.apple.springboard.libstatusbar";
+const NSString kMessageName = "setProperties:userInfo:";
+
+void send(const NSDictionary& payload) {
+    // The centre is looked up anew for every message; no reply is awaited.
+    CPDistributedMessagingCenter::centerNamed(kCenterName)
+        .sendMessageNameUserInfo(kMessageName, &payload);
+}
+}  // namespace
+
+void LibStatusBar::addStatusBarImageNamed(const NSString& name) {
+    NSDictionary payload;
+    payload.Set("item", PList::String(name));
+    payload.Set("properties", PList::Integer(static_cast<uint64_t>(1)));
+    send(payload);
+}
+
+void LibStatusBar::removeStatusBarImageNamed(const NSString& name) {
+    NSDictionary payload;
+    payload.Set("item", PList::String(name));
+    send(payload);
+}

@@ -1,0 +1,130 @@
+#include "StatusBarController.h"
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <UIKit/UIKit.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+
+#include "LibStatusBar.h"
+
+namespace {
+StatusBarController* sharedStatusBarController_ = nullptr;
+UIApplication* theApp = nullptr;
+mach_port_t sbport = 0;
+std::recursive_mutex creationLock;
+int terminationPipe[2] = {-1, -1};
+
+bool versionBeginsWith(char c) {
+    const NSString version = UIDevice::currentDevice().systemVersion();
+    return !version.empty() && version.front() == c;
+}
+
+// Runs on the run loop after a termination signal: hide, then end.
+void terminationRequested(CFFileDescriptorRef, CFOptionFlags, void*) {
+    char signal = 0;
+    while (read(terminationPipe[0], &signal, 1) < 0 && errno == EINTR) {
+    }
+    StatusBarController::sharedStatusBarController()->removeIcon();
+    std::exit(0);
+}
+
+void watchTerminationPipe() {
+    if (terminationPipe[0] >= 0) return;
+    if (pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    CFFileDescriptorRef fd = CFFileDescriptorCreate(kCFAllocatorDefault, terminationPipe[0], true,
+                                                    terminationRequested, nullptr);
+    CFFileDescriptorEnableCallBacks(fd, kCFFileDescriptorReadCallBack);
+    CFRunLoopAddSource(CFRunLoopGetCurrent(),
+                       CFFileDescriptorCreateRunLoopSource(kCFAllocatorDefault, fd, 0),
+                       kCFRunLoopCommonModes);
+}
+
+template <class F>
+F lookUp(void* library, const char* name) {
+    return library ? reinterpret_cast<F>(dlsym(library, name)) : nullptr;
+}
+}  // namespace
+
+void removeIcon(int) {
+    const int saved = errno;
+    const char byte = 1;
+    if (terminationPipe[1] >= 0) (void)!write(terminationPipe[1], &byte, 1);
+    errno = saved;
+}
+
+StatusBarController* StatusBarController::sharedStatusBarController() {
+    std::lock_guard lock(creationLock);
+    if (!sharedStatusBarController_) allocWithZone(nullptr);
+    return sharedStatusBarController_;
+}
+
+StatusBarController* StatusBarController::allocWithZone(void*) {
+    std::lock_guard lock(creationLock);
+    if (sharedStatusBarController_) return nullptr;
+    sharedStatusBarController_ = new StatusBarController();  // never destroyed
+    return sharedStatusBarController_;
+}
+
+NSString StatusBarController::iconName() const {
+    std::lock_guard lock(iconNameLock_);
+    return iconName_;
+}
+
+void StatusBarController::setIconName(const NSString& name) {
+    std::lock_guard lock(iconNameLock_);
+    iconName_ = name;
+}
+
+mach_port_t StatusBarController::springBoardPort() { return sbport; }
+
+void StatusBarController::addIcon() {
+    const NSString name = iconName();
+    if (versionBeginsWith('2')) {
+        if (!theApp) theApp = new UIApplication();  // kept for the life of the process
+        theApp->addStatusBarImageNamed(name);
+    } else if (versionBeginsWith('3')) {
+        // A missing library or function is skipped, never called.
+        if (void* library = dlopen(kSpringBoardServicesPath, RTLD_LAZY)) {
+            if (auto port =
+                    lookUp<SBSSpringBoardServerPortFunction>(library, "SBSSpringBoardServerPort"))
+                sbport = port();
+            if (auto add = lookUp<SBAddStatusBarItemFunction>(library, "SBAddStatusBarItem"))
+                add(sbport, name.c_str(), 0);
+            dlclose(library);
+        }
+    } else {
+        LibStatusBar::addStatusBarImageNamed(name);
+    }
+    installTerminationHandler();
+}
+
+void StatusBarController::removeIcon() {
+    const NSString name = iconName();
+    if (versionBeginsWith('2')) {
+        if (theApp) theApp->removeStatusBarImageNamed(name);
+    } else if (versionBeginsWith('3')) {
+        if (void* library = dlopen(kSpringBoardServicesPath, RTLD_LAZY)) {
+            if (auto remove =
+                    lookUp<SBRemoveStatusBarItemFunction>(library, "SBRemoveStatusBarItem"))
+                remove(sbport, name.c_str());
+            dlclose(library);
+        }
+    } else {
+        LibStatusBar::removeStatusBarImageNamed(name);
+    }
+}
+
+void StatusBarController::installTerminationHandler() {
+    watchTerminationPipe();
+    struct sigaction action {};
+    action.sa_handler = ::removeIcon;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}

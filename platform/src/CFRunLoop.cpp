@@ -158,6 +158,11 @@ SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
 
         bool handled = false;
         for (CFRunLoopSourceRef s : sources) {
+            // A callback may have removed (and freed) a source served later in this pass.
+            if (s != sources.front()) {
+                const std::vector<CFRunLoopSourceRef> still = rl->sourcesIn(mode);
+                if (std::find(still.begin(), still.end(), s) == still.end()) continue;
+            }
             const int fd = s->enabledFd();
             if (fd < 0 || std::find(ready.begin(), ready.end(), fd) == ready.end()) continue;
             s->perform();

@@ -42,6 +42,8 @@ void NSBundle::setMainBundle(NSString bundlePath, std::unique_ptr<NSDictionary> 
     mainSlot() = std::move(bundle);
 }
 
+void NSBundle::resetMainBundle() { mainSlot().reset(); }
+
 std::optional<NSString> NSBundle::objectForInfoDictionaryKey(const NSString& key) const {
     if (!info_) return std::nullopt;
     auto it = info_->Find(key);

@@ -2,6 +2,8 @@
 // device keeps its wall clock in UTC, so local time and calendar arithmetic are UTC's.
 #include "backend/Backend.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -23,8 +25,19 @@ NSDate NSDate::dateWithTimeIntervalSinceReferenceDate(NSTimeInterval seconds) {
 std::optional<NSDate> NSDate::fromPropertyList(const PList::Node* object) {
     const auto* date = NSDynamicCast<PList::Date>(object);
     if (!date) return std::nullopt;
+    // libplist 2.2 aborts reading a date node that libplist++ copied (Clone, Dictionary::Set):
+    // the copy records the wrong size. Its binary form is written from the value alone, so
+    // read the value back through a fresh node parsed from that form.
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(date->GetPlist(), &bytes, &length);
+    plist_t fresh = nullptr;
+    if (bytes) plist_from_bin(bytes, length, &fresh);
+    plist_to_bin_free(bytes);
+    if (!fresh) return std::nullopt;
     int32_t sec = 0, usec = 0;
-    plist_get_date_val(date->GetPlist(), &sec, &usec);
+    if (plist_get_node_type(fresh) == PLIST_DATE) plist_get_date_val(fresh, &sec, &usec);
+    plist_free(fresh);
     return NSDate(sec + usec / 1e6);
 }
 
@@ -41,13 +54,16 @@ NSDate NSDate::dateByAddingTimeInterval(NSTimeInterval seconds) const {
 }
 
 PList::Date NSDate::propertyListValue() const {
-    const double whole = std::floor(sinceReferenceDate_);
-    const auto usec = static_cast<int32_t>(std::lround((sinceReferenceDate_ - whole) * 1e6));
-    timeval tv{};
-    tv.tv_sec = static_cast<time_t>(whole);
-    tv.tv_usec = usec >= 1000000 ? 999999 : usec;
-    // libplist's timeval is already relative to the reference date.
-    return PList::Date(tv);
+    const double whole = std::isfinite(sinceReferenceDate_) ? std::floor(sinceReferenceDate_) : 0.0;
+    const double fraction = std::isfinite(sinceReferenceDate_) ? sinceReferenceDate_ - whole : 0.0;
+    const auto usec = static_cast<int32_t>(std::lround(fraction * 1e6));
+    // Built with plist_new_date: libplist++'s Date(timeval) stores a node that libplist 2.2
+    // cannot read back or copy (it aborts in plist_get_date_val). Its seconds are already
+    // relative to the reference date.
+    // libplist keeps 32-bit seconds: moments beyond its range are pinned to its ends.
+    const double seconds = std::clamp(whole, double(INT32_MIN), double(INT32_MAX));
+    return PList::Date(
+        plist_new_date(static_cast<int32_t>(seconds), usec >= 1000000 ? 999999 : usec));
 }
 
 NSString NSDate::description() const {
@@ -67,7 +83,11 @@ NSCalendar& NSCalendar::currentCalendar() {
 }
 
 NSDateComponents NSCalendar::componentsFromDate(NSUInteger unitFlags, const NSDate& date) const {
-    const auto seconds = static_cast<time_t>(std::floor(date.timeIntervalSince1970()));
+    // Moments no calendar can name (not finite, or beyond any year) are pinned to a range
+    // gmtime handles.
+    const double since1970 = date.timeIntervalSince1970();
+    const auto seconds = static_cast<time_t>(
+        std::isfinite(since1970) ? std::clamp(std::floor(since1970), -6.7e10, 2.5e11) : 0.0);
     std::tm tm{};
     gmtime_r(&seconds, &tm);
     NSDateComponents c;

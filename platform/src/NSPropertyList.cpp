@@ -30,6 +30,15 @@ template PList::Boolean* NSDynamicCast<PList::Boolean>(PList::Node*);
 template PList::Real* NSDynamicCast<PList::Real>(PList::Node*);
 template PList::Data* NSDynamicCast<PList::Data>(PList::Node*);
 
+NSUInteger NSArrayCount(const NSArray& array) { return plist_array_get_size(array.GetPlist()); }
+
+std::unique_ptr<NSObject> NSArrayObjectAtIndex(const NSArray& array, NSUInteger index) {
+    if (index >= NSArrayCount(array)) return nullptr;
+    plist_t item = plist_array_get_item(array.GetPlist(), static_cast<uint32_t>(index));
+    if (!item) return nullptr;
+    return std::unique_ptr<NSObject>(PList::Node::FromPlist(plist_copy(item)));
+}
+
 // ---------------------------------------------------------------- NSNumber
 
 std::optional<NSNumber> NSNumber::fromPropertyList(const PList::Node* object) {

@@ -9,6 +9,12 @@ std::unique_ptr<NSUserDefaults>& standardSlot() {
     return instance;
 }
 
+// Registrations carried over a reset that keeps them, until the next instance takes them.
+std::unique_ptr<PList::Dictionary>& keptRegistrations() {
+    static std::unique_ptr<PList::Dictionary> registered;
+    return registered;
+}
+
 std::unique_ptr<PList::Dictionary> loadDomain(const NSString& devicePath) {
     auto plist = NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
         NSData::dataWithContentsOfFile(devicePath), NSPropertyListMutableContainersAndLeaves,
@@ -28,12 +34,20 @@ NSUserDefaults& NSUserDefaults::standardUserDefaults() {
     return *slot;
 }
 
-void NSUserDefaults::resetStandardUserDefaults() { standardSlot().reset(); }
+void NSUserDefaults::resetStandardUserDefaults(bool keepRegisteredDefaults) {
+    auto& slot = standardSlot();
+    if (!keepRegisteredDefaults)
+        keptRegistrations().reset();
+    else if (slot)
+        keptRegistrations() = std::move(slot->registered_);
+    slot.reset();
+}
 
 NSUserDefaults::NSUserDefaults()
     : domain_(NSBundle::mainBundle().bundleIdentifier().value_or(
           NSProcessInfo::processInfo().processName())),
-      registered_(std::make_unique<PList::Dictionary>()) {
+      registered_(keptRegistrations() ? std::move(keptRegistrations())
+                                      : std::make_unique<PList::Dictionary>()) {
     values_ = loadDomain(filePath());
 }
 

@@ -36,6 +36,12 @@ const T* NSDynamicCast(const PList::Node* object) {
     return NSDynamicCast<T>(const_cast<PList::Node*>(object));
 }
 
+// The number of elements of a property-list array, and a copy of the element at `index` (null
+// past the end). Use these instead of PList::Array's operator[]: libplist++ 2.2 leaves its
+// element list empty for every array that was parsed or copied, and operator[] then throws.
+NSUInteger NSArrayCount(const NSArray& array);
+std::unique_ptr<NSObject> NSArrayObjectAtIndex(const NSArray& array, NSUInteger index);
+
 // ---------------------------------------------------------------- dates and the calendar
 class NSDate {
 public:
@@ -213,8 +219,10 @@ public:
 
     // The device path of this domain's file.
     NSString filePath() const;
-    // Test support: forget the loaded domain so the next use loads the file afresh.
-    static void resetStandardUserDefaults();
+    // Test support: forget the loaded domain so the next use loads the file afresh. The
+    // registered defaults belong to the process, not to the file: keep them on request, as a
+    // process that registered once (a singleton) expects them to stay in force.
+    static void resetStandardUserDefaults(bool keepRegisteredDefaults = false);
 
     NSUserDefaults();
     ~NSUserDefaults();
@@ -246,6 +254,8 @@ public:
     // Test support: a bundle at `bundlePath` (a device path) with the given dictionaries.
     static void setMainBundle(NSString bundlePath, std::unique_ptr<NSDictionary> info,
                               std::unique_ptr<NSDictionary> localizedInfo);
+    // Test support: forget the main bundle so the next use loads it from the backend afresh.
+    static void resetMainBundle();
 
 private:
     NSString bundlePath_;

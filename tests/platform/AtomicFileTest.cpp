@@ -1,0 +1,66 @@
+// Atomic replacement: readers see the old file or the new one, never a mix; folders are made;
+// failures leave nothing behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "TestPlatform.h"
+#include "platform/AtomicFile.h"
+
+using platform::testing::TestPlatform;
+
+namespace {
+
+std::string contentsOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<char> bytes(const std::string& text) {
+    return std::vector<char>(text.begin(), text.end());
+}
+
+size_t entriesIn(const std::string& folder) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder),
+                                             std::filesystem::directory_iterator()));
+}
+
+TEST(AtomicFile, ReplacesWholeAndAnOpenReaderKeepsTheOldFile) {
+    TestPlatform device;
+    const std::string path = device.hostPathOf("/var/root/file.plist");
+    ASSERT_TRUE(platform::writeFileAtomically(path, bytes("old contents")));
+    std::ifstream reader(path, std::ios::binary);
+    ASSERT_TRUE(platform::writeFileAtomically(path, bytes("new")));
+    const std::string seenByOldReader((std::istreambuf_iterator<char>(reader)),
+                                      std::istreambuf_iterator<char>());
+    EXPECT_EQ(seenByOldReader, "old contents");
+    EXPECT_EQ(contentsOf(path), "new");
+    EXPECT_EQ(entriesIn(device.hostPathOf("/var/root")),
+              2u);  // Library/ and the file: no leftovers
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0644));
+}
+
+TEST(AtomicFile, CreatesMissingFoldersAndEmptyFiles) {
+    TestPlatform device;
+    const std::string path = device.hostPathOf("/a/b/c/empty");
+    ASSERT_TRUE(platform::writeFileAtomically(path, {}));
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+}
+
+TEST(AtomicFile, FailureReportsFalseAndLeavesNothing) {
+    TestPlatform device;
+    device.writeFile("/blocker", "a file where a folder should be");
+    EXPECT_FALSE(platform::writeFileAtomically(device.hostPathOf("/blocker/inside"), bytes("x")));
+    EXPECT_EQ(contentsOf(device.hostPathOf("/blocker")), "a file where a folder should be");
+
+    const std::string folder = device.hostPathOf("/var/root/Library");
+    EXPECT_FALSE(platform::writeFileAtomically(folder, bytes("x")));  // a folder is not replaced
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(entriesIn(device.hostPathOf("/var/root")), 1u);
+}
+
+}  // namespace

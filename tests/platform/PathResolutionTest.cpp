@@ -1,0 +1,95 @@
+// Device paths resolve under the device root: platform::hostPath, and the dlopen and popen
+// interposers that let the system's code name device paths literally.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "TestPlatform.h"
+
+using platform::testing::TestPlatform;
+
+namespace {
+
+struct PathCase {
+    std::string devicePath;
+    bool underRoot;
+};
+
+class HostPath : public ::testing::TestWithParam<PathCase> {};
+
+TEST_P(HostPath, JoinsAbsoluteDevicePathsWithTheRoot) {
+    TestPlatform device;
+    const std::string& path = GetParam().devicePath;
+    EXPECT_EQ(platform::hostPath(path), GetParam().underRoot ? device.deviceRoot() + path : path);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, HostPath,
+                         ::testing::Values(PathCase{"/var/root", true},
+                                           PathCase{"/System/Library/x y", true},
+                                           PathCase{"relative/path", false}, PathCase{"", false}));
+
+TEST(HostPath, AlreadyResolvedPathStaysButALookalikeDoesNot) {
+    TestPlatform device;
+    const std::string inside = device.deviceRoot() + "/var/root";
+    EXPECT_EQ(platform::hostPath(inside), inside);
+    EXPECT_EQ(platform::hostPath(device.deviceRoot()), device.deviceRoot());
+    const std::string lookalike = device.deviceRoot() + "extra/file";  // shares the prefix only
+    EXPECT_EQ(platform::hostPath(lookalike), device.deviceRoot() + lookalike);
+}
+
+TEST(HostPath, WithoutATestPlatformAndNoDeviceDevicePathsAreHostPaths) {
+    if (std::getenv("SIMDEVICE_ROOT")) GTEST_SKIP() << "running inside a simulated device";
+    EXPECT_EQ(platform::hostPath("/var/root"), "/var/root");
+}
+
+TEST(DlopenInterposer, OpensALibraryByItsDevicePath) {
+    TestPlatform device;
+    const std::string devicePath = "/System/Library/Frameworks/Plugin.framework/Plugin";
+    std::filesystem::create_directories(
+        std::filesystem::path(device.hostPathOf(devicePath)).parent_path());
+    std::filesystem::create_symlink(PLATFORM_TEST_PLUGIN, device.hostPathOf(devicePath));
+
+    void* library = dlopen(devicePath.c_str(), RTLD_LAZY);
+    ASSERT_NE(library, nullptr) << dlerror();
+    auto answer = reinterpret_cast<int (*)()>(dlsym(library, "vigilantPluginAnswer"));
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answer(), 42);
+    EXPECT_EQ(dlclose(library), 0);
+}
+
+TEST(DlopenInterposer, MissingDevicePathFailsAndHostPathsPassUnchanged) {
+    TestPlatform device;
+    EXPECT_EQ(dlopen("/System/Library/PrivateFrameworks/Missing.framework/Missing", RTLD_LAZY),
+              nullptr);
+    void* host = dlopen(PLATFORM_TEST_PLUGIN, RTLD_LAZY);  // not under the root
+    ASSERT_NE(host, nullptr) << dlerror();
+    dlclose(host);
+}
+
+std::string outputOf(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return "(popen failed)";
+    std::string out;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) out += line;
+    pclose(pipe);
+    return out;
+}
+
+TEST(PopenInterposer, ResolvesEachWordThatExistsUnderTheRoot) {
+    TestPlatform device;
+    device.writeFile("/bin/vigilant-echo", "#!/bin/sh\necho \"device:$1:$2:$3\"\n");
+    std::filesystem::permissions(device.hostPathOf("/bin/vigilant-echo"),
+                                 std::filesystem::perms(0755));
+    EXPECT_EQ(outputOf("/bin/vigilant-echo word /var/root /no/such/path"),
+              "device:word:" + device.deviceRoot() + "/var/root:/no/such/path\n");
+}
+
+TEST(PopenInterposer, HostCommandRunsWhenTheDeviceHasNoSuchProgram) {
+    TestPlatform device;
+    EXPECT_EQ(outputOf("/bin/echo  two  spaces"), "two spaces\n");
+}
+
+}  // namespace

@@ -1,5 +1,8 @@
 #include "AppSettings.h"
 
+#include <algorithm>
+#include <climits>
+
 const NSString kSchedulePrefKey = "Schedule";
 const NSString kScheduleStartPrefKey = "ScheduleStart";
 const NSString kScheduleEndPrefKey = "ScheduleEnd";
@@ -9,6 +12,12 @@ const NSString kStatusBarIconWarningPrefKey = "StatusBarIconWarning";
 namespace {
 AppSettings* s_sharedSettings = nullptr;
 NSUserDefaults& store() { return NSUserDefaults::standardUserDefaults(); }
+
+// The integer keys hold 32-bit values; a larger number in the file (written by something else)
+// reads as the nearest one that fits rather than wrapping around to an unrelated time.
+int minutesForKey(const NSString& key) {
+    return static_cast<int>(std::clamp<NSInteger>(store().integerForKey(key), INT_MIN, INT_MAX));
+}
 }  // namespace
 
 // Every caller runs on its process's main thread, so the test-and-set needs no lock.
@@ -19,7 +28,9 @@ AppSettings* AppSettings::sharedSettings() {
 
 AppSettings::AppSettings() {
     // A volatile fallback: answered for absent keys, never written to the file. A value of
-    // the wrong type (text, a date) reads as absent, so a damaged file falls back to these.
+    // the wrong type (text, a date, a collection) reads as absent: the integer keys then read
+    // as these defaults and the boolean keys as NO, so a damaged file never turns into a
+    // surprising setting. Numbers of another kind convert (a real truncates, YES reads as 1).
     PList::Dictionary defaults;
     defaults.Set(kScheduleStartPrefKey, PList::Integer(static_cast<uint64_t>(540)));
     defaults.Set(kScheduleEndPrefKey, PList::Integer(static_cast<uint64_t>(1020)));
@@ -46,18 +57,14 @@ void AppSettings::setSchedule(BOOL schedule) {
     });
 }
 
-int AppSettings::scheduleStart() const {
-    return static_cast<int>(store().integerForKey(kScheduleStartPrefKey));
-}
+int AppSettings::scheduleStart() const { return minutesForKey(kScheduleStartPrefKey); }
 void AppSettings::setScheduleStart(int minutes) {
     change([&](NSUserDefaults& d) {
         d.setObjectForKey(NSNumber::numberWithInt(minutes), kScheduleStartPrefKey);
     });
 }
 
-int AppSettings::scheduleEnd() const {
-    return static_cast<int>(store().integerForKey(kScheduleEndPrefKey));
-}
+int AppSettings::scheduleEnd() const { return minutesForKey(kScheduleEndPrefKey); }
 void AppSettings::setScheduleEnd(int minutes) {
     change([&](NSUserDefaults& d) {
         d.setObjectForKey(NSNumber::numberWithInt(minutes), kScheduleEndPrefKey);

@@ -14,7 +14,7 @@ extern const NSString kNotificationsEnabledPrefKey;
 extern const NSString kStatusBarIconWarningPrefKey;
 
 class AppSettings {
-public:
+  public:
     // Created on the first call and never destroyed.
     static AppSettings* sharedSettings();
 
@@ -42,7 +42,7 @@ public:
     AppSettings(const AppSettings&) = delete;
     AppSettings& operator=(const AppSettings&) = delete;
 
-private:
+  private:
     AppSettings();
     ~AppSettings() = default;
     template <class Write>

@@ -24,25 +24,53 @@ bool versionBeginsWith(char c) {
     return !version.empty() && version.front() == c;
 }
 
-// Runs on the run loop after a termination signal: hide, then end.
+// Runs on the run loop after a termination signal: hide on the route of the last addIcon
+// (removeIcon's own route choice, with the stored port), then end.
 void terminationRequested(CFFileDescriptorRef, CFOptionFlags, void*) {
-    char signal = 0;
-    while (read(terminationPipe[0], &signal, 1) < 0 && errno == EINTR) {
+    char bytes[16];
+    for (;;) {
+        const ssize_t n = read(terminationPipe[0], bytes, sizeof bytes);
+        if (n > 0 || (n < 0 && errno == EINTR)) continue;
+        break;
     }
     StatusBarController::sharedStatusBarController()->removeIcon();
     std::exit(0);
 }
 
-void watchTerminationPipe() {
-    if (terminationPipe[0] >= 0) return;
-    if (pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    CFFileDescriptorRef fd = CFFileDescriptorCreate(kCFAllocatorDefault, terminationPipe[0], true,
-                                                    terminationRequested, nullptr);
-    CFFileDescriptorEnableCallBacks(fd, kCFFileDescriptorReadCallBack);
-    CFRunLoopAddSource(CFRunLoopGetCurrent(),
-                       CFFileDescriptorCreateRunLoopSource(kCFAllocatorDefault, fd, 0),
-                       kCFRunLoopCommonModes);
+// The signal handler only writes to this pipe; the run loop does the work. The pipe and its
+// source are made once; the source is put back should the run loop have lost it.
+bool watchTerminationPipe() {
+    static CFRunLoopSourceRef source = nullptr;
+    if (!source) {
+        if (pipe2(terminationPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+        CFFileDescriptorRef fd = CFFileDescriptorCreate(kCFAllocatorDefault, terminationPipe[0],
+                                                        true, terminationRequested, nullptr);
+        CFFileDescriptorEnableCallBacks(fd, kCFFileDescriptorReadCallBack);
+        source = CFFileDescriptorCreateRunLoopSource(kCFAllocatorDefault, fd, 0);
+    }
+    if (!CFRunLoopContainsSource(CFRunLoopGetCurrent(), source, kCFRunLoopCommonModes))
+        CFRunLoopAddSource(CFRunLoopGetCurrent(), source, kCFRunLoopCommonModes);
+    return true;
 }
+
+// Holds back SIGTERM and SIGINT for its lifetime: a signal that arrives between a show and
+// the handler's installation then still finds the handler, so a shown image is always hidden.
+class TerminationSignalsHeld {
+  public:
+    TerminationSignalsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGTERM);
+        sigaddset(&held, SIGINT);
+        sigprocmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~TerminationSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    TerminationSignalsHeld(const TerminationSignalsHeld&) = delete;
+    TerminationSignalsHeld& operator=(const TerminationSignalsHeld&) = delete;
+
+  private:
+    sigset_t previous_;
+};
 
 template <class F>
 F lookUp(void* library, const char* name) {
@@ -83,6 +111,7 @@ void StatusBarController::setIconName(const NSString& name) {
 mach_port_t StatusBarController::springBoardPort() { return sbport; }
 
 void StatusBarController::addIcon() {
+    const TerminationSignalsHeld held;
     const NSString name = iconName();
     if (versionBeginsWith('2')) {
         if (!theApp) theApp = new UIApplication();  // kept for the life of the process
@@ -120,7 +149,8 @@ void StatusBarController::removeIcon() {
 }
 
 void StatusBarController::installTerminationHandler() {
-    watchTerminationPipe();
+    // Without the pipe the handler could not pass the signal on: keep the default effect.
+    if (!watchTerminationPipe()) return;
     struct sigaction action {};
     action.sa_handler = ::removeIcon;
     sigemptyset(&action.sa_mask);

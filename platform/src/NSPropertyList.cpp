@@ -100,9 +100,16 @@ std::optional<NSData> NSData::dataWithContentsOfFile(const NSString& path) {
     platform::backend().record("NSData.dataWithContentsOfFile(" + path + ")");
     std::ifstream in(platform::hostPath(path), std::ios::binary);
     if (!in) return std::nullopt;
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return NSData(std::move(bytes));
+    // A read error (the path is a folder, the disk failed) surfaces as an exception from the
+    // stream buffer: it means no data, as a missing file does.
+    try {
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        if (in.bad()) return std::nullopt;
+        return NSData(std::move(bytes));
+    } catch (const std::ios_base::failure&) {
+        return std::nullopt;
+    }
 }
 
 // ---------------------------------------------------------------- serialization

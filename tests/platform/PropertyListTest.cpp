@@ -110,6 +110,7 @@ TEST(NSDataFiles, ReadsDevicePathsUnderTheRoot) {
     ASSERT_TRUE(data);
     EXPECT_EQ(std::string(data->bytes().begin(), data->bytes().end()), "hello");
     EXPECT_FALSE(NSData::dataWithContentsOfFile("/var/root/missing.txt"));
+    EXPECT_FALSE(NSData::dataWithContentsOfFile("/var/root"));  // a folder is no data
 }
 
 }  // namespace

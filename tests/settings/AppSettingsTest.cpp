@@ -1,0 +1,210 @@
+// AppSettings: the defaults of an empty store, write-through with settingsDirty, the derived
+// hour and minute values, and the one shared instance.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "AppSettings.h"
+#include "TestPlatform.h"
+
+using platform::testing::TestPlatform;
+
+namespace {
+
+AppSettings& settings() { return *AppSettings::sharedSettings(); }
+
+struct FileState {
+    bool present = false;
+    plist_type type = PLIST_NONE;
+    long long value = 0;
+};
+
+FileState fileEntry(const TestPlatform& device, const std::string& key) {
+    FileState state;
+    auto file = device.readSettings();
+    if (!file) return state;
+    auto it = file->Find(key);
+    if (it == file->End()) return state;
+    state.present = true;
+    state.type = it->second->GetType();
+    if (auto n = NSNumber::fromPropertyList(it->second)) state.value = n->integerValue();
+    return state;
+}
+
+TEST(AppSettingsDefaults, EmptyOrMissingFileReadsAsTheDefaults) {
+    for (const char* file : {"", "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>"}) {
+        TestPlatform device;
+        if (*file) device.writeSettingsFile(file);
+        EXPECT_FALSE(settings().schedule());
+        EXPECT_EQ(settings().scheduleStart(), 540);
+        EXPECT_EQ(settings().scheduleEnd(), 1020);
+        EXPECT_EQ(settings().startHour(), 9);
+        EXPECT_EQ(settings().startMinute(), 0);
+        EXPECT_EQ(settings().endHour(), 17);
+        EXPECT_EQ(settings().endMinute(), 0);
+        EXPECT_FALSE(settings().notificationsEnabled());
+        EXPECT_FALSE(settings().statusBarIconWarning());
+        EXPECT_FALSE(settings().settingsDirty());
+    }
+}
+
+TEST(AppSettingsDefaults, DefaultsAreNeverWrittenButAnExplicitValueIs) {
+    TestPlatform device;
+    settings().setSchedule(YES);  // a write of the whole store
+    EXPECT_FALSE(fileEntry(device, kScheduleStartPrefKey).present);
+    EXPECT_FALSE(fileEntry(device, kScheduleEndPrefKey).present);
+    settings().setScheduleStart(540);
+    const FileState start = fileEntry(device, kScheduleStartPrefKey);
+    EXPECT_TRUE(start.present);
+    EXPECT_EQ(start.value, 540);
+}
+
+struct DerivedCase {
+    int minutes;
+    int hour;
+    int minute;
+};
+
+class AppSettingsDerived : public ::testing::TestWithParam<DerivedCase> {};
+
+TEST_P(AppSettingsDerived, HourAndMinuteTruncateTowardZeroAndNothingIsClamped) {
+    TestPlatform device;
+    settings().setScheduleStart(GetParam().minutes);
+    settings().setScheduleEnd(GetParam().minutes);
+    EXPECT_EQ(settings().scheduleStart(), GetParam().minutes);
+    EXPECT_EQ(settings().startHour(), GetParam().hour);
+    EXPECT_EQ(settings().startMinute(), GetParam().minute);
+    EXPECT_EQ(settings().endHour(), GetParam().hour);
+    EXPECT_EQ(settings().endMinute(), GetParam().minute);
+    device.reloadUserDefaults();  // what a new process reads back
+    EXPECT_EQ(settings().scheduleEnd(), GetParam().minutes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AppSettingsDerived,
+                         ::testing::Values(DerivedCase{0, 0, 0}, DerivedCase{1439, 23, 59},
+                                           DerivedCase{1500, 25, 0}, DerivedCase{61, 1, 1},
+                                           DerivedCase{-61, -1, -1}, DerivedCase{-1, 0, -1}));
+
+// Watches settingsDirty at every call the setters make into the store.
+class DirtyWatchingPlatform : public TestPlatform {
+  public:
+    void record(const std::string& call) override {
+        if (call.rfind("NSUserDefaults.", 0) == 0 &&
+            call.rfind("NSUserDefaults.registerDefaults", 0))
+            seen.push_back(call +
+                           (AppSettings::sharedSettings()->settingsDirty() ? " dirty" : " clean"));
+        TestPlatform::record(call);
+    }
+    std::vector<std::string> seen;
+};
+
+struct SetterCase {
+    const char* name;
+    std::function<void()> set;
+    const char* key;
+    plist_type storedType;
+    long long storedValue;
+    const char* writeCall;
+};
+
+class AppSettingsSetters : public ::testing::TestWithParam<SetterCase> {};
+
+TEST_P(AppSettingsSetters, WriteThroughWhileDirtyThenFlushedAndClean) {
+    AppSettings::sharedSettings();  // registered before the watching starts
+    DirtyWatchingPlatform device;
+    GetParam().set();
+    const std::vector<std::string> expected{std::string(GetParam().writeCall) + " dirty",
+                                            "NSUserDefaults.synchronize() dirty"};
+    EXPECT_EQ(device.seen, expected);
+    EXPECT_FALSE(settings().settingsDirty());
+    const FileState stored = fileEntry(device, GetParam().key);
+    EXPECT_TRUE(stored.present);
+    EXPECT_EQ(stored.type, GetParam().storedType);
+    EXPECT_EQ(stored.value, GetParam().storedValue);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AppSettingsSetters,
+    ::testing::Values(
+        SetterCase{"Schedule", [] { settings().setSchedule(YES); }, "Schedule", PLIST_BOOLEAN, 1,
+                   "NSUserDefaults.setObjectForKey(Schedule)"},
+        SetterCase{"ScheduleStart", [] { settings().setScheduleStart(1320); }, "ScheduleStart",
+                   PLIST_UINT, 1320, "NSUserDefaults.setObjectForKey(ScheduleStart)"},
+        SetterCase{"ScheduleEnd", [] { settings().setScheduleEnd(360); }, "ScheduleEnd", PLIST_UINT,
+                   360, "NSUserDefaults.setObjectForKey(ScheduleEnd)"},
+        SetterCase{"NotificationsEnabled", [] { settings().setNotificationsEnabled(YES); },
+                   "NotificationsEnabled", PLIST_BOOLEAN, 1,
+                   "NSUserDefaults.setObjectForKey(NotificationsEnabled)"},
+        SetterCase{"StatusBarIconWarning", [] { settings().setStatusBarIconWarning(YES); },
+                   "StatusBarIconWarning", PLIST_BOOLEAN, 1,
+                   "NSUserDefaults.setBoolForKey(StatusBarIconWarning)"},
+        SetterCase{"ScheduleOff", [] { settings().setSchedule(NO); }, "Schedule", PLIST_BOOLEAN, 0,
+                   "NSUserDefaults.setObjectForKey(Schedule)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AppSettingsSync, FailedFlushIsUnnoticedAndStillCleans) {
+    TestPlatform device;
+    // A folder where the file belongs: the atomic replacement cannot rename over it.
+    std::filesystem::create_directories(device.hostPathOf(device.settingsDevicePath()));
+    settings().setSettingsDirty(YES);
+    EXPECT_TRUE(settings().settingsDirty());
+    settings().setScheduleStart(600);
+    EXPECT_FALSE(settings().settingsDirty());
+    EXPECT_EQ(settings().scheduleStart(), 600);  // the process still sees its own change
+}
+
+TEST(AppSettingsSync, SyncFlushesTheWholeStoreAndCleans) {
+    TestPlatform device;
+    NSUserDefaults::standardUserDefaults().setBoolForKey(YES, kSchedulePrefKey);
+    settings().setSettingsDirty(YES);
+    settings().sync();
+    EXPECT_FALSE(settings().settingsDirty());
+    EXPECT_TRUE(fileEntry(device, kSchedulePrefKey).present);
+}
+
+TEST(AppSettingsGetters, AskTheStoreAtEveryCall) {
+    TestPlatform device;
+    EXPECT_FALSE(settings().schedule());
+    NSUserDefaults::standardUserDefaults().setBoolForKey(YES, kSchedulePrefKey);
+    NSUserDefaults::standardUserDefaults().setIntegerForKey(75, kScheduleStartPrefKey);
+    EXPECT_TRUE(settings().schedule());
+    EXPECT_EQ(settings().startHour(), 1);
+    EXPECT_EQ(settings().startMinute(), 15);
+}
+
+TEST(AppSettingsGetters, ReadTheFileAnotherProcessWrote) {
+    TestPlatform device;
+    PList::Dictionary file;
+    file.Set("Schedule", PList::Boolean(true));
+    file.Set("ScheduleStart", PList::Integer(uint64_t{1320}));
+    file.Set("ScheduleEnd", PList::Integer(uint64_t{360}));
+    file.Set("NotificationsEnabled", PList::Boolean(true));
+    file.Set("StatusBarIconWarning", PList::Boolean(true));
+    device.writeSettings(file);
+    device.reloadUserDefaults();
+    EXPECT_TRUE(settings().schedule());
+    EXPECT_EQ(settings().scheduleStart(), 1320);
+    EXPECT_EQ(settings().scheduleEnd(), 360);
+    EXPECT_EQ(settings().endHour(), 6);
+    EXPECT_TRUE(settings().notificationsEnabled());
+    EXPECT_TRUE(settings().statusBarIconWarning());
+}
+
+TEST(AppSettingsShared, TwiceIsTheSameInstanceAndRegistersOnce) {
+    EXPECT_EXIT(
+        {
+            TestPlatform device;
+            AppSettings* first = AppSettings::sharedSettings();
+            AppSettings* second = AppSettings::sharedSettings();
+            const bool ok = first && first == second &&
+                            device.countCalls("NSUserDefaults.registerDefaults") == 1 &&
+                            device.callsNamed("NSUserDefaults.registerDefaults")[0] ==
+                                "NSUserDefaults.registerDefaults(2 keys)" &&
+                            !first->settingsDirty();
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

@@ -3,6 +3,8 @@
 #include <AppSupport/AppSupport.h>
 #include <UIKit/UIKit.h>
 
+#include <optional>
+
 #include "AppSettings.h"
 #include "StatusBarController.h"
 
@@ -11,15 +13,30 @@ constexpr int kMinutesPerDay = 1440;
 constexpr NSTimeInterval kWindowTick = 10.0;
 constexpr NSTimeInterval kIconRefresh = 20.0;
 
-int minutesNow() {
+// Minutes are worked in 64 bits: the window bounds come from a file that anyone may have
+// written, and values near the ends of int must not overflow when a day is added.
+using Minutes = long long;
+
+Minutes minutesNow() {
     const NSDateComponents c = NSCalendar::currentCalendar().componentsFromDate(
         NSHourCalendarUnit | NSMinuteCalendarUnit, NSDate::date());
-    return static_cast<int>(c.hour * 60 + c.minute);
+    return static_cast<Minutes>(c.hour) * 60 + c.minute;
 }
 
 bool supportedSystem() {
     const NSString version = UIDevice::currentDevice().systemVersion();
     return !version.empty() && (version.front() == '2' || version.front() == '3');
+}
+
+// The "time" of a wake-list element booked under our label, if it is one.
+std::optional<NSDate> ownBookingTime(const NSObject* element) {
+    const auto* entry = NSDynamicCast<NSDictionary>(element);
+    if (!entry) return std::nullopt;  // not a dictionary: left alone
+    auto by = entry->Find("scheduledby");
+    const auto* owner = by != entry->End() ? NSDynamicCast<PList::String>(by->second) : nullptr;
+    if (!owner || owner->GetValue() != kServiceLabel) return std::nullopt;
+    auto time = entry->Find("time");
+    return NSDate::fromPropertyList(time != entry->End() ? time->second : nullptr);
 }
 }  // namespace
 
@@ -50,9 +67,9 @@ BOOL Daemon::systemWantsToSleep() { return !inSchedule_; }
 BOOL Daemon::systemMustSleep() { return !inSchedule_; }
 
 BOOL Daemon::withinSchedule() {
-    int now = minutesNow();
-    const int start = AppSettings::sharedSettings()->scheduleStart();
-    int end = AppSettings::sharedSettings()->scheduleEnd();
+    Minutes now = minutesNow();
+    const Minutes start = AppSettings::sharedSettings()->scheduleStart();
+    Minutes end = AppSettings::sharedSettings()->scheduleEnd();
     if (start > end) {  // across midnight
         if (now < end) now += kMinutesPerDay;
         end += kMinutesPerDay;
@@ -78,32 +95,26 @@ void Daemon::addIcon(NSTimer*) {
 }
 
 void Daemon::scheduleWake() {
-    const int now = minutesNow();
-    int start = AppSettings::sharedSettings()->scheduleStart();
-    if (now > start) start += kMinutesPerDay;
+    const Minutes now = minutesNow();
+    Minutes start = AppSettings::sharedSettings()->scheduleStart();
+    if (now > start) start += kMinutesPerDay;  // the next start is tomorrow
+    // Whole minutes ahead: the wake-up falls as many seconds into the start minute as have
+    // passed in the current one.
     const double seconds = static_cast<double>((start - now) * 60);
     const NSDate wakeDate = NSDate::dateWithTimeIntervalSinceNow(seconds);
 
-    // Withdraw every earlier booking of ours that the system still lists.
+    // Withdraw every earlier booking of ours that the system still lists, each by its time.
     auto list =
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
             NSData::dataWithContentsOfFile(kAutoWakeListPath), NSPropertyListImmutable, nullptr,
             nullptr);
-    if (auto* top = NSDynamicCast<NSDictionary>(list.get())) {
+    if (const auto* top = NSDynamicCast<NSDictionary>(list.get())) {
         auto found = top->Find("wake");
-        if (auto* wake = found != top->End() ? NSDynamicCast<NSArray>(found->second) : nullptr) {
-            for (uint32_t i = 0; i < wake->GetSize(); ++i) {
-                auto* entry = NSDynamicCast<NSDictionary>((*wake)[i]);
-                if (!entry) continue;  // not a dictionary: left alone
-                auto by = entry->Find("scheduledby");
-                auto* owner =
-                    by != entry->End() ? NSDynamicCast<PList::String>(by->second) : nullptr;
-                if (!owner || owner->GetValue() != kServiceLabel) continue;
-                auto time = entry->Find("time");
-                if (auto date =
-                        NSDate::fromPropertyList(time != entry->End() ? time->second : nullptr))
+        if (const auto* wake =
+                found != top->End() ? NSDynamicCast<NSArray>(found->second) : nullptr) {
+            for (NSUInteger i = 0; i < NSArrayCount(*wake); ++i)
+                if (auto date = ownBookingTime(NSArrayObjectAtIndex(*wake, i).get()))
                     CPCancelWakeAtDateWithIdentifier(*date, kServiceLabel);
-            }
         }
     }
     CPScheduleWakeAtDateWithIdentifier(wakeDate, kServiceLabel);

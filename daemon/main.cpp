@@ -1,8 +1,8 @@
-#include <CoreFoundation/CoreFoundation.h>
 #include <UIKit/UIKit.h>
 #include <unistd.h>
 
 #include "Daemon.h"
+#include "DaemonLoop.h"
 #include "ModeSelection.h"
 
 int main(int argc, char* argv[]) {
@@ -12,8 +12,7 @@ int main(int argc, char* argv[]) {
 
     new Daemon();  // lives as long as the process
     for (;;) {
-        // With nothing to wait on (an unsupported system) the run loop returns at once:
-        // wait for a signal instead of spinning.
-        if (CFRunLoopRunInMode(kCFRunLoopDefaultMode, 10.0, true) == kCFRunLoopRunFinished) pause();
+        // With nothing to wait on the run loop returns at once: idle instead of spinning.
+        if (runDaemonPeriod() == kCFRunLoopRunFinished) idleUntilSignal();
     }
 }

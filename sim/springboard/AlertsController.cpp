@@ -1,0 +1,77 @@
+#include "AlertsController.h"
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <Foundation/Foundation.h>
+#include <objc/message.h>
+#include <objc/objects.h>
+#include <objc/runtime.h>
+#include <platform/AtomicFile.h>
+
+#include <filesystem>
+
+#include "PlistDate.h"
+#include "protocol/PlistFile.h"
+
+// SpringBoard's own -[SBAlertItemsController activateAlertItem:].
+void showAlertItem(id self, SEL, id item) {
+    auto* controller = dynamic_cast<AlertsController*>(self);
+    auto* alert = dynamic_cast<AlertItem*>(item);
+    if (!controller) return;
+    if (!alert) {
+        NSLog("SpringBoard: activateAlertItem: with something that is no alert item; ignored");
+        return;
+    }
+    controller->show(*alert);
+}
+
+AlertsController::AlertsController(std::string alertsFileHostPath, EventSink& events)
+    : objc_object(controllerClass()), alertsFile_(std::move(alertsFileHostPath)), events_(events) {}
+
+Class AlertsController::controllerClass() {
+    static const Class cls = [] {
+        Class made = objc_getClass("SBAlertItemsController");
+        if (!made) {
+            made = objc_allocateClassPair(objc::rootObjectClass(), "SBAlertItemsController", 0);
+            class_addMethod(made, sel_registerName("activateAlertItem:"),
+                            imp_fromFunction(&showAlertItem), "v@:@");
+            objc_registerClassPair(made);
+        }
+        return made;
+    }();
+    return cls;
+}
+
+void AlertsController::activateAlertItem(AlertItem& item) {
+    static const SEL activate = sel_registerName("activateAlertItem:");
+    objc_msgSendTyped<void>(this, activate, static_cast<id>(&item));
+}
+
+void AlertsController::show(const AlertItem& item) {
+    PList::Dictionary alert;
+    setDate(alert, "time", CFAbsoluteTimeGetCurrent());
+    if (item.body()) alert.Set("body", PList::String(*item.body()));
+    if (item.launchImage()) alert.Set("launchImage", PList::String(*item.launchImage()));
+
+    // Earlier alerts are kept: a damaged list is set aside, never silently overwritten.
+    PList::Array alerts;
+    const sim::PlistFile file = sim::readPlistFile(alertsFile_);
+    if (file.loaded() && file.root->GetType() == PLIST_ARRAY) {
+        plist_t earlier = file.root->GetPlist();
+        // Copied through the C interface: whatever the entries hold, nothing is re-wrapped.
+        for (uint32_t i = 0; i < plist_array_get_size(earlier); ++i)
+            plist_array_append_item(alerts.GetPlist(),
+                                    plist_copy(plist_array_get_item(earlier, i)));
+    } else if (file.state != sim::PlistFile::State::Missing) {
+        std::error_code ec;
+        std::filesystem::rename(alertsFile_, alertsFile_ + ".damaged", ec);
+        NSLog("SpringBoard: %s was damaged; kept as .damaged", alertsFile_.c_str());
+    }
+    alerts.Append(&alert);
+    if (!platform::writeFileAtomically(alertsFile_, sim::plistToXml(alerts)))
+        NSLog("SpringBoard: could not write %s", alertsFile_.c_str());
+
+    PList::Dictionary fields;
+    if (item.body()) fields.Set("body", PList::String(*item.body()));
+    if (item.launchImage()) fields.Set("launchImage", PList::String(*item.launchImage()));
+    events_.event("alert-shown", fields);
+}

@@ -1,0 +1,46 @@
+#include "LocalNotification.h"
+
+#include "PlistDate.h"
+#include "protocol/PlistFile.h"
+
+PList::Dictionary LocalNotification::toPlist() const {
+    PList::Dictionary entry;
+    entry.Set("app", PList::String(app));
+    setDate(entry, "fireDate", fireDate);
+    entry.Set("repeat", PList::String(repeatsEveryMinute ? "minute" : "none"));
+    if (body) entry.Set("body", PList::String(*body));
+    if (launchImage) entry.Set("launchImage", PList::String(*launchImage));
+    return entry;
+}
+
+std::optional<LocalNotification> LocalNotification::fromPlist(const PList::Dictionary& entry,
+                                                              std::string* error) {
+    auto fail = [&](const char* why) -> std::optional<LocalNotification> {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    LocalNotification n;
+    const PList::String* app = sim::stringAt(entry, "app");
+    if (!app || app->GetValue().empty()) return fail("names no app");
+    n.app = app->GetValue();
+    const PList::Date* fireDate = sim::dateAt(entry, "fireDate");
+    if (!fireDate) return fail("has no fireDate");
+    n.fireDate = sim::dateSeconds(*fireDate);
+    const PList::String* repeat = sim::stringAt(entry, "repeat");
+    const std::string repeatText = repeat ? repeat->GetValue() : "none";
+    if (repeatText != "minute" && repeatText != "none") return fail("repeats by an unknown unit");
+    n.repeatsEveryMinute = repeatText == "minute";
+    if (const PList::String* body = sim::stringAt(entry, "body")) n.body = body->GetValue();
+    if (const PList::String* image = sim::stringAt(entry, "launchImage"))
+        n.launchImage = image->GetValue();
+    return n;
+}
+
+PList::Dictionary LocalNotification::eventFields() const {
+    PList::Dictionary fields;
+    fields.Set("app", PList::String(app));
+    if (body) fields.Set("body", PList::String(*body));
+    if (launchImage) fields.Set("launchImage", PList::String(*launchImage));
+    setDate(fields, "fireDate", fireDate);
+    return fields;
+}

@@ -1,0 +1,118 @@
+#include "NotificationScheduler.h"
+
+#include <Foundation/Foundation.h>
+#include <platform/AtomicFile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "protocol/PlistFile.h"
+
+namespace {
+constexpr double kMinute = 60.0;
+}
+
+NotificationScheduler::NotificationScheduler(std::string fileHostPath, EventSink& events,
+                                             Firing onFire)
+    : file_(std::move(fileHostPath)), events_(events), onFire_(std::move(onFire)) {}
+
+void NotificationScheduler::keepDamagedFile() {
+    std::error_code ec;
+    std::filesystem::copy_file(file_, file_ + ".damaged",
+                               std::filesystem::copy_options::overwrite_existing, ec);
+}
+
+void NotificationScheduler::load() {
+    booked_.clear();
+    const sim::PlistFile file = sim::readPlistFile(file_);
+    if (file.state == sim::PlistFile::State::Missing) return;
+    if (!file.loaded() || file.root->GetType() != PLIST_ARRAY) {
+        NSLog("SpringBoard: %s is damaged (%s); kept as .damaged, starting without notifications",
+              file_.c_str(), file.loaded() ? "not an array" : file.error.c_str());
+        keepDamagedFile();
+        return;
+    }
+    // Walked through the C interface: libplist++ leaves a parsed array's children unset.
+    plist_t array = file.root->GetPlist();
+    bool damaged = false;
+    for (uint32_t i = 0; i < plist_array_get_size(array); ++i) {
+        std::unique_ptr<PList::Node> entry(
+            PList::Node::FromPlist(plist_copy(plist_array_get_item(array, i))));
+        std::string error = "is not a dictionary";
+        std::optional<LocalNotification> n;
+        if (entry->GetType() == PLIST_DICT)
+            n = LocalNotification::fromPlist(static_cast<PList::Dictionary&>(*entry), &error);
+        if (n) {
+            booked_.push_back(std::move(*n));
+        } else {
+            NSLog("SpringBoard: notification %u in %s %s; skipped", i, file_.c_str(),
+                  error.c_str());
+            damaged = true;
+        }
+    }
+    if (damaged) keepDamagedFile();
+}
+
+void NotificationScheduler::save() {
+    PList::Array entries;
+    for (const LocalNotification& n : booked_) {
+        PList::Dictionary entry = n.toPlist();
+        entries.Append(&entry);  // appends a copy
+    }
+    if (!platform::writeFileAtomically(file_, sim::plistToXml(entries)))
+        NSLog("SpringBoard: could not write %s", file_.c_str());
+}
+
+void NotificationScheduler::book(LocalNotification notification) {
+    events_.event("notification-booked", notification.eventFields());
+    booked_.push_back(std::move(notification));
+    save();
+}
+
+size_t NotificationScheduler::cancel(const std::string& app) {
+    const size_t cancelled =
+        std::erase_if(booked_, [&](const LocalNotification& n) { return n.app == app; });
+    PList::Dictionary fields;
+    fields.Set("app", PList::String(app));
+    fields.Set("count", PList::Integer(static_cast<uint64_t>(cancelled)));
+    events_.event("notifications-cancelled", fields);
+    if (cancelled > 0) save();
+    return cancelled;
+}
+
+size_t NotificationScheduler::fireDue(double now) {
+    std::vector<LocalNotification> firings;
+    for (auto it = booked_.begin(); it != booked_.end();) {
+        if (it->fireDate > now) {
+            ++it;
+            continue;
+        }
+        firings.push_back(*it);
+        if (it->repeatsEveryMinute) {
+            const double missed = std::floor((now - it->fireDate) / kMinute);
+            it->fireDate += (missed + 1) * kMinute;
+            ++it;
+        } else {
+            it = booked_.erase(it);
+        }
+    }
+    if (firings.empty()) return 0;
+    // The new state is on disk before any alert: a crash while one is shown fires nothing twice.
+    save();
+    std::stable_sort(firings.begin(), firings.end(),
+                     [](const auto& a, const auto& b) { return a.fireDate < b.fireDate; });
+    for (const LocalNotification& n : firings) {
+        events_.event("notification-fired", n.eventFields());
+        if (onFire_) onFire_(n);
+    }
+    return firings.size();
+}
+
+std::optional<double> NotificationScheduler::nextFireDate() const {
+    if (booked_.empty()) return std::nullopt;
+    return std::min_element(booked_.begin(), booked_.end(),
+                            [](const auto& a, const auto& b) { return a.fireDate < b.fireDate; })
+        ->fireDate;
+}

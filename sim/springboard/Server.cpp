@@ -1,0 +1,93 @@
+#include "Server.h"
+
+#include <Foundation/Foundation.h>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+Server::Server(int listeningFd, Handler handler)
+    : listeningFd_(listeningFd), handler_(std::move(handler)) {
+    // Accepting must never block the run loop.
+    fcntl(listeningFd_, F_SETFL, fcntl(listeningFd_, F_GETFL) | O_NONBLOCK);
+}
+
+Server::~Server() {
+    while (!connections_.empty()) drop(*connections_.begin()->second);
+    if (runLoop_ && listener_)
+        CFRunLoopRemoveSource(runLoop_, CFFileDescriptorCreateRunLoopSource(nullptr, listener_, 0),
+                              kCFRunLoopDefaultMode);
+    close(listeningFd_);
+}
+
+void Server::attach(CFRunLoopRef runLoop) {
+    runLoop_ = runLoop;
+    CFFileDescriptorContext context{0, this, nullptr, nullptr, nullptr};
+    listener_ =
+        CFFileDescriptorCreate(nullptr, listeningFd_, false, &Server::listenerReady, &context);
+    CFFileDescriptorEnableCallBacks(listener_, kCFFileDescriptorReadCallBack);
+    CFRunLoopAddSource(runLoop_, CFFileDescriptorCreateRunLoopSource(nullptr, listener_, 0),
+                       kCFRunLoopDefaultMode);
+}
+
+void Server::listenerReady(CFFileDescriptorRef descriptor, CFOptionFlags, void* info) {
+    static_cast<Server*>(info)->acceptClients();
+    CFFileDescriptorEnableCallBacks(descriptor, kCFFileDescriptorReadCallBack);
+}
+
+void Server::acceptClients() {
+    for (;;) {
+        const int fd = accept4(listeningFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR) continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                NSLog("SpringBoard: accepting a client failed: %s", strerror(errno));
+            return;
+        }
+        // A client that stops reading its replies must not stall SpringBoard for long.
+        const timeval sendLimit{2, 0};
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+        auto connection = std::make_unique<Connection>(Connection{this, fd, {}, nullptr});
+        CFFileDescriptorContext context{0, connection.get(), nullptr, nullptr, nullptr};
+        connection->descriptor =
+            CFFileDescriptorCreate(nullptr, fd, false, &Server::connectionReady, &context);
+        CFFileDescriptorEnableCallBacks(connection->descriptor, kCFFileDescriptorReadCallBack);
+        CFRunLoopAddSource(runLoop_,
+                           CFFileDescriptorCreateRunLoopSource(nullptr, connection->descriptor, 0),
+                           kCFRunLoopDefaultMode);
+        connections_[fd] = std::move(connection);
+    }
+}
+
+void Server::connectionReady(CFFileDescriptorRef, CFOptionFlags, void* info) {
+    auto* connection = static_cast<Connection*>(info);
+    connection->server->serve(*connection);
+}
+
+void Server::serve(Connection& connection) {
+    const auto status = connection.reader.readFrom(connection.fd);
+    // Whole messages are served even when the client hung up right after sending them.
+    bool answered = true;
+    while (auto request = connection.reader.next()) {
+        const PList::Dictionary reply = handler_(*request);
+        answered = sim::sendMessage(connection.fd, reply) && answered;
+    }
+    if (status != sim::FrameReader::Status::Open || connection.reader.broken() || !answered) {
+        if (connection.reader.broken())
+            NSLog("SpringBoard: dropped a client that sent a malformed message");
+        drop(connection);
+        return;
+    }
+    CFFileDescriptorEnableCallBacks(connection.descriptor, kCFFileDescriptorReadCallBack);
+}
+
+void Server::drop(Connection& connection) {
+    CFRunLoopRemoveSource(runLoop_,
+                          CFFileDescriptorCreateRunLoopSource(nullptr, connection.descriptor, 0),
+                          kCFRunLoopDefaultMode);
+    close(connection.fd);
+    connections_.erase(connection.fd);  // destroys `connection`
+}

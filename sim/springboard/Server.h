@@ -1,0 +1,47 @@
+// SpringBoard's socket: the listening descriptor and every client connection are sources of
+// the run loop, so requests are served on SpringBoard's one thread, between its timers.
+// A client that sends half a message never holds the others up.
+#pragma once
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <plist/plist++.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "protocol/Wire.h"
+
+class Server {
+  public:
+    using Handler = std::function<PList::Dictionary(const PList::Dictionary&)>;
+
+    // Takes over `listeningFd` and serves each request with `handler`.
+    Server(int listeningFd, Handler handler);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    void attach(CFRunLoopRef runLoop);
+    size_t connectionCount() const { return connections_.size(); }
+
+  private:
+    struct Connection {
+        Server* server;
+        int fd;
+        sim::FrameReader reader;
+        CFFileDescriptorRef descriptor;
+    };
+
+    static void listenerReady(CFFileDescriptorRef, CFOptionFlags, void* info);
+    static void connectionReady(CFFileDescriptorRef, CFOptionFlags, void* info);
+    void acceptClients();
+    void serve(Connection& connection);
+    void drop(Connection& connection);
+
+    int listeningFd_;
+    Handler handler_;
+    CFRunLoopRef runLoop_ = nullptr;
+    CFFileDescriptorRef listener_ = nullptr;
+    std::map<int, std::unique_ptr<Connection>> connections_;
+};

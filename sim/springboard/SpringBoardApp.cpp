@@ -1,0 +1,60 @@
+#include "SpringBoardApp.h"
+
+#include <CoreFoundation/CoreFoundation.h>
+#include <substrate/ExtensionLoader.h>
+
+#include <algorithm>
+
+#include "protocol/DevicePaths.h"
+
+SpringBoardApp::Files SpringBoardApp::filesOfDevice(const std::string& hostRoot) {
+    return {sim::inRoot(hostRoot, sim::paths::kStatusBar),
+            sim::inRoot(hostRoot, sim::paths::kLocalNotifications),
+            sim::inRoot(hostRoot, sim::paths::kAlerts)};
+}
+
+SpringBoardApp::SpringBoardApp(const Files& files, EventSink& events, mach_port_t serverPort)
+    : serverPort_(serverPort),
+      statusBar_(files.statusBar, events),
+      center_(statusBar_),
+      controller_(files.alerts, events),
+      notifications_(files.notifications, events,
+                     [this](const LocalNotification& n) {
+                         present(AlertItem::notificationAlert(n.body, n.launchImage));
+                     }),
+      handler_({statusBar_, center_, notifications_,
+                [this](std::unique_ptr<AlertItem> item) { present(std::move(item)); },
+                [this] { rearmNotificationTimer(); }, serverPort}) {}
+
+SpringBoardApp::~SpringBoardApp() {
+    if (notificationTimer_) notificationTimer_->invalidate();
+}
+
+void SpringBoardApp::start(const std::string& bundleIdentifier) {
+    statusBar_.forgetEarlierState();
+    substrate::loadExtensions(substrate::kDynamicLibrariesFolder, bundleIdentifier);
+    notifications_.load();
+    notifications_.fireDue(CFAbsoluteTimeGetCurrent());
+    rearmNotificationTimer();
+}
+
+void SpringBoardApp::present(std::unique_ptr<AlertItem> item) {
+    // The item is done with once activated: the screen keeps only what the controller showed.
+    controller_.activateAlertItem(*item);
+}
+
+void SpringBoardApp::rearmNotificationTimer() {
+    if (notificationTimer_) notificationTimer_->invalidate();
+    notificationTimer_ = nullptr;
+    const auto next = notifications_.nextFireDate();
+    if (!next) return;
+    const double interval = std::max(0.0, *next - CFAbsoluteTimeGetCurrent());
+    notificationTimer_ = NSTimer::scheduledTimerWithTimeInterval(
+        interval,
+        [this](NSTimer*) {
+            notificationTimer_ = nullptr;  // a one-shot timer is gone after firing
+            notifications_.fireDue(CFAbsoluteTimeGetCurrent());
+            rearmNotificationTimer();
+        },
+        nullptr, NO);
+}

@@ -1,0 +1,51 @@
+#include "StatusBar.h"
+
+#include <Foundation/Foundation.h>
+#include <platform/AtomicFile.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "protocol/PlistFile.h"
+
+StatusBar::StatusBar(std::string stateFileHostPath, EventSink& events)
+    : stateFile_(std::move(stateFileHostPath)), events_(events) {}
+
+bool StatusBar::show(const std::string& item, const std::string& route,
+                     std::optional<int64_t> pid) {
+    if (std::find(items_.begin(), items_.end(), item) != items_.end()) return false;
+    items_.push_back(item);
+    changed("statusbar-show", item, route, pid);
+    return true;
+}
+
+bool StatusBar::hide(const std::string& item, const std::string& route,
+                     std::optional<int64_t> pid) {
+    auto it = std::find(items_.begin(), items_.end(), item);
+    if (it == items_.end()) return false;
+    items_.erase(it);
+    changed("statusbar-hide", item, route, pid);
+    return true;
+}
+
+void StatusBar::forgetEarlierState() {
+    std::error_code ec;
+    std::filesystem::remove(stateFile_, ec);
+}
+
+void StatusBar::changed(const char* event, const std::string& item, const std::string& route,
+                        std::optional<int64_t> pid) {
+    PList::Array state;
+    for (const std::string& name : items_) {
+        PList::String entry(name);
+        state.Append(&entry);  // appends a copy
+    }
+    if (!platform::writeFileAtomically(stateFile_, sim::plistToXml(state)))
+        NSLog("SpringBoard: could not write %s", stateFile_.c_str());
+
+    PList::Dictionary fields;
+    fields.Set("item", PList::String(item));
+    fields.Set("route", PList::String(route));
+    if (pid) fields.Set("pid", PList::Integer(static_cast<uint64_t>(*pid)));
+    events_.event(event, fields);
+}

@@ -1,0 +1,121 @@
+// SpringBoard's socket server on the run loop: whole requests are answered, half-sent ones
+// hold nobody up, malformed ones cost only their own connection.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "RecordingBackend.h"
+#include "Server.h"
+#include "protocol/Wire.h"
+
+namespace {
+
+class SocketServer : public testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vigilant-sbserver-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        root = pattern;
+        backend.root = root;
+        const int fd = sim::listenAsService(root, "springboard");
+        ASSERT_GE(fd, 0);
+        server = std::make_unique<Server>(fd, [this](const PList::Dictionary& request) {
+            ++served;
+            PList::Dictionary reply;
+            reply.Set("ok", PList::Boolean(true));
+            reply.Set("echo", PList::String(sim::stringField(request, "op")));
+            return reply;
+        });
+        server->attach(CFRunLoopGetCurrent());
+    }
+    void TearDown() override {
+        for (int fd : clients) close(fd);
+        server.reset();
+        std::filesystem::remove_all(root);
+    }
+
+    int connect() {
+        const int fd = sim::connectToService(root, "springboard");
+        EXPECT_GE(fd, 0);
+        clients.push_back(fd);
+        return fd;
+    }
+    static PList::Dictionary request(const std::string& op) {
+        PList::Dictionary r;
+        r.Set("op", PList::String(op));
+        return r;
+    }
+    void serve() { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1, false); }
+
+    RecordingBackend backend;
+    std::string root;
+    std::unique_ptr<Server> server;
+    std::vector<int> clients;
+    int served = 0;
+};
+
+TEST_F(SocketServer, AnswersEachRequestOnItsConnection) {
+    const int a = connect();
+    const int b = connect();
+    ASSERT_TRUE(sim::sendMessage(a, request("first")));
+    ASSERT_TRUE(sim::sendMessage(a, request("second")));
+    ASSERT_TRUE(sim::sendMessage(b, request("third")));
+    serve();
+    for (const char* op : {"first", "second"}) {
+        auto reply = sim::receiveMessageWithin(a, 5000);
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(sim::stringField(*reply, "echo"), op);
+    }
+    auto reply = sim::receiveMessageWithin(b, 5000);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(sim::stringField(*reply, "echo"), "third");
+    EXPECT_EQ(server->connectionCount(), 2u);
+}
+
+TEST_F(SocketServer, AHalfSentRequestHoldsNobodyUp) {
+    const int slow = connect();
+    const std::vector<char> body = request("slow").ToBin();
+    const uint32_t n = static_cast<uint32_t>(body.size());
+    const char header[4] = {static_cast<char>(n >> 24), static_cast<char>(n >> 16),
+                            static_cast<char>(n >> 8), static_cast<char>(n)};
+    ASSERT_EQ(send(slow, header, 4, 0), 4);
+    ASSERT_EQ(send(slow, body.data(), 3, 0), 3);
+    const int quick = connect();
+    ASSERT_TRUE(sim::sendMessage(quick, request("quick")));
+    serve();
+    EXPECT_TRUE(sim::receiveMessageWithin(quick, 5000));
+    EXPECT_EQ(served, 1);
+
+    ASSERT_EQ(send(slow, body.data() + 3, body.size() - 3, 0),
+              static_cast<ssize_t>(body.size() - 3));
+    serve();
+    auto reply = sim::receiveMessageWithin(slow, 5000);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(sim::stringField(*reply, "echo"), "slow");
+}
+
+TEST_F(SocketServer, AMalformedFrameDropsOnlyItsConnection) {
+    const int bad = connect();
+    const int good = connect();
+    const char zeroLength[4] = {0, 0, 0, 0};
+    ASSERT_EQ(send(bad, zeroLength, 4, 0), 4);
+    serve();
+    EXPECT_EQ(server->connectionCount(), 1u);
+    EXPECT_FALSE(sim::receiveMessageWithin(bad, 1000)) << "closed by SpringBoard";
+    ASSERT_TRUE(sim::sendMessage(good, request("still")));
+    serve();
+    EXPECT_TRUE(sim::receiveMessageWithin(good, 5000));
+}
+
+TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
+    const int once = sim::connectToService(root, "springboard");
+    ASSERT_TRUE(sim::sendMessage(once, request("one-way")));
+    close(once);
+    serve();
+    EXPECT_EQ(served, 1);
+    EXPECT_EQ(server->connectionCount(), 0u);
+}
+
+}  // namespace

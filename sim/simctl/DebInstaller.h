@@ -1,0 +1,22 @@
+// Installing a .deb into a device root with dpkg's own tools, keeping the list of installed
+// files in var/lib/dpkg/info/NAME.list (device paths, as dpkg writes it) so that installing
+// the package again first removes what the earlier version put there.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace simctl {
+
+struct InstallResult {
+    std::string package;
+    std::vector<std::string> files;  // device paths, folders included
+};
+
+// A CommandError when the package cannot be read or holds a path that leaves the root.
+InstallResult installPackage(const std::string& root, const std::string& debPath);
+
+// Device paths of a tar listing ("./a/", "./a/b"), refusing names with ".." components.
+std::vector<std::string> devicePathsOfListing(const std::string& listing, std::string* error);
+
+}  // namespace simctl

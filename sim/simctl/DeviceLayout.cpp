@@ -1,0 +1,61 @@
+#include "DeviceLayout.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "DevicePaths.h"
+#include "PlistFile.h"
+#include "Simctl.h"
+#include "platform/AtomicFile.h"
+
+namespace simctl {
+
+namespace fs = std::filesystem;
+
+bool validSystemVersion(const std::string& version) {
+    static const std::regex pattern("[0-9]+(\\.[0-9]+)*");
+    return version.size() < 32 && std::regex_match(version, pattern);
+}
+
+void layOutDevice(const std::string& dir, const std::string& version, const std::string& firmware) {
+    std::error_code ec;
+    if (fs::exists(dir, ec) && (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec)))
+        throw CommandError(dir + ": already exists and is not an empty folder");
+    fs::create_directories(dir, ec);
+    if (ec) throw CommandError(dir + ": cannot create the folder: " + ec.message());
+    const std::string root = fs::canonical(dir).string();
+
+    // As on the phone, /var and /tmp live under /private.
+    for (const char* folder :
+         {"private/var/root/Library/Preferences", "private/var/mobile/Library/SpringBoard",
+          "private/var/mobile/Library/Preferences", "private/var/db/launchd.db/com.apple.launchd",
+          "private/var/preferences/SystemConfiguration", "private/var/log/sim",
+          "private/var/run/sim", "private/var/lib/dpkg/info", "private/var/tmp",
+          "System/Library/LaunchDaemons", "System/Library/CoreServices",
+          "System/Library/PrivateFrameworks", "Library/MobileSubstrate/DynamicLibraries",
+          "Library/LaunchDaemons", "Applications", "bin", "usr/lib", "usr/bin"})
+        fs::create_directories(root + "/" + folder, ec);
+    chmod((root + "/private/var/run/sim").c_str(), 0700);
+    fs::create_directory_symlink("private/var", root + "/var", ec);
+    fs::create_directory_symlink("private/var/tmp", root + "/tmp", ec);
+
+    if (fs::is_directory(firmware, ec)) {
+        fs::copy(firmware, root,
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks |
+                     fs::copy_options::overwrite_existing,
+                 ec);
+        if (ec)
+            throw CommandError("cannot copy the firmware from " + firmware + ": " + ec.message());
+    }
+
+    PList::Dictionary systemVersion;
+    systemVersion.Set("ProductName", PList::String("iPhone OS"));
+    systemVersion.Set("ProductVersion", PList::String(version));
+    if (!platform::writeFileAtomically(sim::inRoot(root, sim::paths::kSystemVersion),
+                                       sim::plistToXml(systemVersion)))
+        throw CommandError(dir + ": cannot write the system version");
+}
+
+}  // namespace simctl

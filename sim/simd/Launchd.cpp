@@ -1,0 +1,298 @@
+#include "Launchd.h"
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+
+#include "DevicePaths.h"
+#include "Processes.h"
+
+namespace sim {
+
+using nlohmann::ordered_json;
+
+Launchd::Launchd(std::string hostRoot, EventLog& log, const DeviceClock& clock, double killGrace)
+    : root_(std::move(hostRoot)), log_(log), clock_(clock), killGrace_(killGrace) {}
+
+void Launchd::event(const std::string& name, ordered_json fields) {
+    log_.write("launchd", name, fields);
+}
+
+std::string Launchd::devicePath(const std::string& hostPath) const {
+    return deviceView(root_, hostPath).value_or(hostPath);
+}
+
+Overrides Launchd::loadOverrides() {
+    Overrides overrides = Overrides::load(inRoot(root_, paths::kOverrides));
+    if (!overrides.error().empty()) event("overrides-invalid", {{"error", overrides.error()}});
+    return overrides;
+}
+
+void Launchd::saveOverrides(const Overrides& overrides) {
+    const std::string path = inRoot(root_, paths::kOverrides);
+    // A damaged database is kept beside the new one rather than overwritten.
+    if (!Overrides::load(path).error().empty()) {
+        std::error_code ec;
+        std::filesystem::rename(path, path + ".invalid", ec);
+    }
+    if (!overrides.save(path)) event("overrides-unwritable", {{"file", paths::kOverrides}});
+}
+
+bool Launchd::enabled(const JobDefinition& definition, const Overrides& overrides) const {
+    if (auto disabled = overrides.disabled(definition.label)) return !*disabled;
+    return !definition.disabled;
+}
+
+void Launchd::boot() {
+    const std::string folder = inRoot(root_, paths::kLaunchDaemons);
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.path().extension() == ".plist") files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    const Overrides overrides = loadOverrides();
+    for (const std::string& file : files) {
+        JobFileResult parsed = readJobFile(file);
+        if (!parsed.job) {
+            event("job-invalid", {{"file", devicePath(file)}, {"error", parsed.error}});
+            continue;
+        }
+        if (jobs_.count(parsed.job->label)) {
+            event("job-invalid",
+                  {{"file", devicePath(file)},
+                   {"error", "another job file has the label " + parsed.job->label}});
+            continue;
+        }
+        if (!enabled(*parsed.job, overrides)) continue;
+        Job& job = jobs_[parsed.job->label];
+        job.definition = std::move(*parsed.job);
+        job.loaded = true;
+        event("job-loaded",
+              {{"label", job.definition.label}, {"file", devicePath(job.definition.hostPath)}});
+        if (job.definition.runAtLoad) start(job);
+    }
+}
+
+void Launchd::start(Job& job) {
+    const std::string program = inRoot(root_, job.definition.programArguments.front());
+    ProcessLaunch spawn;
+    spawn.program = program;
+    spawn.argv = job.definition.programArguments;
+    spawn.environment = deviceEnvironment(root_);
+    spawn.workingDirectory = root_;
+    spawn.outputPath =
+        inRoot(root_, std::string(paths::kLogFolder) + "/" + job.definition.label + ".log");
+    std::string error;
+    const pid_t pid = spawnProcess(spawn, &error);
+    if (pid < 0) {
+        job.pid = 0;
+        job.startError = error;
+        event("job-start-failed", {{"label", job.definition.label},
+                                   {"program", job.definition.programArguments.front()},
+                                   {"error", error}});
+        return;
+    }
+    job.pid = pid;
+    job.startError.clear();
+    event("job-started", {{"label", job.definition.label}, {"pid", pid}});
+}
+
+void Launchd::load(const std::string& hostPath, bool persist, ReplyFn reply) {
+    JobFileResult parsed = readJobFile(hostPath);
+    if (!parsed.job) {
+        event("job-invalid", {{"file", devicePath(hostPath)}, {"error", parsed.error}});
+        reply({false, devicePath(hostPath) + ": " + parsed.error, ""});
+        return;
+    }
+    JobDefinition definition = std::move(*parsed.job);
+    Overrides overrides = loadOverrides();
+    if (persist) {
+        overrides.setDisabled(definition.label, false);
+        saveOverrides(overrides);
+    }
+    auto it = jobs_.find(definition.label);
+    if (it != jobs_.end() && it->second.loaded) {
+        reply({true, "", definition.label + ": already loaded"});
+        return;
+    }
+    if (!enabled(definition, overrides)) {
+        reply({false, devicePath(hostPath) + ": the job is disabled (load -w enables it)", ""});
+        return;
+    }
+    if (shuttingDown_) {
+        reply({false, "the device is shutting down", ""});
+        return;
+    }
+    Job& job = jobs_[definition.label];
+    job.definition = std::move(definition);
+    job.loaded = true;
+    event("job-loaded",
+          {{"label", job.definition.label}, {"file", devicePath(job.definition.hostPath)}});
+    if (job.definition.runAtLoad) start(job);
+    Reply answer;
+    if (!job.startError.empty()) answer.note = job.definition.label + ": " + job.startError;
+    reply(answer);
+}
+
+void Launchd::unload(const std::string& hostPath, bool persist, ReplyFn reply) {
+    JobFileResult parsed = readJobFile(hostPath);
+    if (!parsed.job) {
+        event("job-invalid", {{"file", devicePath(hostPath)}, {"error", parsed.error}});
+        reply({false, devicePath(hostPath) + ": " + parsed.error, ""});
+        return;
+    }
+    const std::string label = parsed.job->label;
+    if (persist) {
+        Overrides overrides = loadOverrides();
+        overrides.setDisabled(label, true);
+        saveOverrides(overrides);
+    }
+    auto it = jobs_.find(label);
+    if (it == jobs_.end() || !it->second.loaded) {
+        reply({true, "", label + ": not loaded"});
+        return;
+    }
+    Job& job = it->second;
+    job.unloadWaiters.push_back(std::move(reply));
+    if (job.unloading) return;
+    job.unloading = true;
+    if (job.pid > 0) {
+        kill(job.pid, SIGTERM);
+        job.killAt = clock_.now() + killGrace_;
+        return;
+    }
+    finishUnload(job);
+}
+
+void Launchd::finishUnload(Job& job) {
+    job.loaded = false;
+    job.unloading = false;
+    job.killAt.reset();
+    event("job-unloaded", {{"label", job.definition.label}});
+    auto waiters = std::move(job.unloadWaiters);
+    job.unloadWaiters.clear();
+    for (auto& waiter : waiters)
+        if (waiter) waiter({true, "", ""});
+}
+
+bool Launchd::childEnded(pid_t pid, int waitStatus) {
+    for (auto& [label, job] : jobs_) {
+        if (job.pid != pid) continue;
+        job.pid = 0;
+        ordered_json fields = {{"label", label}, {"pid", pid}};
+        if (WIFSIGNALED(waitStatus)) {
+            job.lastSignal = WTERMSIG(waitStatus);
+            job.lastExitStatus.reset();
+            fields["signal"] = WTERMSIG(waitStatus);
+        } else {
+            job.lastExitStatus = WEXITSTATUS(waitStatus);
+            job.lastSignal.reset();
+            fields["status"] = WEXITSTATUS(waitStatus);
+        }
+        event("job-ended", fields);
+        // Whatever the job left in its process group goes with it.
+        kill(-pid, SIGKILL);
+        if (job.unloading) finishUnload(job);
+        return true;
+    }
+    return false;
+}
+
+void Launchd::advance(double now) {
+    for (auto& [label, job] : jobs_) {
+        if (!job.killAt || now < *job.killAt || job.pid <= 0) continue;
+        event("job-killed", {{"label", label}, {"pid", job.pid}});
+        kill(-job.pid, SIGKILL);
+        kill(job.pid, SIGKILL);
+        job.killAt.reset();
+    }
+}
+
+std::optional<double> Launchd::nextDeadline() const {
+    std::optional<double> next;
+    for (const auto& [label, job] : jobs_)
+        if (job.killAt && (!next || *job.killAt < *next)) next = job.killAt;
+    return next;
+}
+
+std::vector<pid_t> Launchd::runningPids() const {
+    std::vector<pid_t> pids;
+    for (const auto& [label, job] : jobs_)
+        if (job.pid > 0) pids.push_back(job.pid);
+    return pids;
+}
+
+void Launchd::terminateAll() {
+    shuttingDown_ = true;
+    for (auto& [label, job] : jobs_)
+        if (job.pid > 0) kill(job.pid, SIGTERM);
+}
+
+void Launchd::killAll() {
+    for (auto& [label, job] : jobs_)
+        if (job.pid > 0) {
+            kill(-job.pid, SIGKILL);
+            kill(job.pid, SIGKILL);
+        }
+}
+
+int Launchd::listedStatus(const std::optional<int>& exitStatus, const std::optional<int>& signal) {
+    if (signal) return -*signal;
+    return exitStatus.value_or(0);
+}
+
+ordered_json Launchd::list() const {
+    ordered_json out = ordered_json::array();
+    for (const auto& [label, job] : jobs_) {
+        if (!job.loaded) continue;
+        ordered_json entry = {{"label", label}};
+        entry["pid"] = job.pid > 0 ? ordered_json(job.pid) : ordered_json(nullptr);
+        entry["status"] = listedStatus(job.lastExitStatus, job.lastSignal);
+        out.push_back(entry);
+    }
+    return out;
+}
+
+ordered_json Launchd::status() const {
+    std::map<std::string, ordered_json> byLabel;
+    auto optionalInt = [](const std::optional<int>& v) {
+        return v ? ordered_json(*v) : ordered_json(nullptr);
+    };
+    // Jobs whose files are installed but not loaded are listed too, with their persistent state.
+    const Overrides overrides = Overrides::load(inRoot(root_, paths::kOverrides));
+    std::error_code ec;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(inRoot(root_, paths::kLaunchDaemons), ec)) {
+        if (entry.path().extension() != ".plist") continue;
+        JobFileResult parsed = readJobFile(entry.path().string());
+        if (!parsed.job || byLabel.count(parsed.job->label)) continue;
+        byLabel[parsed.job->label] = {{"label", parsed.job->label},
+                                      {"pid", nullptr},
+                                      {"enabled", enabled(*parsed.job, overrides)},
+                                      {"loaded", false},
+                                      {"lastExitStatus", nullptr},
+                                      {"lastSignal", nullptr},
+                                      {"file", devicePath(entry.path().string())}};
+    }
+    for (const auto& [label, job] : jobs_) {
+        ordered_json item = {{"label", label}};
+        item["pid"] = job.pid > 0 ? ordered_json(job.pid) : ordered_json(nullptr);
+        item["enabled"] = enabled(job.definition, overrides);
+        item["loaded"] = job.loaded;
+        item["lastExitStatus"] =
+            job.lastExitStatus || job.lastSignal
+                ? ordered_json(listedStatus(job.lastExitStatus, job.lastSignal))
+                : ordered_json(nullptr);
+        item["lastSignal"] = optionalInt(job.lastSignal);
+        item["file"] = devicePath(job.definition.hostPath);
+        if (!job.startError.empty()) item["startError"] = job.startError;
+        byLabel[label] = item;
+    }
+    ordered_json out = ordered_json::array();
+    for (auto& [label, item] : byLabel) out.push_back(item);
+    return out;
+}
+
+}  // namespace sim

@@ -1,0 +1,50 @@
+#include "Overrides.h"
+
+#include "PlistFile.h"
+#include "platform/AtomicFile.h"
+
+namespace sim {
+
+Overrides::Overrides() : document_(std::make_unique<PList::Dictionary>()) {}
+
+Overrides Overrides::load(const std::string& hostPath) {
+    Overrides overrides;
+    PlistFile file = readPlistFile(hostPath);
+    if (file.state == PlistFile::State::Missing) return overrides;
+    if (!file.loaded()) {
+        overrides.error_ = "the overrides database " + file.error;
+        return overrides;
+    }
+    PList::Dictionary* dict = file.dictionary();
+    if (!dict) {
+        overrides.error_ = "the overrides database is not a dictionary";
+        return overrides;
+    }
+    file.root.release();
+    overrides.document_.reset(dict);
+    return overrides;
+}
+
+std::optional<bool> Overrides::disabled(const std::string& label) const {
+    const PList::Dictionary* entry = dictionaryAt(*document_, label);
+    if (!entry) return std::nullopt;
+    const PList::Boolean* flag = booleanAt(*entry, "Disabled");
+    if (!flag) return std::nullopt;
+    return flag->GetValue();
+}
+
+void Overrides::setDisabled(const std::string& label, bool disabled) {
+    std::unique_ptr<PList::Node> entry;
+    if (const PList::Dictionary* old = dictionaryAt(*document_, label))
+        entry.reset(old->Clone());
+    else
+        entry = std::make_unique<PList::Dictionary>();
+    static_cast<PList::Dictionary&>(*entry).Set("Disabled", PList::Boolean(disabled));
+    document_->Set(label, *entry);
+}
+
+bool Overrides::save(const std::string& hostPath) const {
+    return platform::writeFileAtomically(hostPath, plistToXml(*document_));
+}
+
+}  // namespace sim

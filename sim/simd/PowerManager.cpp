@@ -1,0 +1,271 @@
+#include "PowerManager.h"
+
+#include <algorithm>
+
+#include "DeviceTime.h"
+#include "PowerMessages.h"
+
+namespace sim {
+
+using nlohmann::ordered_json;
+
+PowerManager::PowerManager(PowerHost& host, Settings settings, double now)
+    : host_(host), settings_(settings) {
+    restartIdle(now);
+}
+
+void PowerManager::restartIdle(double now) {
+    if (settings_.idleSleep > 0)
+        idleDeadline_ = now + settings_.idleSleep;
+    else
+        idleDeadline_.reset();
+}
+
+std::optional<double> PowerManager::idleDeadline() const {
+    if (state_ != State::Awake || attemptUnderWay()) return std::nullopt;
+    return idleDeadline_;
+}
+
+bool PowerManager::attemptUnderWay() const { return round_ && round_->purpose != Purpose::Probe; }
+
+void PowerManager::addClient(PowerClientId client, int pid) { clients_[client] = pid; }
+
+void PowerManager::removeClient(PowerClientId client, double now) {
+    const auto it = clients_.find(client);
+    if (it == clients_.end()) return;
+    const int pid = it->second;
+    clients_.erase(it);
+    if (round_ && round_->waiting.erase(client)) {
+        // A client that went away cannot hold the device awake.
+        round_->result.answers.push_back({pid, true, false});
+        host_.powerEvent("client-gone", {{"pid", pid},
+                                         {"message", powerMessageName(round_->result.message)},
+                                         {"argument", round_->result.argument}});
+        finishRoundIfComplete(now);
+    }
+}
+
+void PowerManager::answer(PowerClientId client, long argument, bool allow, double now) {
+    const auto known = clients_.find(client);
+    const int pid = known == clients_.end() ? 0 : known->second;
+    const char* word = allow ? "allow" : "cancel";
+    if (round_ && round_->result.argument == argument && round_->waiting.count(client)) {
+        round_->waiting.erase(client);
+        round_->result.answers.push_back({pid, allow, true});
+        ordered_json fields = {{"pid", pid},
+                               {"answer", word},
+                               {"message", powerMessageName(round_->result.message)},
+                               {"argument", argument}};
+        if (!allow && round_->purpose == Purpose::AttemptWillSleep) fields["ignored"] = true;
+        host_.powerEvent("answer", std::move(fields));
+        finishRoundIfComplete(now);
+        return;
+    }
+    // Not the pending question: counts as no answer.
+    ordered_json fields = {{"pid", pid}, {"answer", word}, {"argument", argument}};
+    fields["expected"] = round_ ? ordered_json(round_->result.argument) : ordered_json(nullptr);
+    host_.powerEvent("stray-answer", std::move(fields));
+}
+
+void PowerManager::advance(double now) {
+    if (round_ && now >= round_->deadline) {
+        for (const auto& [client, pid] : round_->waiting) {
+            round_->result.answers.push_back({pid, true, false});
+            host_.powerEvent("no-answer", {{"pid", pid},
+                                           {"message", powerMessageName(round_->result.message)},
+                                           {"argument", round_->result.argument}});
+        }
+        round_->waiting.clear();
+        finishRoundIfComplete(now);
+    }
+    if (state_ == State::Awake && !attemptUnderWay() && !attemptWanted_ && idleDeadline_ &&
+        now >= *idleDeadline_) {
+        idleDeadline_.reset();
+        attemptWanted_ = true;
+        host_.powerEvent("sleep-attempt", {{"reason", "idle"}});
+    }
+    startNext(now);
+    if (state_ == State::Asleep && wakeAt_ && now >= *wakeAt_)
+        wake("wake-request", wakeRequest_, now);
+}
+
+std::optional<double> PowerManager::nextDeadline() const {
+    std::optional<double> next;
+    auto consider = [&](std::optional<double> t) {
+        if (t && (!next || *t < *next)) next = t;
+    };
+    if (round_) consider(round_->deadline);
+    consider(idleDeadline());
+    if (state_ == State::Asleep) consider(wakeAt_);
+    return next;
+}
+
+void PowerManager::requestSleep(double now, SleepDone done) {
+    if (state_ == State::Asleep) {
+        if (done) done(SleepOutcome::AlreadyAsleep, {});
+        return;
+    }
+    sleepers_.push_back(std::move(done));
+    if (attemptUnderWay() || attemptWanted_) return;  // it joins the attempt under way
+    idleDeadline_.reset();
+    attemptWanted_ = true;
+    host_.powerEvent("sleep-attempt", {{"reason", "request"}});
+    startNext(now);
+}
+
+void PowerManager::requestWake(double now) {
+    if (state_ == State::Asleep) {
+        wake("user", std::nullopt, now);
+        return;
+    }
+    if (!attemptUnderWay() && !attemptWanted_) restartIdle(now);  // the user is active
+}
+
+void PowerManager::probe(uint32_t message, double now, RoundDone done) {
+    if (state_ == State::Asleep) {
+        PowerRound refused;
+        refused.message = message;
+        refused.error = "the device is asleep";
+        if (done) done(refused);
+        return;
+    }
+    if (!powerMessageWantsAnswer(message)) {
+        PowerRound result;
+        result.message = message;
+        result.argument = freshArgument();
+        for (const auto& [client, pid] : clients_) result.clients.push_back(pid);
+        broadcast(message, result.argument);
+        if (done) done(result);
+        return;
+    }
+    probes_.emplace_back(message, std::move(done));
+    startNext(now);
+}
+
+void PowerManager::wakeListChanged(double now) {
+    if (state_ != State::Asleep) return;
+    wakeRequest_ = host_.nextWakeRequest(now);
+    wakeAt_ = wakeRequest_ ? std::optional<double>(wakeRequest_->time) : std::nullopt;
+}
+
+std::vector<int> PowerManager::clientPids() const {
+    std::vector<int> pids;
+    for (const auto& [client, pid] : clients_) pids.push_back(pid);
+    return pids;
+}
+
+void PowerManager::startNext(double now) {
+    if (round_ || state_ != State::Awake) return;
+    if (attemptWanted_) {
+        attemptWanted_ = false;
+        startRound(Purpose::AttemptAsk, kCanSystemSleep, now, {});
+        return;
+    }
+    if (!probes_.empty()) {
+        auto [message, done] = std::move(probes_.front());
+        probes_.pop_front();
+        startRound(Purpose::Probe, message, now, std::move(done));
+    }
+}
+
+void PowerManager::startRound(Purpose purpose, uint32_t message, double now, RoundDone done) {
+    Round round;
+    round.purpose = purpose;
+    round.result.message = message;
+    round.result.argument = freshArgument();
+    round.deadline = now + settings_.answerTimeout;
+    round.done = std::move(done);
+    for (const auto& [client, pid] : clients_) {
+        round.waiting[client] = pid;
+        round.result.clients.push_back(pid);
+    }
+    round_ = std::move(round);
+    broadcast(message, round_->result.argument);
+    finishRoundIfComplete(now);
+}
+
+void PowerManager::finishRoundIfComplete(double now) {
+    if (!round_ || !round_->waiting.empty()) return;
+    Round round = std::move(*round_);
+    round_.reset();
+    switch (round.purpose) {
+        case Purpose::Probe:
+            if (round.done) round.done(round.result);
+            break;
+        case Purpose::AttemptAsk:
+            endAttempt(round.result, now);
+            return;
+        case Purpose::AttemptWillSleep:
+            sleep(now);
+            return;
+    }
+    startNext(now);
+}
+
+void PowerManager::endAttempt(const PowerRound& ask, double now) {
+    std::vector<int> cancelledBy;
+    for (const PowerAnswerRecord& a : ask.answers)
+        if (a.answered && !a.allow) cancelledBy.push_back(a.pid);
+    if (cancelledBy.empty()) {
+        startRound(Purpose::AttemptWillSleep, kSystemWillSleep, now, {});
+        return;
+    }
+    host_.powerEvent("sleep-cancelled", {{"pids", cancelledBy}});
+    broadcast(kSystemWillNotSleep, freshArgument());
+    restartIdle(now);
+    notifySleepers(SleepOutcome::Cancelled, cancelledBy);
+    startNext(now);
+}
+
+void PowerManager::sleep(double now) {
+    state_ = State::Asleep;
+    idleDeadline_.reset();
+    wakeRequest_ = host_.nextWakeRequest(now);
+    wakeAt_ = wakeRequest_ ? std::optional<double>(wakeRequest_->time) : std::nullopt;
+    ordered_json fields;
+    fields["wakeAt"] = wakeAt_ ? ordered_json(formatDeviceTime(*wakeAt_)) : ordered_json(nullptr);
+    host_.powerEvent("sleep", std::move(fields));
+    host_.suspendDevice();
+    auto waiting = std::move(probes_);
+    probes_.clear();
+    for (auto& [message, done] : waiting) {
+        PowerRound refused;
+        refused.message = message;
+        refused.error = "the device is asleep";
+        if (done) done(refused);
+    }
+    notifySleepers(SleepOutcome::Slept, {});
+}
+
+void PowerManager::wake(const std::string& reason, const std::optional<WakeRequest>& request,
+                        double now) {
+    host_.resumeDevice();
+    state_ = State::Awake;
+    wakeAt_.reset();
+    wakeRequest_.reset();
+    ordered_json fields = {{"reason", reason}};
+    if (request) {
+        fields["time"] = formatDeviceTime(request->time);
+        fields["scheduledby"] = request->scheduledBy;
+    }
+    host_.powerEvent("wake", std::move(fields));
+    broadcast(kSystemHasPoweredOn, freshArgument());
+    restartIdle(now);
+    startNext(now);
+}
+
+void PowerManager::broadcast(uint32_t message, long argument) {
+    host_.powerEvent("message", {{"message", powerMessageName(message)},
+                                 {"argument", argument},
+                                 {"clients", clients_.size()}});
+    for (const auto& [client, pid] : clients_) host_.sendPowerMessage(client, message, argument);
+}
+
+void PowerManager::notifySleepers(SleepOutcome outcome, const std::vector<int>& cancelledBy) {
+    auto sleepers = std::move(sleepers_);
+    sleepers_.clear();
+    for (auto& done : sleepers)
+        if (done) done(outcome, cancelledBy);
+}
+
+}  // namespace sim

@@ -1,0 +1,128 @@
+// The device's power manager as a state machine over device time, free of sockets and
+// processes so it can be driven by a fake clock. Its surroundings (PowerHost) deliver the
+// messages, stop and resume the device's processes, know the wake-request list and write the
+// event log.
+//
+// Awake, the idle timer runs; when it expires (or on request) an attempt asks every client
+// kIOMessageCanSystemSleep and waits for every answer. One cancel ends the attempt with
+// kIOMessageSystemWillNotSleep and a fresh idle period. Otherwise kIOMessageSystemWillSleep
+// follows (its cancels are ignored, as on the phone), then the device sleeps until the
+// earliest wake request ahead or a user wake, and greets the clients with
+// kIOMessageSystemHasPoweredOn. A client that never answers is given up after the answer
+// timeout and counts as allowing.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "WakeList.h"
+
+namespace sim {
+
+using PowerClientId = int;
+
+class PowerHost {
+  public:
+    virtual ~PowerHost() = default;
+    virtual void sendPowerMessage(PowerClientId client, uint32_t message, long argument) = 0;
+    // Stops every device process but the power manager; resumes them.
+    virtual void suspendDevice() = 0;
+    virtual void resumeDevice() = 0;
+    virtual std::optional<WakeRequest> nextWakeRequest(double now) = 0;
+    virtual void powerEvent(const std::string& event, nlohmann::ordered_json fields) = 0;
+};
+
+struct PowerAnswerRecord {
+    int pid = 0;
+    bool allow = true;
+    bool answered = true;  // false: given up (counted as allowing) or the client went away
+};
+
+// What one message to every client brought back.
+struct PowerRound {
+    uint32_t message = 0;
+    long argument = 0;
+    std::vector<int> clients;  // pids the message went to
+    std::vector<PowerAnswerRecord> answers;
+    std::string error;  // set when the message could not be sent (e.g. the device sleeps)
+};
+
+class PowerManager {
+  public:
+    struct Settings {
+        double idleSleep = 30;      // device seconds; 0: never try on its own
+        double answerTimeout = 30;  // device seconds
+    };
+    enum class SleepOutcome { Slept, Cancelled, AlreadyAsleep };
+    using RoundDone = std::function<void(const PowerRound&)>;
+    using SleepDone = std::function<void(SleepOutcome, const std::vector<int>& cancelledBy)>;
+
+    PowerManager(PowerHost& host, Settings settings, double now);
+
+    void addClient(PowerClientId client, int pid);
+    void removeClient(PowerClientId client, double now);
+    void answer(PowerClientId client, long argument, bool allow, double now);
+    // Moves to `now`: gives up silent clients, starts the idle attempt, wakes at a request.
+    void advance(double now);
+    // When advance() next has something to do.
+    std::optional<double> nextDeadline() const;
+
+    // The sleep attempt the idle timer would make; `done` runs when it has ended.
+    void requestSleep(double now, SleepDone done);
+    // A wake-up as if the user pressed the button (awake: a fresh idle period).
+    void requestWake(double now);
+    // Sends `message` to every client now (after a round already under way) and reports the
+    // answers. Refused while the device sleeps.
+    void probe(uint32_t message, double now, RoundDone done);
+    // The wake-request list changed: while asleep, the wake-up time is looked up again.
+    void wakeListChanged(double now);
+
+    bool asleep() const { return state_ == State::Asleep; }
+    std::vector<int> clientPids() const;
+    std::optional<double> wakeAt() const { return wakeAt_; }
+    std::optional<double> idleDeadline() const;
+
+  private:
+    enum class State { Awake, Asleep };
+    enum class Purpose { AttemptAsk, AttemptWillSleep, Probe };
+    struct Round {
+        Purpose purpose;
+        PowerRound result;
+        std::map<PowerClientId, int> waiting;  // client -> pid
+        double deadline = 0;
+        RoundDone done;
+    };
+
+    void startNext(double now);
+    void startRound(Purpose purpose, uint32_t message, double now, RoundDone done);
+    void finishRoundIfComplete(double now);
+    void endAttempt(const PowerRound& ask, double now);
+    void sleep(double now);
+    void wake(const std::string& reason, const std::optional<WakeRequest>& request, double now);
+    void broadcast(uint32_t message, long argument);
+    bool attemptUnderWay() const;
+    long freshArgument() { return nextArgument_++; }
+    void restartIdle(double now);
+    void notifySleepers(SleepOutcome outcome, const std::vector<int>& cancelledBy);
+
+    PowerHost& host_;
+    Settings settings_;
+    State state_ = State::Awake;
+    std::map<PowerClientId, int> clients_;  // client -> pid
+    std::optional<Round> round_;
+    std::deque<std::pair<uint32_t, RoundDone>> probes_;
+    bool attemptWanted_ = false;
+    std::vector<SleepDone> sleepers_;
+    std::optional<double> idleDeadline_;
+    std::optional<double> wakeAt_;
+    std::optional<WakeRequest> wakeRequest_;
+    long nextArgument_ = 0x1001;
+};
+
+}  // namespace sim

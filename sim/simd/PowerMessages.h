@@ -1,0 +1,22 @@
+// The power messages of the root power domain, by the codes of IOKit's IOMessage.h.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace sim {
+
+inline constexpr uint32_t kCanSystemSleep = 0xE0000270;
+inline constexpr uint32_t kSystemWillSleep = 0xE0000280;
+inline constexpr uint32_t kSystemWillNotSleep = 0xE0000290;
+inline constexpr uint32_t kSystemHasPoweredOn = 0xE0000300;
+
+// "kIOMessageCanSystemSleep" and so on; the code in hex for unknown ones.
+std::string powerMessageName(uint32_t message);
+// simctl's words: "can-sleep", "will-sleep", "powered-on".
+std::optional<uint32_t> powerMessageFromWord(const std::string& word);
+// Messages a client answers with IOAllowPowerChange / IOCancelPowerChange.
+bool powerMessageWantsAnswer(uint32_t message);
+
+}  // namespace sim

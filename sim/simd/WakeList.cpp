@@ -1,0 +1,110 @@
+#include "WakeList.h"
+
+#include <cmath>
+
+#include "PlistFile.h"
+#include "platform/AtomicFile.h"
+
+namespace sim {
+
+namespace {
+// The entry as a request, when it is a valid one.
+std::optional<WakeRequest> requestOf(const PList::Node* node) {
+    if (!node || node->GetType() != PLIST_DICT) return std::nullopt;
+    const auto& entry = *static_cast<const PList::Dictionary*>(node);
+    const PList::Date* time = dateAt(entry, "time");
+    const PList::String* by = stringAt(entry, "scheduledby");
+    if (!time || !by) return std::nullopt;
+    return WakeRequest{dateSeconds(*time), by->GetValue()};
+}
+}  // namespace
+
+WakeList::WakeList() : document_(std::make_unique<PList::Dictionary>()) {
+    document_->Set("wake", PList::Array());
+}
+
+WakeList WakeList::load(const std::string& hostPath) {
+    WakeList list;
+    PlistFile file = readPlistFile(hostPath);
+    if (file.state == PlistFile::State::Missing) return list;
+    if (!file.loaded()) {
+        list.error_ = "the wake-request list " + file.error;
+        return list;
+    }
+    PList::Dictionary* dict = file.dictionary();
+    if (!dict) {
+        list.error_ = "the wake-request list is not a dictionary";
+        return list;
+    }
+    const PList::Node* wake = nodeAt(*dict, "wake");
+    if (wake && wake->GetType() != PLIST_ARRAY) {
+        list.error_ = "the wake-request list's \"wake\" is not an array";
+        return list;
+    }
+    file.root.release();
+    list.document_.reset(dict);
+    if (!wake) list.document_->Set("wake", PList::Array());
+    list.scan();
+    return list;
+}
+
+PList::Array& WakeList::entries() const {
+    return *static_cast<PList::Array*>(document_->Find("wake")->second);
+}
+
+void WakeList::scan() {
+    problems_.clear();
+    const PList::Array& array = entries();
+    for (size_t i = 0; i < arraySize(array); ++i)
+        if (!requestOf(arrayItem(array, i).get()))
+            problems_.push_back("entry " + std::to_string(i) +
+                                " is not {time: date, scheduledby: string}");
+}
+
+std::vector<WakeRequest> WakeList::requests() const {
+    std::vector<WakeRequest> result;
+    const PList::Array& array = entries();
+    for (size_t i = 0; i < arraySize(array); ++i)
+        if (auto request = requestOf(arrayItem(array, i).get())) result.push_back(*request);
+    return result;
+}
+
+double WakeList::wholeSeconds(double time) { return std::round(time); }
+
+void WakeList::add(double time, const std::string& identifier) {
+    const double whole = wholeSeconds(time);
+    for (const WakeRequest& r : requests())
+        if (r.scheduledBy == identifier && wholeSeconds(r.time) == whole) return;
+    PList::Dictionary entry;
+    entry.Set("time", makeDate(whole));
+    entry.Set("scheduledby", PList::String(identifier));
+    arrayAppend(entries(), entry);
+}
+
+int WakeList::remove(double time, const std::string& identifier) {
+    const double whole = wholeSeconds(time);
+    PList::Array& array = entries();
+    int removed = 0;
+    for (size_t i = arraySize(array); i-- > 0;) {
+        const auto request = requestOf(arrayItem(array, i).get());
+        if (request && request->scheduledBy == identifier && wholeSeconds(request->time) == whole) {
+            arrayRemove(array, i);
+            ++removed;
+        }
+    }
+    if (removed) scan();
+    return removed;
+}
+
+std::optional<WakeRequest> WakeList::earliestAfter(double now) const {
+    std::optional<WakeRequest> best;
+    for (const WakeRequest& r : requests())
+        if (r.time > now && (!best || r.time < best->time)) best = r;
+    return best;
+}
+
+bool WakeList::save(const std::string& hostPath) const {
+    return platform::writeFileAtomically(hostPath, plistToXml(*document_));
+}
+
+}  // namespace sim

@@ -12,6 +12,10 @@ struct ModeCase {
     std::vector<const char*> argv;
     bool daemon;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const ModeCase& c, std::ostream* os) {
+    for (const char* a : c.argv) *os << "[" << a << "]";
+}
 
 class ModeSelection : public ::testing::TestWithParam<ModeCase> {};
 

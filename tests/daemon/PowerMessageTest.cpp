@@ -43,6 +43,8 @@ struct MessageCase {
     bool withDelegate;
     Expect answer;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const MessageCase& c, std::ostream* os) { *os << c.name; }
 
 class PowerMessages : public ::testing::TestWithParam<MessageCase> {};
 

@@ -67,6 +67,8 @@ struct LeavingCase {
     const char* start;
     const char* booked;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const LeavingCase& c, std::ostream* os) { *os << c.start; }
 
 class LeavingOvernightWindow : public ::testing::TestWithParam<LeavingCase> {};
 

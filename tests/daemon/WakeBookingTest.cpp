@@ -33,6 +33,8 @@ struct ArithmeticCase {
     double secondsAhead;
     const char* booked;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const ArithmeticCase& c, std::ostream* os) { *os << c.now << " start " << c.start; }
 
 class WakeArithmetic : public ::testing::TestWithParam<ArithmeticCase> {};
 
@@ -106,6 +108,8 @@ struct OddListCase {
     std::string file;
     size_t withdrawals;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const OddListCase& c, std::ostream* os) { *os << c.name; }
 
 class OddWakeList : public ::testing::TestWithParam<OddListCase> {};
 

@@ -16,6 +16,10 @@ struct WindowCase {
     const char* time;
     bool inside;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const WindowCase& c, std::ostream* os) {
+    *os << c.start << "-" << c.end << " at " << c.time;
+}
 
 class WindowTest : public ::testing::TestWithParam<WindowCase> {};
 

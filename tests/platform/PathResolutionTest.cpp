@@ -16,6 +16,8 @@ struct PathCase {
     std::string devicePath;
     bool underRoot;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const PathCase& c, std::ostream* os) { *os << "\"" << c.devicePath << "\""; }
 
 class HostPath : public ::testing::TestWithParam<PathCase> {};
 

@@ -17,6 +17,8 @@ struct CoalescingCase {
     double lateStart;  // device seconds each period starts after the previous one ended
     unsigned maxPerHour;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const CoalescingCase& c, std::ostream* os) { *os << c.name; }
 
 class RunLoopCoalescing : public ::testing::TestWithParam<CoalescingCase> {};
 

@@ -35,6 +35,10 @@ struct ModeCase {
     CFRunLoopMode running;
     bool served;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const ModeCase& c, std::ostream* os) {
+    *os << c.registered << " run in " << c.running;
+}
 
 class RunLoopModes : public ::testing::TestWithParam<ModeCase> {};
 

@@ -65,6 +65,8 @@ struct DerivedCase {
     int hour;
     int minute;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const DerivedCase& c, std::ostream* os) { *os << c.minutes; }
 
 class AppSettingsDerived : public ::testing::TestWithParam<DerivedCase> {};
 
@@ -89,6 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Table, AppSettingsDerived,
 // Watches settingsDirty at every call the setters make into the store.
 class DirtyWatchingPlatform : public TestPlatform {
   public:
+    DirtyWatchingPlatform() { AppSettings::sharedSettings(); }  // registered before watching
     void record(const std::string& call) override {
         if (call.rfind("NSUserDefaults.", 0) == 0 &&
             call.rfind("NSUserDefaults.registerDefaults", 0))
@@ -107,11 +110,12 @@ struct SetterCase {
     long long storedValue;
     const char* writeCall;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const SetterCase& c, std::ostream* os) { *os << c.name; }
 
 class AppSettingsSetters : public ::testing::TestWithParam<SetterCase> {};
 
 TEST_P(AppSettingsSetters, WriteThroughWhileDirtyThenFlushedAndClean) {
-    AppSettings::sharedSettings();  // registered before the watching starts
     DirtyWatchingPlatform device;
     GetParam().set();
     const std::vector<std::string> expected{std::string(GetParam().writeCall) + " dirty",

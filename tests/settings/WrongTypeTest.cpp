@@ -20,6 +20,8 @@ struct WrongTypeCase {
     int start;
     int end;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const WrongTypeCase& c, std::ostream* os) { *os << c.name; }
 
 class AppSettingsWrongType : public ::testing::TestWithParam<WrongTypeCase> {};
 

@@ -14,6 +14,8 @@ struct RouteCase {
     const char* route;
     size_t versionReadsPerCall;  // the second prefix test reads the version again
 };
+// Test names show the case, not its bytes.
+void PrintTo(const RouteCase& c, std::ostream* os) { *os << "\"" << c.version << "\""; }
 
 class RouteByVersion : public ::testing::TestWithParam<RouteCase> {};
 

@@ -46,6 +46,8 @@ struct TerminationCase {
     int signal;
     const char* expectedHides;
 };
+// Test names show the case, not its bytes.
+void PrintTo(const TerminationCase& c, std::ostream* os) { *os << c.name; }
 
 class TerminationAfterShow : public ::testing::TestWithParam<TerminationCase> {};
 

@@ -49,6 +49,7 @@ PList::Dictionary RequestHandler::handle(const PList::Dictionary& request) {
         {"cancel-notifications", &RequestHandler::cancelNotifications},
         {"notifications", &RequestHandler::listNotifications},
         {"alert", &RequestHandler::alert},
+        {"open-url", &RequestHandler::openURL},
     };
     const std::string op = sim::stringField(request, "op");
     auto it = handlers.find(op);
@@ -158,5 +159,15 @@ RequestHandler::Reply RequestHandler::alert(const PList::Dictionary& request) {
                     ? AlertItem::systemAlert(std::move(body), std::move(launchImage))
                     : AlertItem::notificationAlert(std::move(body), std::move(launchImage));
     if (parts_.present) parts_.present(std::move(item));
+    return ok();
+}
+
+RequestHandler::Reply RequestHandler::openURL(const PList::Dictionary& request) {
+    const std::string url = sim::stringField(request, "url");
+    if (url.empty()) return refused("open-url", "no url");
+    // The device has no browser; handing the address over is what can be observed.
+    PList::Dictionary fields;
+    fields.Set("url", PList::String(url));
+    parts_.events.event("url-opened", fields);
     return ok();
 }

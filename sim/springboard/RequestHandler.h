@@ -10,6 +10,7 @@
 #include <string>
 
 #include "AlertItem.h"
+#include "EventSink.h"
 #include "LibStatusBarCenter.h"
 #include "NotificationScheduler.h"
 #include "StatusBar.h"
@@ -23,6 +24,7 @@ class RequestHandler {
         std::function<void(std::unique_ptr<AlertItem>)> present;
         std::function<void()> notificationsChanged;
         mach_port_t serverPort;  // what SpringBoardServices callers must name
+        EventSink& events;
     };
 
     explicit RequestHandler(Parts parts) : parts_(std::move(parts)) {}
@@ -39,6 +41,7 @@ class RequestHandler {
     Reply cancelNotifications(const PList::Dictionary& request);
     Reply listNotifications(const PList::Dictionary& request);
     Reply alert(const PList::Dictionary& request);
+    Reply openURL(const PList::Dictionary& request);
     Reply book(LocalNotification notification);
 
     Parts parts_;

@@ -24,7 +24,7 @@ SpringBoardApp::SpringBoardApp(const Files& files, EventSink& events, mach_port_
                      }),
       handler_({statusBar_, center_, notifications_,
                 [this](std::unique_ptr<AlertItem> item) { present(std::move(item)); },
-                [this] { rearmNotificationTimer(); }, serverPort}) {}
+                [this] { rearmNotificationTimer(); }, serverPort, events}) {}
 
 SpringBoardApp::~SpringBoardApp() {
     if (notificationTimer_) notificationTimer_->invalidate();

@@ -86,4 +86,13 @@ TEST_F(Alerts, TheControllerIgnoresWhatIsNoAlertItem) {
     EXPECT_EQ(events.named("alert-shown").size(), 1u);
 }
 
+// The device has no browser: an opened address is logged, and one without an address refused.
+TEST_F(Alerts, OpeningAnAddressIsLoggedAndTaken) {
+    EXPECT_TRUE(ok(send(std::move(Request("open-url").text("url", "http://example.com/")))));
+    const auto opened = events.named("url-opened");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].fields.at("url"), "http://example.com/");
+    EXPECT_FALSE(ok(send(Request("open-url"))));
+}
+
 }  // namespace

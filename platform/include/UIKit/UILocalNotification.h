@@ -5,7 +5,7 @@
 // A notification that SpringBoard fires at its fire date (and after each repeat interval)
 // even when the application that booked it is not running.
 class UILocalNotification {
-public:
+  public:
     std::optional<NSDate> fireDate() const { return fireDate_; }
     void setFireDate(const NSDate& date) { fireDate_ = date; }
     NSCalendarUnit repeatInterval() const { return repeatInterval_; }
@@ -15,7 +15,7 @@ public:
     std::optional<NSString> alertLaunchImage() const { return alertLaunchImage_; }
     void setAlertLaunchImage(const NSString& name) { alertLaunchImage_ = name; }
 
-private:
+  private:
     std::optional<NSDate> fireDate_;
     NSCalendarUnit repeatInterval_ = static_cast<NSCalendarUnit>(0);
     std::optional<NSString> alertBody_;

@@ -1,0 +1,138 @@
+// The main screen's table, labels and footer, in both guard states.
+#include <gtest/gtest.h>
+
+#include "AppHarness.h"
+#include "AppSettings.h"
+#include "TableWidget.h"
+
+namespace {
+using apptest::AppHarness;
+
+NSIndexPath path(NSUInteger section, NSUInteger row) {
+    return NSIndexPath::indexPathForRowInSection(row, section);
+}
+
+const char* kListingWithGuard =
+    "PID\tStatus\tLabel\n312\t0\tcom.quillmoor.vigilantpro\n-\t0\tcom.apple.syslogd\n";
+
+TEST(MainScreen, GuardOffAtLoadShowsOneSectionOfOneRow) {
+    AppHarness app;
+    app.launch();
+    RootViewController* root = app.root();
+    ASSERT_NE(root, nullptr);
+    UITableView* table = root->tableView();
+    ASSERT_NE(table, nullptr);
+    EXPECT_FALSE(root->preventSleepSwitch()->isOn());
+    EXPECT_EQ(root->numberOfSectionsInTableView(table), 1);
+    EXPECT_EQ(table->numberOfSections(), 1);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 1);
+    EXPECT_EQ(root->tableViewHeightForRowAtIndexPath(table, path(0, 0)), 44.0);
+    EXPECT_EQ(table->cellForRowAtIndexPath(path(0, 0)), root->preventSleepCell());
+    EXPECT_EQ(table->rectForRowAtIndexPath(path(0, 0)).size.height, 44.0);
+}
+
+TEST(MainScreen, GuardOnAtLoadShowsTheScheduleSection) {
+    AppHarness app;
+    app.setListing(kListingWithGuard);
+    app.launch();
+    RootViewController* root = app.root();
+    UITableView* table = root->tableView();
+    EXPECT_TRUE(root->preventSleepSwitch()->isOn());
+    ASSERT_EQ(table->numberOfSections(), 2);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 1);
+    EXPECT_EQ(table->numberOfRowsInSection(1), 2);
+    struct Row {
+        NSIndexPath at;
+        UITableViewCell* cell;
+        CGFloat height;
+    };
+    const Row rows[] = {{path(0, 0), root->preventSleepCell(), 44.0},
+                        {path(1, 0), root->scheduleCell(), 44.0},
+                        {path(1, 1), root->chooseScheduleCell(), 70.0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.at.section() << "," << row.at.row());
+        EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, row.at), row.cell);
+        EXPECT_EQ(table->cellForRowAtIndexPath(row.at), row.cell);
+        EXPECT_EQ(root->tableViewHeightForRowAtIndexPath(table, row.at), row.height);
+        EXPECT_EQ(table->rectForRowAtIndexPath(row.at).size.height, row.height);
+    }
+    EXPECT_EQ(app.launchctlCalls(), std::vector<std::string>{"list"});
+}
+
+TEST(MainScreen, AnyOtherSectionHasNoRowsAndAPlainCell) {
+    AppHarness app;
+    app.launch();
+    RootViewController* root = app.root();
+    UITableView* table = root->tableView();
+    EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 2), 0);
+    EXPECT_EQ(root->tableViewHeightForRowAtIndexPath(table, path(2, 0)), 0.0);
+    UITableViewCell* made = root->tableViewCellForRowAtIndexPath(table, path(2, 0));
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->reuseIdentifier(), std::optional<NSString>("Cell"));
+    EXPECT_EQ(made->style(), UITableViewCellStyleDefault);
+    EXPECT_NE(made, root->preventSleepCell());
+    // Once the table holds a cell of that identifier, that one is handed out again.
+    table->tableWidget()->enqueue(made);
+    EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, path(2, 0)), made);
+    EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 7), 0);
+}
+
+struct LabelCase {
+    std::optional<int> start, end;
+    const char* startText;
+    const char* endText;
+};
+
+class MainScreenLabels : public testing::TestWithParam<LabelCase> {};
+
+TEST_P(MainScreenLabels, ShowTheStoredWindow) {
+    AppHarness app;
+    const LabelCase& c = GetParam();
+    if (c.start) AppSettings::sharedSettings()->setScheduleStart(*c.start);
+    if (c.end) AppSettings::sharedSettings()->setScheduleEnd(*c.end);
+    app.launch();
+    EXPECT_EQ(app.root()->startLabel()->text(), std::optional<NSString>(c.startText));
+    EXPECT_EQ(app.root()->endLabel()->text(), std::optional<NSString>(c.endText));
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, MainScreenLabels,
+                         testing::Values(LabelCase{std::nullopt, std::nullopt, "09:00", "17:00"},
+                                         LabelCase{5, 1439, "00:05", "23:59"},
+                                         LabelCase{0, 60, "00:00", "01:00"},
+                                         LabelCase{1380, 420, "23:00", "07:00"}));
+
+TEST(MainScreen, ScheduleSwitchFollowsTheStoredSetting) {
+    for (bool stored : {false, true}) {
+        AppHarness app;
+        AppSettings::sharedSettings()->setSchedule(stored);
+        app.launch();
+        EXPECT_EQ(app.root()->scheduleSwitch()->isOn(), stored);
+    }
+}
+
+TEST(MainScreen, FooterShowsTheVersionAcrossTheScreen) {
+    AppHarness app;
+    app.launch();
+    UILabel* footer = app.root()->footerLabel();
+    EXPECT_EQ(footer->text(), std::optional<NSString>("v2.1"));
+    EXPECT_EQ(app.root()->tableView()->tableFooterView(), footer);
+    // updateFooter keeps the origin, fits the height to the text and sets the width to 320.
+    footer->setFrame(CGRectMake(7, 9, 40, 3));
+    app.root()->updateFooter();
+    const CGRect frame = footer->frame();
+    EXPECT_EQ(frame.origin.x, 7);
+    EXPECT_EQ(frame.origin.y, 9);
+    EXPECT_EQ(frame.size.width, 320.0);
+    EXPECT_EQ(frame.size.height, footer->sizeThatFits(CGSize{}).height);
+    EXPECT_GT(frame.size.height, 3);
+}
+
+TEST(MainScreen, FooterOfABundleWithoutVersionIsTheBareLetter) {
+    AppHarness::Options options;
+    options.bundleVersion = std::nullopt;
+    AppHarness app(options);
+    app.launch();
+    EXPECT_EQ(app.root()->footerLabel()->text(), std::optional<NSString>("v"));
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include <UIKit/UIPickerView.h>
 
 #include "PickerWidget.h"
+#include "backend/Backend.h"
 
 UIPickerView::UIPickerView(const CGRect& frame) : UIView(new uikit::PickerWidget(this)) {
     setFrame(frame);
@@ -38,6 +39,8 @@ NSInteger UIPickerView::selectedRowInComponent(NSInteger component) const {
 }
 
 void UIPickerView::selectRowInComponentAnimated(NSInteger row, NSInteger component, BOOL animated) {
+    platform::backend().record("UIPickerView.selectRow(" + std::to_string(row) + ", " +
+                               std::to_string(component) + ", " + (animated ? "YES" : "NO") + ")");
     if (widget())
         pickerWidget()->select(static_cast<int>(component), static_cast<int>(row), animated);
 }

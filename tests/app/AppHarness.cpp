@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -152,6 +154,37 @@ UINavigationController* AppHarness::navigation() const {
 RootViewController* AppHarness::root() const {
     auto* nav = navigation();
     return nav ? dynamic_cast<RootViewController*>(nav->viewControllers().front()) : nullptr;
+}
+
+void AppHarness::flip(UISwitch* control) {
+    ASSERT_NE(control, nullptr);
+    auto* button = qobject_cast<QAbstractButton*>(control->widget());
+    ASSERT_NE(button, nullptr);
+    button->click();
+    spin();
+}
+
+void AppHarness::tapRow(UITableView* table, NSUInteger section, NSUInteger row) {
+    ASSERT_NE(table, nullptr);
+    table->tapRowAtIndexPath(NSIndexPath::indexPathForRowInSection(row, section));
+    spin();
+}
+
+void AppHarness::tap(UIBarButtonItem* item) {
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(item->qtAction(), nullptr);
+    item->qtAction()->trigger();
+    spin();
+}
+
+UIViewController* AppHarness::topScreen() const {
+    auto* nav = navigation();
+    return nav ? nav->topViewController() : nullptr;
+}
+
+UIViewController* AppHarness::modalScreen() const {
+    auto* nav = navigation();
+    return nav ? nav->modalViewController() : nullptr;
 }
 
 bool AppHarness::spinUntil(const std::function<bool()>& condition, int milliseconds) {

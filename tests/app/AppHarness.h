@@ -54,6 +54,17 @@ class AppHarness {
     bool settingBool(const std::string& key) const;
     std::optional<long long> settingInt(const std::string& key) const;
 
+    // ---- working the screens as the user does
+    // Flips the switch as a tap does: it changes and sends its action.
+    static void flip(UISwitch* control);
+    // Taps the row of the table: it is selected and the delegate told.
+    static void tapRow(UITableView* table, NSUInteger section, NSUInteger row);
+    // Triggers the bar button as a tap does.
+    static void tap(UIBarButtonItem* item);
+    UIViewController* topScreen() const;
+    // The screen presented over the main screen's navigation stack, if any.
+    UIViewController* modalScreen() const;
+
     // Serves Qt events until `condition` holds (or the deadline passes); returns it.
     static bool spinUntil(const std::function<bool()>& condition, int milliseconds = 10000);
     static void spin(int turns = 5);

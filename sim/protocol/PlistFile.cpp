@@ -111,18 +111,28 @@ void arrayRemove(PList::Array& array, size_t index) {
 }
 
 double dateSeconds(const PList::Date& date) {
+    // libplist 2.2 aborts reading a date node that libplist++ copied (Clone, Dictionary::Set
+    // record the wrong size). The binary form is written from the value alone, so read the
+    // value back through a fresh node parsed from it.
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(date.GetPlist(), &bytes, &length);
+    plist_t fresh = nullptr;
+    if (bytes) plist_from_bin(bytes, length, &fresh);
+    plist_to_bin_free(bytes);
     int32_t sec = 0, usec = 0;
-    plist_get_date_val(date.GetPlist(), &sec, &usec);
+    if (fresh && plist_get_node_type(fresh) == PLIST_DATE) plist_get_date_val(fresh, &sec, &usec);
+    if (fresh) plist_free(fresh);
     return sec + usec / 1e6;
 }
 
 PList::Date makeDate(double referenceSeconds) {
+    // Built with the C API: libplist++'s timeval constructor records a size that libplist's own
+    // reader then rejects with an abort.
     const double whole = std::floor(referenceSeconds);
-    timeval tv{};
-    tv.tv_sec = static_cast<time_t>(whole);
-    tv.tv_usec = static_cast<suseconds_t>(std::lround((referenceSeconds - whole) * 1e6));
-    if (tv.tv_usec >= 1000000) tv.tv_usec = 999999;
-    return PList::Date(tv);
+    auto usec = static_cast<int32_t>(std::lround((referenceSeconds - whole) * 1e6));
+    if (usec >= 1000000) usec = 999999;
+    return PList::Date(plist_new_date(static_cast<int32_t>(whole), usec));
 }
 
 }  // namespace sim

@@ -1,0 +1,220 @@
+// The time picker: opened from the window row, primed from the settings, edited through its
+// wheels and rows, saved (both values stored in order, then a restart) or cancelled.
+#include <gtest/gtest.h>
+
+#include "AppHarness.h"
+#include "AppSettings.h"
+#include "TimeSelectViewController.h"
+
+namespace {
+using apptest::AppHarness;
+
+const char* const kListingWithGuard = "PID\tStatus\tLabel\n-\t0\tcom.quillmoor.vigilantpro\n";
+
+std::optional<long long> intIn(const PList::Dictionary* dict, const std::string& key) {
+    if (!dict) return std::nullopt;
+    auto it = dict->Find(key);
+    if (it == dict->End()) return std::nullopt;
+    auto* n = NSDynamicCast<PList::Integer>(it->second);
+    return n ? std::optional<long long>(static_cast<long long>(n->GetValue())) : std::nullopt;
+}
+
+// The main screen with the guard on, so the window row is there.
+class TimePicker : public testing::Test {
+  protected:
+    void launchWith(std::optional<int> start, std::optional<int> end) {
+        if (start) AppSettings::sharedSettings()->setScheduleStart(*start);
+        if (end) AppSettings::sharedSettings()->setScheduleEnd(*end);
+        app.setListing(kListingWithGuard);
+        app.launch();
+        ASSERT_EQ(app.root()->tableView()->numberOfSections(), 2);
+    }
+    TimeSelectViewController* open() {
+        app.tapRow(app.root()->tableView(), 1, 1);
+        return dynamic_cast<TimeSelectViewController*>(app.topScreen());
+    }
+    static std::vector<NSInteger> wheels(TimeSelectViewController* picker) {
+        return {picker->bedPickerView()->selectedRowInComponent(0),
+                picker->bedPickerView()->selectedRowInComponent(1)};
+    }
+    static std::pair<std::optional<NSString>, std::optional<NSString>> labels(
+        TimeSelectViewController* picker) {
+        return {picker->minLabel()->text(), picker->maxLabel()->text()};
+    }
+    using Labels = std::pair<std::optional<NSString>, std::optional<NSString>>;
+    AppHarness app;
+};
+
+TEST_F(TimePicker, OpensFromTheWindowRowWithItsBarAndTheDefaults) {
+    launchWith(std::nullopt, std::nullopt);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->delegate(), app.root());
+    EXPECT_EQ(picker->navigationItem().title(), std::optional<NSString>("Start & End"));
+    ASSERT_NE(picker->navigationItem().leftBarButtonItem(), nullptr);
+    ASSERT_NE(picker->navigationItem().rightBarButtonItem(), nullptr);
+    EXPECT_EQ(picker->navigationItem().leftBarButtonItem()->action(), "cancelTapped");
+    EXPECT_EQ(picker->navigationItem().rightBarButtonItem()->action(), "saveTapped");
+    EXPECT_EQ(picker->bedTableView()->indexPathForSelectedRow(),
+              std::optional<NSIndexPath>(NSIndexPath::indexPathForRowInSection(0, 0)));
+    EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{9, 0}));
+    EXPECT_EQ(labels(picker), Labels("09:00", "17:00"));
+    EXPECT_EQ(app.device().countCalls("UINavigationController.pushViewControllerAnimated"), 1u);
+}
+
+TEST_F(TimePicker, OtherRowsOpenNothingAndTheScheduleSwitchDoesNotMatter) {
+    launchWith(std::nullopt, std::nullopt);
+    ASSERT_FALSE(app.root()->scheduleSwitch()->isOn());
+    app.tapRow(app.root()->tableView(), 0, 0);
+    app.tapRow(app.root()->tableView(), 1, 0);
+    EXPECT_EQ(app.topScreen(), app.root());
+    EXPECT_NE(open(), nullptr);  // the schedule is off and the picker opens all the same
+}
+
+TEST_F(TimePicker, AWindowAcrossMidnightOpensOnTheStart) {
+    launchWith(1380, 420);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{23, 0}));
+    EXPECT_EQ(labels(picker), Labels("23:00", "07:00"));
+
+    app.device().clearRecords();
+    app.tapRow(picker->bedTableView(), 0, 1);  // the end row: the wheels follow, animated
+    EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{7, 0}));
+    EXPECT_EQ(app.device().callsNamed("UIPickerView.selectRow"),
+              (std::vector<std::string>{"UIPickerView.selectRow(7, 0, YES)",
+                                        "UIPickerView.selectRow(0, 1, YES)"}));
+    picker->bedPickerView()->userSelectRowInComponent(6, 0);
+    EXPECT_EQ(picker->endHour(), 6);
+    EXPECT_EQ(picker->startHour(), 23);
+    EXPECT_EQ(labels(picker), Labels("23:00", "06:00"));
+
+    app.tapRow(picker->bedTableView(), 0, 0);
+    EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{23, 0}));
+    picker->bedPickerView()->userSelectRowInComponent(5, 1);
+    EXPECT_EQ(labels(picker), Labels("23:05", "06:00"));
+}
+
+TEST_F(TimePicker, SaveStoresStartThenEndThenRestartsThenPops) {
+    launchWith(1380, 420);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    picker->bedPickerView()->userSelectRowInComponent(5, 1);
+    app.tapRow(picker->bedTableView(), 0, 1);
+    picker->bedPickerView()->userSelectRowInComponent(6, 0);
+    app.device().clearRecords();
+    app.tap(picker->navigationItem().rightBarButtonItem());
+
+    const auto stores = app.device().callsNamed("NSUserDefaults.setObjectForKey");
+    EXPECT_EQ(stores, (std::vector<std::string>{"NSUserDefaults.setObjectForKey(ScheduleStart)",
+                                                "NSUserDefaults.setObjectForKey(ScheduleEnd)"}));
+    EXPECT_EQ(app.settingInt("ScheduleStart"), std::optional<long long>(1385));
+    EXPECT_EQ(app.settingInt("ScheduleEnd"), std::optional<long long>(360));
+    const auto calls = app.launchctlCalls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_TRUE(calls[1].starts_with("unload -w "));
+    EXPECT_TRUE(calls[2].starts_with("load -w "));
+    // Both values were on disk when the guard was stopped and started again.
+    EXPECT_EQ(intIn(app.settingsAtCall(1).get(), "ScheduleStart"), std::optional<long long>(1385));
+    EXPECT_EQ(intIn(app.settingsAtCall(1).get(), "ScheduleEnd"), std::optional<long long>(360));
+    EXPECT_EQ(app.topScreen(), app.root());
+    EXPECT_EQ(app.root()->startLabel()->text(), std::optional<NSString>("23:05"));
+    EXPECT_EQ(app.root()->endLabel()->text(), std::optional<NSString>("06:00"));
+}
+
+TEST_F(TimePicker, SaveWithoutChangesStillWritesBothAndRestarts) {
+    launchWith(std::nullopt, std::nullopt);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    app.tap(picker->navigationItem().rightBarButtonItem());
+    EXPECT_EQ(app.settingInt("ScheduleStart"), std::optional<long long>(540));
+    EXPECT_EQ(app.settingInt("ScheduleEnd"), std::optional<long long>(1020));
+    EXPECT_EQ(app.launchctlCalls().size(), 3u);
+}
+
+TEST_F(TimePicker, EqualTimesAreSavedAsTheyAre) {
+    launchWith(600, 600);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    app.tap(picker->navigationItem().rightBarButtonItem());
+    EXPECT_EQ(app.settingInt("ScheduleStart"), std::optional<long long>(600));
+    EXPECT_EQ(app.settingInt("ScheduleEnd"), std::optional<long long>(600));
+}
+
+TEST_F(TimePicker, CancelStoresNothingAndReopensOnTheStoredValues) {
+    launchWith(std::nullopt, std::nullopt);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    picker->bedPickerView()->userSelectRowInComponent(3, 0);
+    picker->bedPickerView()->userSelectRowInComponent(30, 1);
+    EXPECT_EQ(labels(picker), Labels("03:30", "17:00"));
+    app.device().clearRecords();
+    app.tap(picker->navigationItem().leftBarButtonItem());
+    EXPECT_EQ(app.topScreen(), app.root());
+    EXPECT_EQ(app.device().countCalls("NSUserDefaults.setObjectForKey"), 0u);
+    EXPECT_EQ(app.settingInt("ScheduleStart"), std::nullopt);
+    EXPECT_EQ(app.launchctlCalls().size(), 1u);  // only the listing at load
+    EXPECT_EQ(app.root()->startLabel()->text(), std::optional<NSString>("09:00"));
+
+    TimeSelectViewController* again = open();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(labels(again), Labels("09:00", "17:00"));
+    EXPECT_EQ(wheels(again), (std::vector<NSInteger>{9, 0}));
+}
+
+TEST_F(TimePicker, WheelsAndTableAnswerAsTheScreenDefinesThem) {
+    launchWith(std::nullopt, std::nullopt);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    UIPickerView* wheelsView = picker->bedPickerView();
+    EXPECT_EQ(picker->numberOfComponentsInPickerView(wheelsView), 2);
+    EXPECT_EQ(picker->pickerViewNumberOfRowsInComponent(wheelsView, 0), 24);
+    EXPECT_EQ(picker->pickerViewNumberOfRowsInComponent(wheelsView, 1), 60);
+    EXPECT_EQ(picker->pickerViewNumberOfRowsInComponent(wheelsView, 2), 60);
+    for (NSInteger component : {0, 1, 2})
+        EXPECT_EQ(picker->pickerViewWidthForComponent(wheelsView, component), 60.0);
+    EXPECT_EQ(picker->pickerViewTitleForRowForComponent(wheelsView, 7, 0),
+              std::optional<NSString>("07"));
+    EXPECT_EQ(picker->pickerViewTitleForRowForComponent(wheelsView, 0, 1),
+              std::optional<NSString>("00"));
+    EXPECT_EQ(picker->pickerViewTitleForRowForComponent(wheelsView, 59, 1),
+              std::optional<NSString>("59"));
+    EXPECT_EQ(picker->pickerViewTitleForRowForComponent(wheelsView, 3, 2), std::nullopt);
+    EXPECT_EQ(wheelsView->titleForRowInComponent(23, 0), std::optional<NSString>("23"));
+
+    UITableView* table = picker->bedTableView();
+    EXPECT_EQ(table->numberOfSections(), 1);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 2);
+    const auto row = [](NSUInteger r) { return NSIndexPath::indexPathForRowInSection(r, 0); };
+    EXPECT_EQ(picker->tableViewCellForRowAtIndexPath(table, row(0)), picker->minCell());
+    EXPECT_EQ(picker->tableViewCellForRowAtIndexPath(table, row(1)), picker->maxCell());
+    EXPECT_EQ(picker->tableViewCellForRowAtIndexPath(table, row(2)), nullptr);
+    EXPECT_EQ(picker->tableViewHeightForRowAtIndexPath(table, row(1)), 44.0);
+    // A wheel that is not there changes nothing but still refreshes the labels.
+    picker->pickerViewDidSelectRowInComponent(wheelsView, 4, 2);
+    EXPECT_EQ(labels(picker), Labels("09:00", "17:00"));
+}
+
+TEST_F(TimePicker, WithoutADelegateSaveOnlyCloses) {
+    launchWith(std::nullopt, std::nullopt);
+    auto screen = std::make_unique<TimeSelectViewController>("TimeSelectViewController");
+    TimeSelectViewController* picker = screen.get();
+    picker->setStartHour(4);
+    app.navigation()->pushViewControllerAnimated(std::move(screen), YES);
+    app.spin();
+    ASSERT_EQ(app.topScreen(), picker);
+    app.tap(picker->navigationItem().rightBarButtonItem());
+    EXPECT_EQ(app.topScreen(), app.root());
+    EXPECT_EQ(app.settingInt("ScheduleStart"), std::nullopt);
+    EXPECT_EQ(app.launchctlCalls().size(), 1u);
+}
+
+TEST_F(TimePicker, StoredValuesOutsideTheDayOpenOnTheNearestTime) {
+    launchWith(1500, -30);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(labels(picker), Labels("23:00", "00:00"));
+    EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{23, 0}));
+}
+
+}  // namespace

@@ -1,19 +1,74 @@
-#include "backend/Backend.h"
-
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+
+#include "backend/Backend.h"
 
 namespace {
 template <class T>
 constexpr plist_type kTypeOf = PLIST_NONE;
-template <> constexpr plist_type kTypeOf<PList::Dictionary> = PLIST_DICT;
-template <> constexpr plist_type kTypeOf<PList::Array> = PLIST_ARRAY;
-template <> constexpr plist_type kTypeOf<PList::String> = PLIST_STRING;
-template <> constexpr plist_type kTypeOf<PList::Date> = PLIST_DATE;
-template <> constexpr plist_type kTypeOf<PList::Integer> = PLIST_UINT;
-template <> constexpr plist_type kTypeOf<PList::Boolean> = PLIST_BOOLEAN;
-template <> constexpr plist_type kTypeOf<PList::Real> = PLIST_REAL;
-template <> constexpr plist_type kTypeOf<PList::Data> = PLIST_DATA;
+template <>
+constexpr plist_type kTypeOf<PList::Dictionary> = PLIST_DICT;
+template <>
+constexpr plist_type kTypeOf<PList::Array> = PLIST_ARRAY;
+template <>
+constexpr plist_type kTypeOf<PList::String> = PLIST_STRING;
+template <>
+constexpr plist_type kTypeOf<PList::Date> = PLIST_DATE;
+template <>
+constexpr plist_type kTypeOf<PList::Integer> = PLIST_UINT;
+template <>
+constexpr plist_type kTypeOf<PList::Boolean> = PLIST_BOOLEAN;
+template <>
+constexpr plist_type kTypeOf<PList::Real> = PLIST_REAL;
+template <>
+constexpr plist_type kTypeOf<PList::Data> = PLIST_DATA;
+// libplist++ 2.2 loses the element wrappers of every non-empty array it wraps (they go into a
+// copy of the element list), so each parse of a list would leak a little for good. Wrap a copy
+// whose arrays are empty instead, then give each wrapped array its elements through the C
+// interface, which is all NSArrayCount and NSArrayObjectAtIndex read.
+plist_t copyWithEmptyArrays(plist_t node, std::vector<std::pair<plist_t, plist_t>>& arrays) {
+    switch (plist_get_node_type(node)) {
+        case PLIST_ARRAY: {
+            plist_t empty = plist_new_array();
+            arrays.emplace_back(empty, node);
+            return empty;
+        }
+        case PLIST_DICT: {
+            plist_t dict = plist_new_dict();
+            plist_dict_iter it = nullptr;
+            plist_dict_new_iter(node, &it);
+            for (;;) {
+                char* key = nullptr;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, it, &key, &value);
+                if (!value) {
+                    std::free(key);
+                    break;
+                }
+                plist_dict_set_item(dict, key, copyWithEmptyArrays(value, arrays));
+                std::free(key);
+            }
+            std::free(it);
+            return dict;
+        }
+        default:
+            return plist_copy(node);
+    }
+}
+
+// Takes ownership of `root`.
+std::unique_ptr<PList::Node> wrap(plist_t root) {
+    std::vector<std::pair<plist_t, plist_t>> arrays;  // (empty copy, original)
+    plist_t skeleton = copyWithEmptyArrays(root, arrays);
+    std::unique_ptr<PList::Node> wrapped(PList::Node::FromPlist(skeleton));
+    for (const auto& [copy, original] : arrays)
+        for (uint32_t i = 0; i < plist_array_get_size(original); ++i)
+            plist_array_append_item(copy, plist_copy(plist_array_get_item(original, i)));
+    plist_free(root);
+    return wrapped;
+}
+
 }  // namespace
 
 template <class T>
@@ -36,7 +91,7 @@ std::unique_ptr<NSObject> NSArrayObjectAtIndex(const NSArray& array, NSUInteger 
     if (index >= NSArrayCount(array)) return nullptr;
     plist_t item = plist_array_get_item(array.GetPlist(), static_cast<uint32_t>(index));
     if (!item) return nullptr;
-    return std::unique_ptr<NSObject>(PList::Node::FromPlist(plist_copy(item)));
+    return wrap(plist_copy(item));
 }
 
 // ---------------------------------------------------------------- NSNumber
@@ -116,8 +171,8 @@ std::optional<NSData> NSData::dataWithContentsOfFile(const NSString& path) {
 
 std::unique_ptr<PList::Node>
 NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-    const std::optional<NSData>& data, NSPropertyListMutabilityOptions, NSPropertyListFormat* format,
-    NSString* errorString) {
+    const std::optional<NSData>& data, NSPropertyListMutabilityOptions,
+    NSPropertyListFormat* format, NSString* errorString) {
     auto fail = [&](const char* why) -> std::unique_ptr<PList::Node> {
         if (errorString) *errorString = why;
         return nullptr;
@@ -132,7 +187,7 @@ NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDesc
     plist_from_memory(bytes.data(), length, &root);
     if (!root) return fail("not a property list");
     if (format) *format = binary ? NSPropertyListBinaryFormat_v1_0 : NSPropertyListXMLFormat_v1_0;
-    return std::unique_ptr<PList::Node>(PList::Node::FromPlist(root));
+    return wrap(root);
 }
 
 NSData NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(

@@ -53,14 +53,19 @@ void TestPlatform::removeFile(const std::string& devicePath) {
 }
 
 void TestPlatform::writeAutoWakeEntries(const std::vector<AutoWakeEntry>& entries) {
-    PList::Array wake;
-    for (const AutoWakeEntry& entry : entries) {
-        PList::Dictionary node = entryNode(entry);
-        wake.Append(&node);  // copies the node
-    }
-    PList::Dictionary top;
-    top.Set("wake", wake);
-    writeAutoWakeFile(xmlOf(top));
+    // Built through the C interface: libplist++ 2.2 leaks the elements of every array it
+    // copies, and putting an array into a dictionary copies it.
+    plist_t wake = plist_new_array();
+    for (const AutoWakeEntry& entry : entries)
+        plist_array_append_item(wake, plist_copy(entryNode(entry).GetPlist()));
+    plist_t top = plist_new_dict();
+    plist_dict_set_item(top, "wake", wake);
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(top, &xml, &length);
+    writeAutoWakeFile(std::string(xml, length));
+    plist_to_xml_free(xml);
+    plist_free(top);
 }
 
 std::vector<AutoWakeEntry> TestPlatform::autoWakeEntries() const {

@@ -54,7 +54,8 @@ AlertWidget::AlertWidget(QWidget* parent, const QString& title, const QString& m
     column->addLayout(row);
     const int width = 284;
     box_->setFixedWidth(width);
-    box_->adjustSize();
+    // Wrapped text needs the height for this width; a plain size hint would cut it off.
+    box_->setFixedHeight(column->totalHeightForWidth(width));
     const QSize area = parent ? parent->size() : QSize(style::kScreenWidth, style::kScreenHeight);
     resize(area);
     const int offset = 12 * stackDepth;  // stacked alerts stay visible behind the newest

@@ -121,7 +121,7 @@ TableWidget::Model TableWidget::query() {
 
 std::map<QWidget*, QRect> TableWidget::layout(const Model& model, int* contentHeight) const {
     std::map<QWidget*, QRect> placed;
-    const int width = viewport()->width();
+    const int width = QWidget::width();
     const int x = grouped_ ? kGroupMargin : 0;
     const int w = grouped_ ? width - 2 * kGroupMargin : width;
     int y = grouped_ ? kGroupMargin : 0;
@@ -179,7 +179,7 @@ void TableWidget::retire(const Model& old) {
 void TableWidget::apply(const Model& model) {
     int height = 0;
     const auto placed = layout(model, &height);
-    canvas_->resize(viewport()->width(), std::max(height, viewport()->height()));
+    canvas_->resize(QWidget::width(), std::max(height, QWidget::height()));
     for (const auto& [widget, r] : placed)
         if (!moves_.count(widget)) widget->setGeometry(r);
 }
@@ -241,7 +241,7 @@ void TableWidget::insertSections(const NSIndexSet& sections, UITableViewRowAnima
     retire(old);
     apply(model_);
     const auto after = layout(model_, &height);
-    const int w = viewport()->width();
+    const int w = QWidget::width();
     const int dx = animation == UITableViewRowAnimationLeft ? -w : w;
     std::map<QWidget*, std::pair<QRect, QRect>> moves;
     for (const auto& [widget, to] : after) {
@@ -282,7 +282,7 @@ void TableWidget::deleteSections(const NSIndexSet& sections, UITableViewRowAnima
         reload();
         return;
     }
-    const int w = viewport()->width();
+    const int w = QWidget::width();
     const int dx = animation == UITableViewRowAnimationRight ? w : -w;
     std::map<QWidget*, std::pair<QRect, QRect>> moves;
     for (QWidget* widget : leaving) {

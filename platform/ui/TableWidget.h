@@ -60,6 +60,8 @@ class TableWidget : public QWidget {
     bool consistent(size_t expected, const char* what) const;
     void shiftSelection(NSUInteger section, bool inserted);
 
+    // Rows are laid out across the table's own width: the scroll area inside follows it only
+    // once it is shown, and a table is filled before that.
     QWidget* viewport() const { return scroll_->viewport(); }
 
     UITableView* owner_;

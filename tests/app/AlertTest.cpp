@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
 
 #include "AppHarness.h"
 #include "KTAlert.h"
@@ -113,6 +114,27 @@ TEST(Alerts, ADelegateGetsCancelAndOKAndHearsTheChoice) {
     app.spin();
     EXPECT_EQ(spy.chosen, std::vector<NSInteger>{1});
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());
+}
+
+TEST(Alerts, ALongMessageIsShownWhole) {
+    AppHarness app;
+    app.launch();
+    KTAlertWithMessage(
+        "A reboot is required for the status bar icon to appear after the first installation.");
+    ASSERT_EQ(UIAlertView::visibleAlerts().size(), 1u);
+    QWidget* alert = UIAlertView::visibleAlerts()[0]->widget();
+    auto* message = alert->findChild<QLabel*>("alertMessage");
+    ASSERT_NE(message, nullptr);
+    app.spin();
+    EXPECT_GE(message->height(), message->heightForWidth(message->width()));
+    EXPECT_GT(message->heightForWidth(message->width()), message->fontMetrics().height());
+    for (const char* name : {"alertTitle", "alertMessage", "alertButton0"}) {
+        SCOPED_TRACE(name);
+        auto* part = alert->findChild<QWidget*>(name);
+        ASSERT_NE(part, nullptr);
+        const QRect inBox = part->geometry();
+        EXPECT_TRUE(part->parentWidget()->rect().contains(inBox));
+    }
 }
 
 TEST(Alerts, TwoCallsStackTwoAlertsTheNewestOnTop) {

@@ -190,6 +190,11 @@ TEST_F(TimePicker, WheelsAndTableAnswerAsTheScreenDefinesThem) {
     EXPECT_EQ(picker->tableViewCellForRowAtIndexPath(table, row(1)), picker->maxCell());
     EXPECT_EQ(picker->tableViewCellForRowAtIndexPath(table, row(2)), nullptr);
     EXPECT_EQ(picker->tableViewHeightForRowAtIndexPath(table, row(1)), 44.0);
+    // The grouped rows span the table, inset by the group margins.
+    EXPECT_EQ(table->rectForRowAtIndexPath(row(0)).size.width, table->frame().size.width - 20);
+    EXPECT_EQ(picker->minCell()->frame().size.width, table->frame().size.width - 20);
+    EXPECT_GE(picker->minLabel()->frame().size.width,
+              picker->minLabel()->sizeThatFits(CGSize{}).width);
     // A wheel that is not there changes nothing but still refreshes the labels.
     picker->pickerViewDidSelectRowInComponent(wheelsView, 4, 2);
     EXPECT_EQ(labels(picker), Labels("09:00", "17:00"));

@@ -1,0 +1,179 @@
+#include "DeviceSession.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs a program with its output (stdout and stderr) going to a file, not a pipe: simd, which
+// `boot` leaves running, would otherwise hold the pipe open and the read would never end.
+CommandResult run(const std::vector<std::string>& command, const std::string& outputFile) {
+    std::vector<char*> argv;
+    for (const std::string& part : command) argv.push_back(const_cast<char*>(part.c_str()));
+    argv.push_back(nullptr);
+    CommandResult result;
+    const pid_t child = fork();
+    if (child < 0) return result;
+    if (child == 0) {
+        const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = open("/dev/null", O_RDONLY);
+        if (out < 0 || in < 0) _exit(127);
+        dup2(in, STDIN_FILENO);
+        dup2(out, STDOUT_FILENO);
+        dup2(out, STDERR_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    result.output = readWhole(outputFile);
+    return result;
+}
+
+}  // namespace
+
+bool processAlive(pid_t pid) {
+    if (pid <= 0 || kill(pid, 0) != 0) return false;
+    // A child of this process that ended but was not reaped yet counts as gone.
+    const std::string stat = readWhole("/proc/" + std::to_string(pid) + "/stat");
+    const size_t paren = stat.rfind(')');
+    return paren == std::string::npos || paren + 2 >= stat.size() || stat[paren + 2] != 'Z';
+}
+
+DeviceSession::DeviceSession(const std::string& version) {
+    std::string pattern = (fs::temp_directory_path() / "vigilant-e2e-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    folder_ = pattern;
+    root_ = folder_ + "/device";
+    if (simctl({"create", root_, "--version", version}).status != 0) {
+        std::error_code ec;
+        fs::remove_all(folder_, ec);  // no destructor runs after a throwing constructor
+        throw std::runtime_error("simctl create failed: " + lastOutput_);
+    }
+}
+
+DeviceSession::~DeviceSession() {
+    if (booted_) shutdown();
+    killLeftovers();
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+}
+
+void DeviceSession::installExtension() const {
+    const fs::path folder = fs::path(root_) / "Library/MobileSubstrate/DynamicLibraries";
+    fs::create_directories(folder);
+    const fs::path library = VIGILANT_SUBSTRATE_PATH;
+    fs::copy_file(library, folder / library.filename(), fs::copy_options::overwrite_existing);
+    const fs::path filter = fs::path(library).replace_extension(".plist");
+    fs::copy_file(filter, folder / filter.filename(), fs::copy_options::overwrite_existing);
+}
+
+CommandResult DeviceSession::simctl(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{SIMCTL_PATH};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    CommandResult result = run(command, folder_ + "/simctl.out");
+    lastOutput_ = result.output;
+    return result;
+}
+
+bool DeviceSession::boot(double rate) {
+    std::ostringstream rateText;
+    rateText << rate;
+    booted_ = true;  // even a failed boot may have left services to end
+    const bool ok =
+        simctl({"boot", root_, "--rate", rateText.str(), "--idle-sleep", "0"}).status == 0;
+    const std::string pidText = readWhole(root_ + "/var/run/sim/simd.pid");
+    if (const int pid = std::atoi(pidText.c_str()); pid > 0) simdPids_.push_back(pid);
+    return ok;
+}
+
+bool DeviceSession::shutdown() {
+    booted_ = false;
+    return simctl({"shutdown", root_}).status == 0;
+}
+
+Json DeviceSession::status() {
+    const CommandResult result = simctl({"status", root_});
+    if (result.status != 0) return nullptr;
+    return Json::parse(result.output, nullptr, false);
+}
+
+std::vector<Json> DeviceSession::events() const {
+    std::vector<Json> events;
+    std::ifstream in(root_ + "/var/log/sim/events.jsonl");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (in.eof()) break;  // no newline yet: still being written
+        Json event = Json::parse(line, nullptr, false);
+        if (!event.is_discarded()) events.push_back(std::move(event));
+    }
+    return events;
+}
+
+bool DeviceSession::waitForEvents(const std::function<bool(const std::vector<Json>&)>& condition,
+                                  double hostSeconds) const {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(hostSeconds));
+    while (true) {
+        if (condition(events())) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+std::vector<pid_t> DeviceSession::startedProcesses() const {
+    std::vector<pid_t> pids = simdPids_;
+    for (const Json& event : events())
+        if (event.value("event", "") == "process-started" && event.contains("pid") &&
+            event["pid"].is_number_integer())
+            pids.push_back(event["pid"].get<pid_t>());
+    return pids;
+}
+
+bool DeviceSession::ownsProcess(pid_t pid) const {
+    // simd names the root on its command line; device processes carry it in their environment.
+    const std::string proc = "/proc/" + std::to_string(pid);
+    const std::string commandLine = readWhole(proc + "/cmdline");
+    const std::string environment = readWhole(proc + "/environ");
+    return commandLine.find(std::string("\0", 1) + root_ + std::string("\0", 1)) !=
+               std::string::npos ||
+           environment.find("SIMDEVICE_ROOT=" + root_ + std::string("\0", 1)) != std::string::npos;
+}
+
+std::vector<pid_t> DeviceSession::leftoverProcesses() const {
+    std::vector<pid_t> left;
+    // Only what this device started and still runs on it: an id reused since is left alone.
+    for (pid_t pid : startedProcesses())
+        if (processAlive(pid) && ownsProcess(pid)) left.push_back(pid);
+    return left;
+}
+
+void DeviceSession::killLeftovers() const {
+    for (pid_t pid : leftoverProcesses()) kill(pid, SIGKILL);
+}
+
+}  // namespace e2e

@@ -28,19 +28,10 @@ constexpr char kKeepAliveBody[] =
 constexpr char kStartingUp[] = "VigilantSubstrate: starting up...";
 constexpr char kStarted[] = "VigilantSubstrate: successfully started.";
 
-// Device seconds since 1970 of an event-log time ("YYYY-MM-DDTHH:MM:SS", UTC).
-long long deviceSeconds(const Json& time) {
-    std::tm parts{};
-    const std::string text = time.is_string() ? time.get<std::string>() : "";
-    if (!strptime(text.c_str(), "%Y-%m-%dT%H:%M:%S", &parts)) return -1;
-    return static_cast<long long>(timegm(&parts));
-}
+using e2e::deviceSeconds;
 
 Events named(const Events& events, const std::string& event) {
-    Events found;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
-                 [&](const Json& e) { return e.value("event", "") == event; });
-    return found;
+    return e2e::eventsNamed(events, event);
 }
 
 size_t shownWithBody(const Events& events, const std::string& body) {

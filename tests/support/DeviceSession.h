@@ -1,6 +1,6 @@
-// One simulated device in a temporary folder, driven through simctl, for the extension's
-// end-to-end tests. Whatever happens in a test, the device is shut down, any of its processes
-// still alive is killed and the folder removed when the session ends.
+// One simulated device in a temporary folder, driven through simctl, for the end-to-end tests.
+// Whatever happens in a test, the device is shut down, any of its processes still alive is killed
+// and the folder removed when the session ends.
 #pragma once
 
 #include <sys/types.h>
@@ -30,12 +30,18 @@ class DeviceSession {
 
     // Copies the built extension and its filter into the root's extensions folder.
     void installExtension() const;
+    // `simctl install` of the package the build made; false when it fails.
+    bool installPackage();
     // Boots with device time running `rate` times real time and no idle sleep; false when
     // simctl reports a failure (its output is in `lastOutput()`).
     bool boot(double rate);
+    // Boots with any of simctl's boot options, e.g. {"--time", "2010-01-01 21:58:00"}.
+    bool boot(const std::vector<std::string>& options);
     bool shutdown();
 
     CommandResult simctl(const std::vector<std::string>& arguments);
+    // `simctl spawn ROOT program arguments...`: a program run as a process of the device.
+    CommandResult spawn(const std::vector<std::string>& programAndArguments);
     const std::string& lastOutput() const { return lastOutput_; }
     // `simctl status` as JSON (null when it fails).
     Json status();
@@ -45,6 +51,8 @@ class DeviceSession {
     // Polls the event log until `condition` holds or `hostSeconds` of real time have passed.
     bool waitForEvents(const std::function<bool(const std::vector<Json>&)>& condition,
                        double hostSeconds) const;
+    // Polls `simctl status` the same way.
+    bool waitForStatus(const std::function<bool(const Json&)>& condition, double hostSeconds);
 
     // Ids of every device process the event log says was started (SpringBoard, jobs, spawns)
     // and simd's, so a test can check that none is left.
@@ -65,5 +73,11 @@ class DeviceSession {
 
 // True while a process with this id exists and is no zombie.
 bool processAlive(pid_t pid);
+
+// The events of one kind ("event" field), in log order.
+std::vector<Json> eventsNamed(const std::vector<Json>& events, const std::string& name);
+
+// Device seconds since 1970 of a device time ("YYYY-MM-DDTHH:MM:SS"); -1 when unreadable.
+long long deviceSeconds(const Json& time);
 
 }  // namespace e2e

@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -99,12 +101,21 @@ CommandResult DeviceSession::simctl(const std::vector<std::string>& arguments) {
     return result;
 }
 
+bool DeviceSession::installPackage() {
+    return simctl({"install", root_, VIGILANT_PACKAGE_PATH}).status == 0;
+}
+
 bool DeviceSession::boot(double rate) {
     std::ostringstream rateText;
     rateText << rate;
+    return boot({"--rate", rateText.str(), "--idle-sleep", "0"});
+}
+
+bool DeviceSession::boot(const std::vector<std::string>& options) {
+    std::vector<std::string> arguments{"boot", root_};
+    arguments.insert(arguments.end(), options.begin(), options.end());
     booted_ = true;  // even a failed boot may have left services to end
-    const bool ok =
-        simctl({"boot", root_, "--rate", rateText.str(), "--idle-sleep", "0"}).status == 0;
+    const bool ok = simctl(arguments).status == 0;
     const std::string pidText = readWhole(root_ + "/var/run/sim/simd.pid");
     if (const int pid = std::atoi(pidText.c_str()); pid > 0) simdPids_.push_back(pid);
     return ok;
@@ -113,6 +124,12 @@ bool DeviceSession::boot(double rate) {
 bool DeviceSession::shutdown() {
     booted_ = false;
     return simctl({"shutdown", root_}).status == 0;
+}
+
+CommandResult DeviceSession::spawn(const std::vector<std::string>& programAndArguments) {
+    std::vector<std::string> arguments{"spawn", root_};
+    arguments.insert(arguments.end(), programAndArguments.begin(), programAndArguments.end());
+    return simctl(arguments);
 }
 
 Json DeviceSession::status() {
@@ -143,6 +160,33 @@ bool DeviceSession::waitForEvents(const std::function<bool(const std::vector<Jso
         if (std::chrono::steady_clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+}
+
+bool DeviceSession::waitForStatus(const std::function<bool(const Json&)>& condition,
+                                  double hostSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(hostSeconds));
+    while (true) {
+        const Json current = status();
+        if (!current.is_null() && !current.is_discarded() && condition(current)) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+std::vector<Json> eventsNamed(const std::vector<Json>& events, const std::string& name) {
+    std::vector<Json> found;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
+                 [&](const Json& e) { return e.value("event", "") == name; });
+    return found;
+}
+
+long long deviceSeconds(const Json& time) {
+    std::tm parts{};
+    const std::string text = time.is_string() ? time.get<std::string>() : "";
+    if (!strptime(text.c_str(), "%Y-%m-%dT%H:%M:%S", &parts)) return -1;
+    return static_cast<long long>(timegm(&parts));
 }
 
 std::vector<pid_t> DeviceSession::startedProcesses() const {

@@ -237,15 +237,17 @@ void PowerManager::sleep(double now) {
     notifySleepers(SleepOutcome::Slept, {});
 }
 
-void PowerManager::wake(const std::string& reason, const std::optional<WakeRequest>& request,
+void PowerManager::wake(const std::string& reason, const std::optional<WakeRequest>& given,
                         double now) {
+    // A copy: `given` may be wakeRequest_ itself, which is cleared below.
+    const std::optional<WakeRequest> request = given;
     host_.resumeDevice();
     state_ = State::Awake;
     wakeAt_.reset();
     wakeRequest_.reset();
     ordered_json fields = {{"reason", reason}};
     if (request) {
-        fields["time"] = formatDeviceTime(request->time);
+        fields["wakeTime"] = formatDeviceTime(request->time);  // "time" is the line's own
         fields["scheduledby"] = request->scheduledBy;
     }
     host_.powerEvent("wake", std::move(fields));

@@ -1,6 +1,7 @@
 // simd's requests, by op (sim/README.md lists them with their fields and replies).
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -138,8 +139,9 @@ void Simd::wakeRequest(ConnectionId id, const PList::Dictionary& message, bool s
     if ((schedule || removed > 0) && !list.save(inRoot(options_.root, paths::kAutoWake)))
         return replyError(id, "cannot write the wake-request list");
     const double whole = WakeList::wholeSeconds(*time);
+    // The line's own "time" is when it was logged; the request's date needs a name of its own.
     ordered_json fields = {
-        {"time", formatDeviceTime(whole)}, {"scheduledby", identifier}, {"pid", pid}};
+        {"wakeTime", formatDeviceTime(whole)}, {"scheduledby", identifier}, {"pid", pid}};
     if (schedule) {
         log_->write("powerd", "wake-booked", fields);
     } else if (removed > 0) {
@@ -178,8 +180,13 @@ void Simd::probeRequest(ConnectionId id, const PList::Dictionary& message) {
     const std::string word = stringField(message, "message");
     const auto code = powerMessageFromWord(word);
     if (!code) return replyError(id, "unknown power message \"" + word + "\"");
-    power_->probe(*code, now(), [this, id](const PowerRound& round) {
+    // Host time from taking the request (the message goes out at once unless another round is
+    // under way) to the last answer: what one question costs, for the round-trip benchmark.
+    const auto taken = std::chrono::steady_clock::now();
+    power_->probe(*code, now(), [this, id, taken](const PowerRound& round) {
         if (!round.error.empty()) return replyError(id, round.error);
+        const std::chrono::duration<double, std::micro> spent =
+            std::chrono::steady_clock::now() - taken;
         ordered_json answers = ordered_json::array();
         for (const PowerAnswerRecord& a : round.answers)
             answers.push_back({{"pid", a.pid},
@@ -189,7 +196,8 @@ void Simd::probeRequest(ConnectionId id, const PList::Dictionary& message) {
         replyJson(id, {{"message", powerMessageName(round.message)},
                        {"argument", round.argument},
                        {"clients", round.clients},
-                       {"answers", answers}});
+                       {"answers", answers},
+                       {"roundTripMicros", spent.count()}});
     });
 }
 

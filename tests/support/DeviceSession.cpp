@@ -65,11 +65,15 @@ bool processAlive(pid_t pid) {
     return paren == std::string::npos || paren + 2 >= stat.size() || stat[paren + 2] != 'Z';
 }
 
-DeviceSession::DeviceSession(const std::string& version) {
+DeviceSession::DeviceSession(const std::string& version) : DeviceSession(version, "") {}
+
+DeviceSession::DeviceSession(const std::string& version, const std::string& subfolder) {
     std::string pattern = (fs::temp_directory_path() / "vigilant-e2e-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     folder_ = pattern;
-    root_ = folder_ + "/device";
+    root_ = subfolder.empty() ? folder_ + "/device" : folder_ + "/" + subfolder + "/device";
+    std::error_code made;
+    fs::create_directories(fs::path(root_).parent_path(), made);
     if (simctl({"create", root_, "--version", version}).status != 0) {
         std::error_code ec;
         fs::remove_all(folder_, ec);  // no destructor runs after a throwing constructor

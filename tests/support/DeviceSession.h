@@ -22,6 +22,8 @@ struct CommandResult {
 class DeviceSession {
   public:
     explicit DeviceSession(const std::string& version);
+    // The root lies at `subfolder` (relative, any depth) inside the temporary folder.
+    DeviceSession(const std::string& version, const std::string& subfolder);
     ~DeviceSession();
     DeviceSession(const DeviceSession&) = delete;
     DeviceSession& operator=(const DeviceSession&) = delete;

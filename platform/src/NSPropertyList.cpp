@@ -186,6 +186,19 @@ NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDesc
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), length, &root);
     if (!root) return fail("not a property list");
+    if (binary) {
+        // libplist's binary reader accepts dictionary keys holding NUL bytes, and every later
+        // read of such a key aborts the process. Its XML writer ends each key at the NUL, so a
+        // trip through XML leaves only keys that are safe to read.
+        char* xml = nullptr;
+        uint32_t xmlLength = 0;
+        plist_to_xml(root, &xml, &xmlLength);
+        plist_free(root);
+        root = nullptr;
+        if (xml) plist_from_xml(xml, xmlLength, &root);
+        plist_to_xml_free(xml);
+        if (!root) return fail("not a property list");
+    }
     if (format) *format = binary ? NSPropertyListBinaryFormat_v1_0 : NSPropertyListXMLFormat_v1_0;
     return wrap(root);
 }

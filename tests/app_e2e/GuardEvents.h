@@ -1,0 +1,57 @@
+// What the device's event log and settings say about the guard, for the app's end-to-end tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "DeviceSession.h"
+
+namespace apptest {
+
+using e2e::Json;
+using Events = std::vector<Json>;
+
+inline constexpr char kSettingsDomain[] = "com.quillmoor.vigilantpro";
+inline constexpr char kItem[] = "VigilantPro";
+inline constexpr double kHostBudget = 180;  // real seconds any one wait may take
+
+// Events of one kind whose field `key` equals `value`.
+inline Events eventsWith(const Events& events, const std::string& name, const std::string& key,
+                         const Json& value) {
+    Events found;
+    for (const Json& e : e2e::eventsNamed(events, name))
+        if (e.contains(key) && e[key] == value) found.push_back(e);
+    return found;
+}
+
+// Process ids of the guard job's starts, in order.
+inline std::vector<long long> daemonStarts(const Events& events) {
+    std::vector<long long> pids;
+    for (const Json& e : eventsWith(events, "job-started", "label", kSettingsDomain))
+        pids.push_back(e.value("pid", -1LL));
+    return pids;
+}
+
+inline bool daemonEnded(const Events& events, long long pid) {
+    return !eventsWith(events, "job-ended", "pid", pid).empty();
+}
+
+// `simctl defaults read` of one setting, without its line end; empty when it is not stored.
+inline std::string storedSetting(e2e::DeviceSession& device, const std::string& key) {
+    const e2e::CommandResult read =
+        device.simctl({"defaults", device.root(), "read", kSettingsDomain, key});
+    if (read.status != 0) return "";
+    std::string value = read.output;
+    while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+    return value;
+}
+
+// The guard job's entry in `simctl status`; null when it is not there.
+inline Json guardJob(const Json& status) {
+    if (!status.is_object() || !status.contains("jobs")) return nullptr;
+    for (const Json& job : status["jobs"])
+        if (job.value("label", "") == kSettingsDomain) return job;
+    return nullptr;
+}
+
+}  // namespace apptest

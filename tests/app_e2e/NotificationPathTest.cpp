@@ -1,0 +1,195 @@
+// The control app on a simulated iOS 4.0 device with the package (and so the extension)
+// installed: the guard is the keep-alive notification, whose alerts never reach the screen, and
+// the app shows the status-bar item itself through libstatusbar.
+#include <gtest/gtest.h>
+
+#include "ControlApp.h"
+#include "GuardConstants.h"
+#include "GuardEvents.h"
+#include "KeepAliveMarker.h"
+
+namespace {
+
+using apptest::ControlApp;
+using apptest::Events;
+using apptest::Json;
+using apptest::kHostBudget;
+using apptest::kItem;
+using e2e::deviceSeconds;
+using e2e::eventsNamed;
+
+// Fast enough that a few device minutes pass in seconds, slow enough that a loaded machine
+// still fires each minute's notification within its minute.
+constexpr double kRate = 20;
+
+bool mainScreen(const Json& s, bool guardOn) {
+    return s.value("title", "") == "Vigilant" && s["alerts"].empty() &&
+           apptest::switchOn(s, "preventSleepSwitch") == guardOn &&
+           apptest::sections(s, "tableView") == (guardOn ? std::vector{1, 2} : std::vector{1});
+}
+
+size_t keepAliveAlertsShown(const Events& events) {
+    return apptest::eventsWith(events, "alert-shown", "body", kKeepAliveBody).size();
+}
+
+Json notifications(const Json& status) {
+    return status.is_object() && status.contains("notifications") ? status["notifications"]
+                                                                  : Json();
+}
+
+class NotificationPath : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
+        ASSERT_TRUE(device.boot(kRate)) << device.lastOutput();
+        ASSERT_TRUE(app.launch()) << app.failure();
+        ASSERT_TRUE(
+            app.waitForState([](const Json& s) { return mainScreen(s, false); }, kHostBudget))
+            << app.lastState().dump();
+    }
+
+    void TearDown() override {
+        if (HasFailure()) std::cerr << "app output:\n" << app.output() << "\n";
+    }
+
+    // Switches the guard on and waits for the booking and the item.
+    void switchOn() {
+        ASSERT_TRUE(app.tap("preventSleepSwitch"));
+        EXPECT_TRUE(app.state()["alerts"].empty()) << "a hint on the notification path";
+        ASSERT_TRUE(device.waitForStatus([](const Json& s) { return notifications(s).size() == 1; },
+                                         kHostBudget))
+            << device.lastOutput();
+        ASSERT_TRUE(device.waitForEvents(
+            [](const Events& e) { return !eventsNamed(e, "notification-booked").empty(); },
+            kHostBudget));
+        ASSERT_TRUE(app.waitForState(
+            [](const Json& s) { return mainScreen(s, true) && apptest::statusBarShows(s, kItem); },
+            kHostBudget))
+            << app.lastState().dump();
+    }
+
+    // Switches it off and waits until the booking and the item are gone.
+    void switchOff() {
+        ASSERT_TRUE(app.tap("preventSleepSwitch"));
+        ASSERT_TRUE(device.waitForStatus(
+            [](const Json& s) { return notifications(s).is_array() && notifications(s).empty(); },
+            kHostBudget))
+            << device.lastOutput();
+        ASSERT_TRUE(app.waitForState(
+            [](const Json& s) {
+                return mainScreen(s, false) && !apptest::statusBarShows(s, kItem);
+            },
+            kHostBudget))
+            << app.lastState().dump();
+    }
+
+    // SpringBoard handles requests in order: once an alert asked for now is shown, every
+    // firing before it has been dealt with.
+    void flushSpringBoard(const std::string& sentinel) {
+        ASSERT_EQ(device.simctl({"alert", device.root(), "--body", sentinel, "--plain"}).status, 0)
+            << device.lastOutput();
+        ASSERT_TRUE(device.waitForEvents(
+            [&](const Events& e) {
+                return !apptest::eventsWith(e, "alert-shown", "body", sentinel).empty();
+            },
+            kHostBudget));
+    }
+
+    long long deviceNow() { return deviceSeconds(device.status()["time"]); }
+
+    e2e::DeviceSession device{"4.0"};
+    ControlApp app{device};
+};
+
+TEST_F(NotificationPath, OnBooksOneHiddenNotificationAndShowsTheItemOffCancelsBoth) {
+    ASSERT_NO_FATAL_FAILURE(switchOn());
+    const Json booked = notifications(device.status());
+    ASSERT_EQ(booked.size(), 1u) << booked.dump();
+    EXPECT_EQ(booked[0].value("app", ""), apptest::kSettingsDomain);
+    EXPECT_EQ(booked[0].value("body", ""), kKeepAliveBody);
+    EXPECT_EQ(booked[0].value("launchImage", ""), kKeepAliveLaunchImage);
+    EXPECT_EQ(booked[0].value("repeat", ""), "minute");
+    const Events bookings = eventsNamed(device.events(), "notification-booked");
+    ASSERT_EQ(bookings.size(), 1u);
+    EXPECT_NEAR(deviceSeconds(bookings[0]["fireDate"]) - deviceSeconds(bookings[0]["time"]), 60, 2);
+    ASSERT_TRUE(device.waitForEvents(
+        [](const Events& e) {
+            return !apptest::eventsWith(e, "statusbar-show", "item", kItem).empty();
+        },
+        kHostBudget));
+    const Events shows = apptest::eventsWith(device.events(), "statusbar-show", "item", kItem);
+    ASSERT_EQ(shows.size(), 1u);
+    EXPECT_EQ(shows[0].value("route", ""), "libstatusbar");
+    EXPECT_EQ(apptest::storedSetting(device, "NotificationsEnabled"), "1");
+    EXPECT_EQ(apptest::storedSetting(device, "StatusBarIconWarning"), "") << "hint recorded";
+    EXPECT_TRUE(eventsNamed(device.events(), "job-loaded").empty());
+
+    // A couple of device minutes of firings, none of them shown.
+    ASSERT_TRUE(device.waitForEvents(
+        [](const Events& e) { return eventsNamed(e, "notification-fired").size() >= 3; },
+        kHostBudget + 180 / kRate))
+        << "the keep-alive notification did not fire three times";
+    ASSERT_NO_FATAL_FAILURE(flushSpringBoard("after the firings"));
+    Events events = device.events();
+    EXPECT_EQ(keepAliveAlertsShown(events), 0u);
+    for (const Json& fired : eventsNamed(events, "notification-fired"))
+        EXPECT_EQ(fired.value("launchImage", ""), kKeepAliveLaunchImage);
+
+    // The schedule is refused here; nothing is booked again.
+    ASSERT_TRUE(app.tap("scheduleSwitch"));
+    const Json refused = app.state();
+    ASSERT_EQ(refused["alerts"].size(), 1u) << refused.dump();
+    EXPECT_EQ(refused["alerts"][0].value("title", ""), kScheduleRefusalTitle);
+    EXPECT_EQ(refused["alerts"][0].value("message", ""), kScheduleRefusal);
+    ASSERT_TRUE(app.tap("OK"));
+    EXPECT_TRUE(apptest::switchOn(app.state(), "scheduleSwitch"));
+    EXPECT_EQ(apptest::storedSetting(device, "Schedule"), "1");
+    EXPECT_EQ(eventsNamed(device.events(), "notification-booked").size(), 1u);
+
+    ASSERT_NO_FATAL_FAILURE(switchOff());
+    EXPECT_EQ(apptest::storedSetting(device, "NotificationsEnabled"), "0");
+    // SpringBoard writes its state before it logs the change.
+    ASSERT_TRUE(device.waitForEvents(
+        [](const Events& e) {
+            return !eventsNamed(e, "notifications-cancelled").empty() &&
+                   !apptest::eventsWith(e, "statusbar-hide", "item", kItem).empty();
+        },
+        kHostBudget));
+    events = device.events();
+    EXPECT_EQ(eventsNamed(events, "notifications-cancelled").size(), 1u);
+    const Events hides = apptest::eventsWith(events, "statusbar-hide", "item", kItem);
+    ASSERT_EQ(hides.size(), 1u);
+    EXPECT_EQ(hides[0].value("route", ""), "libstatusbar");
+
+    // Over the next device minute and a half nothing fires any more.
+    const size_t firedBefore = eventsNamed(events, "notification-fired").size();
+    const long long cancelledAt = deviceNow();
+    ASSERT_TRUE(device.waitForStatus(
+        [&](const Json& s) { return deviceSeconds(s["time"]) >= cancelledAt + 90; }, kHostBudget));
+    ASSERT_NO_FATAL_FAILURE(flushSpringBoard("after the cancellation"));
+    events = device.events();
+    EXPECT_EQ(eventsNamed(events, "notification-fired").size(), firedBefore);
+    EXPECT_EQ(keepAliveAlertsShown(events), 0u);
+}
+
+TEST_F(NotificationPath, ReopeningShowsTheGuardOnUntilItIsSwitchedOff) {
+    ASSERT_NO_FATAL_FAILURE(switchOn());
+    ASSERT_TRUE(app.quit(kHostBudget));
+    ASSERT_TRUE(app.launch()) << app.failure();
+    // SpringBoard keeps the item the app added until the app removes it.
+    ASSERT_TRUE(app.waitForState(
+        [](const Json& s) { return mainScreen(s, true) && apptest::statusBarShows(s, kItem); },
+        kHostBudget))
+        << app.lastState().dump();
+    // Opening the app books nothing more: the notification outlived the app.
+    EXPECT_EQ(eventsNamed(device.events(), "notification-booked").size(), 1u);
+    EXPECT_EQ(notifications(device.status()).size(), 1u);
+
+    ASSERT_NO_FATAL_FAILURE(switchOff());
+    ASSERT_TRUE(app.quit(kHostBudget));
+    ASSERT_TRUE(app.launch()) << app.failure();
+    ASSERT_TRUE(app.waitForState([](const Json& s) { return mainScreen(s, false); }, kHostBudget))
+        << app.lastState().dump();
+}
+
+}  // namespace

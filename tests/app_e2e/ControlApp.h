@@ -41,6 +41,8 @@ class ControlApp {
 
     // Asks the app to quit and waits until its process is gone.
     bool quit(double hostSeconds);
+    // Ends the app whatever its state: quit if it answers, killed if not.
+    void end() { forceEnd(); }
     // What the app wrote on its standard output and error, for failure messages.
     std::string output() const;
     const std::string& failure() const { return failure_; }

@@ -5,47 +5,32 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ControlApp.h"
+#include "AppOnDevice.h"
 #include "GuardConstants.h"
 #include "GuardEvents.h"
 
 namespace {
 
-using apptest::ControlApp;
 using apptest::Events;
 using apptest::Json;
 using apptest::kHostBudget;
 using apptest::kItem;
+using apptest::mainScreen;
 namespace fs = std::filesystem;
 
 constexpr double kRate = 10;
 
-bool mainScreen(const Json& s, bool guardOn) {
-    return s.value("title", "") == "Vigilant" && s["alerts"].empty() &&
-           apptest::switchOn(s, "preventSleepSwitch") == guardOn &&
-           apptest::sections(s, "tableView") == (guardOn ? std::vector{1, 2} : std::vector{1});
-}
-
-class DeviceBadInput : public testing::Test {
+class DeviceBadInput : public apptest::AppOnDevice {
   protected:
+    DeviceBadInput() : AppOnDevice("3.1.3") {}
+
     void SetUp() override {
         ASSERT_TRUE(device.installPackage()) << device.lastOutput();
         ASSERT_TRUE(device.boot(kRate)) << device.lastOutput();
     }
 
-    void TearDown() override {
-        if (HasFailure()) std::cerr << "app output:\n" << app.output() << "\n";
-    }
-
     fs::path inRoot(const std::string& devicePath) const {
         return fs::path(device.root()) / devicePath.substr(1);
-    }
-
-    void launchOnMainScreen(bool guardOn) {
-        ASSERT_TRUE(app.launch()) << app.failure();
-        ASSERT_TRUE(
-            app.waitForState([&](const Json& s) { return mainScreen(s, guardOn); }, kHostBudget))
-            << app.lastState().dump();
     }
 
     // Flips the guard on and dismisses the reboot hint.
@@ -59,26 +44,11 @@ class DeviceBadInput : public testing::Test {
             app.waitForState([](const Json& st) { return mainScreen(st, true); }, kHostBudget))
             << app.lastState().dump();
     }
-
-    void quitCleanly() {
-        const pid_t pid = app.pid();
-        ASSERT_TRUE(app.quit(kHostBudget));
-        ASSERT_TRUE(device.waitForEvents(
-            [&](const Events& e) {
-                return !apptest::eventsWith(e, "process-ended", "pid", pid).empty();
-            },
-            kHostBudget));
-        const Events ended = apptest::eventsWith(device.events(), "process-ended", "pid", pid);
-        EXPECT_EQ(ended[0].value("status", -1), 0) << ended[0].dump();
-    }
-
-    e2e::DeviceSession device{"3.1.3"};
-    ControlApp app{device};
 };
 
 TEST_F(DeviceBadInput, WithoutLaunchctlTheGuardReadsOffAndTheScreenStillWorks) {
     ASSERT_TRUE(fs::remove(inRoot("/bin/launchctl")));
-    ASSERT_NO_FATAL_FAILURE(launchOnMainScreen(false));
+    ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
     ASSERT_NO_FATAL_FAILURE(switchGuardOn());
     ASSERT_TRUE(app.tap("scheduleSwitch"));
     EXPECT_EQ(apptest::storedSetting(device, "Schedule"), "1");
@@ -96,7 +66,7 @@ TEST_F(DeviceBadInput, ASettingsFileThatDoesNotParseReadsAsDefaultsAndTheGuardSt
         inRoot(std::string("/var/root/Library/Preferences/") + apptest::kSettingsDomain + ".plist");
     fs::create_directories(settings.parent_path());
     std::ofstream(settings) << "this is { not a property list";
-    ASSERT_NO_FATAL_FAILURE(launchOnMainScreen(false));
+    ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
     ASSERT_NO_FATAL_FAILURE(switchGuardOn());
     // The schedule rows, shown now, read the defaults.
     const Json s = app.lastState();
@@ -115,7 +85,7 @@ TEST_F(DeviceBadInput, ASettingsFileThatDoesNotParseReadsAsDefaultsAndTheGuardSt
 
 TEST_F(DeviceBadInput, WithoutTheHelpPageTheHelpScreenOpensAndClosesAndTheAppGoesOn) {
     ASSERT_TRUE(fs::remove(inRoot("/Applications/VigilantPro.app/help.html")));
-    ASSERT_NO_FATAL_FAILURE(launchOnMainScreen(false));
+    ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
     ASSERT_TRUE(app.tap("helpButton"));
     ASSERT_TRUE(app.waitForState(
         [](const Json& s) { return s.value("title", "") == "Vigilant Help"; }, kHostBudget))

@@ -3,40 +3,32 @@
 // restart it with the new settings, and the app reads the guard's real state when it opens.
 #include <gtest/gtest.h>
 
-#include "ControlApp.h"
+#include "AppOnDevice.h"
 #include "GuardConstants.h"
 #include "GuardEvents.h"
 
 namespace {
 
-using apptest::ControlApp;
 using apptest::daemonEnded;
 using apptest::daemonStarts;
 using apptest::Events;
 using apptest::Json;
 using apptest::kHostBudget;
 using apptest::kItem;
+using apptest::mainScreen;
 
 // Noon: inside the default 09:00 to 17:00 window, far from both ends of the 23:05 to 06:00 one.
 const std::vector<std::string> kBoot = {"--time", "2010-01-01 12:00:00", "--rate",
                                         "10",     "--idle-sleep",        "0"};
 
-bool mainScreen(const Json& s, bool guardOn) {
-    return s.value("title", "") == "Vigilant" && s["alerts"].empty() &&
-           apptest::switchOn(s, "preventSleepSwitch") == guardOn &&
-           apptest::sections(s, "tableView") == (guardOn ? std::vector{1, 2} : std::vector{1});
-}
-
-class LaunchdPath : public testing::Test {
+class LaunchdPath : public apptest::AppOnDevice {
   protected:
+    LaunchdPath() : AppOnDevice("3.1.3") {}
+
     void SetUp() override {
         ASSERT_TRUE(device.installPackage()) << device.lastOutput();
         ASSERT_TRUE(device.boot(kBoot)) << device.lastOutput();
         ASSERT_TRUE(app.launch()) << app.failure();
-    }
-
-    void TearDown() override {
-        if (HasFailure()) std::cerr << "app output:\n" << app.output() << "\n";
     }
 
     // A new daemon beside the ones in `known`, once the log shows its start.
@@ -74,9 +66,6 @@ class LaunchdPath : public testing::Test {
         EXPECT_EQ(s["alerts"][0]["buttons"], Json::array({"OK"}));
         ASSERT_TRUE(app.tap("OK"));
     }
-
-    e2e::DeviceSession device{"3.1.3"};
-    ControlApp app{device};
 };
 
 TEST_F(LaunchdPath, GuardOnLoadsTheJobAndShowsItsItemOffUnloadsItAndTheItemGoes) {
@@ -142,15 +131,7 @@ TEST_F(LaunchdPath, GuardOnLoadsTheJobAndShowsItsItemOffUnloadsItAndTheItemGoes)
     ASSERT_NO_FATAL_FAILURE(switchGuardOn(false));
     ASSERT_GT(waitForNewDaemon({daemon}), 0);
 
-    const pid_t appPid = app.pid();
-    ASSERT_TRUE(app.quit(kHostBudget));
-    ASSERT_TRUE(device.waitForEvents(
-        [&](const Events& e) {
-            return !apptest::eventsWith(e, "process-ended", "pid", appPid).empty();
-        },
-        kHostBudget));
-    const Events ended = apptest::eventsWith(device.events(), "process-ended", "pid", appPid);
-    EXPECT_EQ(ended[0].value("status", -1), 0) << ended[0].dump();
+    ASSERT_NO_FATAL_FAILURE(quitCleanly());
 }
 
 TEST_F(LaunchdPath, ScheduleAndNewTimesRestartTheDaemonAndReopeningShowsTheRealState) {

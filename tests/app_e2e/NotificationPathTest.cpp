@@ -3,30 +3,24 @@
 // the app shows the status-bar item itself through libstatusbar.
 #include <gtest/gtest.h>
 
-#include "ControlApp.h"
+#include "AppOnDevice.h"
 #include "GuardConstants.h"
 #include "GuardEvents.h"
 #include "KeepAliveMarker.h"
 
 namespace {
 
-using apptest::ControlApp;
 using apptest::Events;
 using apptest::Json;
 using apptest::kHostBudget;
 using apptest::kItem;
+using apptest::mainScreen;
 using e2e::deviceSeconds;
 using e2e::eventsNamed;
 
 // Fast enough that a few device minutes pass in seconds, slow enough that a loaded machine
 // still fires each minute's notification within its minute.
 constexpr double kRate = 20;
-
-bool mainScreen(const Json& s, bool guardOn) {
-    return s.value("title", "") == "Vigilant" && s["alerts"].empty() &&
-           apptest::switchOn(s, "preventSleepSwitch") == guardOn &&
-           apptest::sections(s, "tableView") == (guardOn ? std::vector{1, 2} : std::vector{1});
-}
 
 size_t keepAliveAlertsShown(const Events& events) {
     return apptest::eventsWith(events, "alert-shown", "body", kKeepAliveBody).size();
@@ -37,19 +31,14 @@ Json notifications(const Json& status) {
                                                                   : Json();
 }
 
-class NotificationPath : public testing::Test {
+class NotificationPath : public apptest::AppOnDevice {
   protected:
+    NotificationPath() : AppOnDevice("4.0") {}
+
     void SetUp() override {
         ASSERT_TRUE(device.installPackage()) << device.lastOutput();
         ASSERT_TRUE(device.boot(kRate)) << device.lastOutput();
-        ASSERT_TRUE(app.launch()) << app.failure();
-        ASSERT_TRUE(
-            app.waitForState([](const Json& s) { return mainScreen(s, false); }, kHostBudget))
-            << app.lastState().dump();
-    }
-
-    void TearDown() override {
-        if (HasFailure()) std::cerr << "app output:\n" << app.output() << "\n";
+        ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
     }
 
     // Switches the guard on and waits for the booking and the item.
@@ -96,9 +85,6 @@ class NotificationPath : public testing::Test {
     }
 
     long long deviceNow() { return deviceSeconds(device.status()["time"]); }
-
-    e2e::DeviceSession device{"4.0"};
-    ControlApp app{device};
 };
 
 TEST_F(NotificationPath, OnBooksOneHiddenNotificationAndShowsTheItemOffCancelsBoth) {

@@ -1,0 +1,57 @@
+// The fixture of every control-app end-to-end test: a device of one system version with the
+// package installed, and the app on it. At the end of each test, pass or fail, the app is ended
+// and checked gone, then the device is shut down and checked empty.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "ControlApp.h"
+#include "GuardEvents.h"
+
+namespace apptest {
+
+// The main screen is on top, no alert is up, and the guard switch and the table agree.
+inline bool mainScreen(const Json& s, bool guardOn) {
+    return s.value("title", "") == "Vigilant" && s["alerts"].empty() &&
+           switchOn(s, "preventSleepSwitch") == guardOn &&
+           sections(s, "tableView") == (guardOn ? std::vector{1, 2} : std::vector{1});
+}
+
+class AppOnDevice : public testing::Test {
+  protected:
+    explicit AppOnDevice(const std::string& version) : device(version), app(device) {}
+
+    void TearDown() override {
+        if (HasFailure()) std::cerr << "app output:\n" << app.output() << "\n";
+        const pid_t pid = app.pid();
+        app.end();
+        EXPECT_FALSE(e2e::processAlive(pid)) << "the app " << pid << " is still running";
+        device.shutdown();
+        EXPECT_TRUE(device.leftoverProcesses().empty()) << "device processes left behind";
+    }
+
+    bool launchOnMainScreen(bool guardOn) {
+        if (!app.launch()) return false;
+        return app.waitForState([&](const Json& s) { return mainScreen(s, guardOn); }, kHostBudget);
+    }
+
+    // Quits the app and checks that it ended with status 0.
+    void quitCleanly() {
+        const pid_t pid = app.pid();
+        ASSERT_TRUE(app.quit(kHostBudget));
+        ASSERT_TRUE(device.waitForEvents(
+            [&](const Events& e) { return !eventsWith(e, "process-ended", "pid", pid).empty(); },
+            kHostBudget));
+        const Events ended = eventsWith(device.events(), "process-ended", "pid", pid);
+        EXPECT_EQ(ended[0].value("status", -1), 0) << ended[0].dump();
+    }
+
+    e2e::DeviceSession device;
+    ControlApp app;
+};
+
+}  // namespace apptest

@@ -16,7 +16,7 @@ namespace apptest {
 
 // The main screen is on top, no alert is up, and the guard switch and the table agree.
 inline bool mainScreen(const Json& s, bool guardOn) {
-    return s.value("title", "") == "Vigilant" && s["alerts"].empty() &&
+    return s.value("title", "") == "Vigilant" && alertsUp(s).empty() &&
            switchOn(s, "preventSleepSwitch") == guardOn &&
            sections(s, "tableView") == (guardOn ? std::vector{1, 2} : std::vector{1});
 }

@@ -182,6 +182,12 @@ std::string labelText(const Json& state, const std::string& name) {
     return w.is_object() ? w.value("text", "") : "";
 }
 
+Json alertsUp(const Json& state) {
+    if (!state.is_object() || !state.contains("alerts") || !state["alerts"].is_array())
+        return Json::array();
+    return state["alerts"];
+}
+
 bool statusBarShows(const Json& state, const std::string& item) {
     if (!state.is_object() || !state.contains("statusBar")) return false;
     for (const Json& shown : state["statusBar"])

@@ -64,6 +64,8 @@ class ControlApp {
 Json widget(const Json& state, const std::string& name);
 bool switchOn(const Json& state, const std::string& name);
 std::string labelText(const Json& state, const std::string& name);
+// The alerts up, newest last (an empty array when the state has none).
+Json alertsUp(const Json& state);
 bool statusBarShows(const Json& state, const std::string& item);
 // Row counts of each section of a table, e.g. [1, 2]; empty when the table is not shown.
 std::vector<int> sections(const Json& state, const std::string& table);

@@ -37,8 +37,8 @@ class DeviceBadInput : public apptest::AppOnDevice {
     void switchGuardOn() {
         ASSERT_TRUE(app.tap("preventSleepSwitch"));
         const Json s = app.state();
-        ASSERT_EQ(s["alerts"].size(), 1u) << s.dump();
-        EXPECT_EQ(s["alerts"][0].value("message", ""), kRebootHint);
+        ASSERT_EQ(apptest::alertsUp(s).size(), 1u) << s.dump();
+        EXPECT_EQ(apptest::alertsUp(s)[0].value("message", ""), kRebootHint);
         ASSERT_TRUE(app.tap("OK"));
         ASSERT_TRUE(
             app.waitForState([](const Json& st) { return mainScreen(st, true); }, kHostBudget))

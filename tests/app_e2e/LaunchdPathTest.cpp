@@ -57,13 +57,13 @@ class LaunchdPath : public apptest::AppOnDevice {
         const Json s = app.state();
         ASSERT_TRUE(s.is_object());
         if (!expectHint) {
-            EXPECT_TRUE(s["alerts"].empty()) << s["alerts"].dump();
+            EXPECT_TRUE(apptest::alertsUp(s).empty()) << apptest::alertsUp(s).dump();
             return;
         }
-        ASSERT_EQ(s["alerts"].size(), 1u) << s.dump();
-        EXPECT_EQ(s["alerts"][0].value("message", ""), kRebootHint);
-        EXPECT_EQ(s["alerts"][0].value("title", ""), "Vigilant");  // the display name
-        EXPECT_EQ(s["alerts"][0]["buttons"], Json::array({"OK"}));
+        ASSERT_EQ(apptest::alertsUp(s).size(), 1u) << s.dump();
+        EXPECT_EQ(apptest::alertsUp(s)[0].value("message", ""), kRebootHint);
+        EXPECT_EQ(apptest::alertsUp(s)[0].value("title", ""), "Vigilant");  // the display name
+        EXPECT_EQ(apptest::alertsUp(s)[0]["buttons"], Json::array({"OK"}));
         ASSERT_TRUE(app.tap("OK"));
     }
 };

@@ -44,7 +44,7 @@ class NotificationPath : public apptest::AppOnDevice {
     // Switches the guard on and waits for the booking and the item.
     void switchOn() {
         ASSERT_TRUE(app.tap("preventSleepSwitch"));
-        EXPECT_TRUE(app.state()["alerts"].empty()) << "a hint on the notification path";
+        EXPECT_TRUE(apptest::alertsUp(app.state()).empty()) << "a hint on the notification path";
         ASSERT_TRUE(device.waitForStatus([](const Json& s) { return notifications(s).size() == 1; },
                                          kHostBudget))
             << device.lastOutput();
@@ -97,7 +97,9 @@ TEST_F(NotificationPath, OnBooksOneHiddenNotificationAndShowsTheItemOffCancelsBo
     EXPECT_EQ(booked[0].value("repeat", ""), "minute");
     const Events bookings = eventsNamed(device.events(), "notification-booked");
     ASSERT_EQ(bookings.size(), 1u);
-    EXPECT_NEAR(deviceSeconds(bookings[0]["fireDate"]) - deviceSeconds(bookings[0]["time"]), 60, 2);
+    EXPECT_NEAR(deviceSeconds(bookings[0].value("fireDate", Json())) -
+                    deviceSeconds(bookings[0].value("time", Json())),
+                60, 2);
     ASSERT_TRUE(device.waitForEvents(
         [](const Events& e) {
             return !apptest::eventsWith(e, "statusbar-show", "item", kItem).empty();
@@ -124,9 +126,9 @@ TEST_F(NotificationPath, OnBooksOneHiddenNotificationAndShowsTheItemOffCancelsBo
     // The schedule is refused here; nothing is booked again.
     ASSERT_TRUE(app.tap("scheduleSwitch"));
     const Json refused = app.state();
-    ASSERT_EQ(refused["alerts"].size(), 1u) << refused.dump();
-    EXPECT_EQ(refused["alerts"][0].value("title", ""), kScheduleRefusalTitle);
-    EXPECT_EQ(refused["alerts"][0].value("message", ""), kScheduleRefusal);
+    ASSERT_EQ(apptest::alertsUp(refused).size(), 1u) << refused.dump();
+    EXPECT_EQ(apptest::alertsUp(refused)[0].value("title", ""), kScheduleRefusalTitle);
+    EXPECT_EQ(apptest::alertsUp(refused)[0].value("message", ""), kScheduleRefusal);
     ASSERT_TRUE(app.tap("OK"));
     EXPECT_TRUE(apptest::switchOn(app.state(), "scheduleSwitch"));
     EXPECT_EQ(apptest::storedSetting(device, "Schedule"), "1");
@@ -151,7 +153,8 @@ TEST_F(NotificationPath, OnBooksOneHiddenNotificationAndShowsTheItemOffCancelsBo
     const size_t firedBefore = eventsNamed(events, "notification-fired").size();
     const long long cancelledAt = deviceNow();
     ASSERT_TRUE(device.waitForStatus(
-        [&](const Json& s) { return deviceSeconds(s["time"]) >= cancelledAt + 90; }, kHostBudget));
+        [&](const Json& s) { return deviceSeconds(s.value("time", Json())) >= cancelledAt + 90; },
+        kHostBudget));
     ASSERT_NO_FATAL_FAILURE(flushSpringBoard("after the cancellation"));
     events = device.events();
     EXPECT_EQ(eventsNamed(events, "notification-fired").size(), firedBefore);

@@ -9,6 +9,7 @@ packages=(
   clang-14 libclang-rt-14-dev                  # libFuzzer targets
   dpkg-dev fakeroot                            # building and installing the package
   qt6-base-dev qt6-tools-dev libqt6uitools6    # the control app's windows
+  libqt6opengl6-dev libxkbcommon-dev libgl-dev # what Qt6UiTools' CMake package asks for
   procps psmisc
 )
 missing=()

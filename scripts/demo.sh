@@ -1,26 +1,132 @@
 #!/usr/bin/env bash
-# Builds everything, then shows the guard at work on a fresh simulated iPhone OS 3.1.3 device:
-# Vigilant installed, a daily window from 22:00 to 22:30, the device booted at 21:59 with its
-# clock ten times as fast, the guard loaded through launchctl, and the device's event log
-# streaming until you press Ctrl-C.
+# Builds everything, makes a fresh simulated iPhone OS 3.1.3 device with Vigilant installed and
+# boots it at 21:00 with a fast clock.
+# - With a display: opens the control app on the device, the event log streaming in this
+#   terminal, until Ctrl-C or the app is closed.
+# - Without one: plays the typical road through the app's own widgets (guard on, daily window
+#   on, 22:00-06:00 set in the time picker), waits for the window to end, prints a timeline and
+#   writes screenshots and a picture of the night into the folder it names (argument 1,
+#   default a new temporary folder).
+# VIGILANT_DEMO_HEADLESS=1 plays the road even with a display; VIGILANT_DEMO_NO_BUILD=1 uses
+# the build in build/default (or VIGILANT_DEMO_BUILD) as it is.
 set -euo pipefail
+if [ "${1:-}" = --help ]; then sed -n '2,11p' "$0"; exit 0; fi
 cd "$(dirname "$0")/.."
-if [ "$(id -u)" -eq 0 ]; then scripts/bootstrap.sh; else sudo scripts/bootstrap.sh; fi
-cmake --preset default >/dev/null
-cmake --build --preset default
-simctl=build/default/bin/simctl
-device=$(mktemp -d /tmp/vigilant-device.XXXXXX)
-cleanup() { "$simctl" shutdown "$device" >/dev/null 2>&1 || true; rm -rf "$device"; }
-trap cleanup EXIT INT TERM
-domain=com.quillmoor.vigilantpro
-"$simctl" create "$device" --version 3.1.3
-"$simctl" install "$device" build/default/Vigilant.deb
-"$simctl" defaults "$device" write "$domain" Schedule -bool true
-"$simctl" defaults "$device" write "$domain" ScheduleStart -int 1320   # 22:00
-"$simctl" defaults "$device" write "$domain" ScheduleEnd -int 1350     # 22:30
-"$simctl" boot "$device" --time "$(date -u '+%Y-%m-%d') 21:59:00" --rate 10 --idle-sleep 20
-"$simctl" spawn "$device" /bin/launchctl load -w /System/Library/LaunchDaemons/$domain.plist
-echo "== device at $device"
-"$simctl" status "$device"
-echo "== event log (Ctrl-C to stop)"
-"$simctl" log "$device" --follow
+if [ -z "${VIGILANT_DEMO_NO_BUILD:-}" ]; then
+  if [ "$(id -u)" -eq 0 ]; then scripts/bootstrap.sh; else sudo scripts/bootstrap.sh; fi
+  cmake --preset default >/dev/null
+  cmake --build --preset default
+fi
+build=${VIGILANT_DEMO_BUILD:-build/default}
+simctl=$build/bin/simctl
+uictl=$build/bin/uictl
+work=$(mktemp -d /tmp/vigilant-demo.XXXXXX)
+device=$work/device
+socket=$work/ui.sock
+cleanup() { "$simctl" shutdown "$device" >/dev/null 2>&1 || true; rm -rf "$work"; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+day=$(date -u '+%Y-%m-%d')
+"$simctl" create "$device" --version 3.1.3 >/dev/null
+"$simctl" install "$device" "$build/Vigilant.deb" >/dev/null
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${VIGILANT_DEMO_HEADLESS:-}" ]; then
+  "$simctl" boot "$device" --time "$day 21:55:00" --rate 10 --idle-sleep 20
+  app=$("$simctl" launch "$device" </dev/null)
+  echo "== control app (pid $app) on $device; event log below (Ctrl-C or close the app to stop)"
+  "$simctl" log "$device" --follow &
+  follower=$!
+  while kill -0 "$app" 2>/dev/null && [ "$(ps -o stat= -p "$app" | cut -c1)" != Z ]; do sleep 1; done
+  kill "$follower" 2>/dev/null || true
+  exit 0
+fi
+
+out=${1:-$(mktemp -d /tmp/vigilant-road.XXXXXX)}
+mkdir -p "$out"
+rate=200
+"$simctl" boot "$device" --time "$day 21:00:00" --rate $rate --idle-sleep 120 >/dev/null
+export QT_QPA_PLATFORM=offscreen VIGILANT_UI_ANIMATIONS=0 VIGILANT_UI_AUTOMATION=$socket
+"$simctl" launch "$device" </dev/null >/dev/null
+# Each step is the user touching the phone: that keeps it awake, as a real touch does.
+ui() { "$simctl" wake "$device" >/dev/null; "$uictl" "$socket" "$@" >/dev/null; }
+# Waits up to 120 host seconds for the app's state to contain the text.
+ui_wait() {
+  for _ in $(seq 600); do
+    "$simctl" wake "$device" >/dev/null
+    "$uictl" "$socket" state | grep -qF -- "$1" && return 0
+    sleep 0.2
+  done
+  echo "demo: the app never showed $1" >&2; return 1
+}
+ui "screenshot $out/1-main-off.png"
+ui "tap preventSleepSwitch"
+ui_wait '"alerts":[{'
+ui "screenshot $out/2-reboot-hint-alert.png"
+ui "tap OK"
+ui_wait '"preventSleepSwitch":{"enabled":true,"name":"preventSleepSwitch","on":true'
+ui "screenshot $out/3-main-on.png"
+ui "tap scheduleSwitch"
+ui_wait '"scheduleSwitch":{"enabled":true,"name":"scheduleSwitch","on":true'
+ui "screenshot $out/4-main-schedule.png"
+ui "tap-row tableView 1 1"
+ui_wait '"title":"Start & End"'
+ui "pick bedPickerView 0 22" "pick bedPickerView 1 0" "tap-row bedTableView 0 1" \
+   "pick bedPickerView 0 6" "pick bedPickerView 1 0"
+ui "screenshot $out/5-time-picker.png"
+ui "tap saveButton"
+ui_wait '"text":"06:00"'
+ui "tap Help"
+ui_wait '"title":"Vigilant Help"'
+ui "screenshot $out/6-help.png"
+ui "tap Done"
+ui_wait '"title":"Vigilant"'
+echo "== the road is set; the device now lives through the night at $rate times real speed"
+log=$device/var/log/sim/events.jsonl
+held=0
+night_over=0
+for _ in $(seq 900); do
+  if [ $held -eq 0 ] && grep -q '"statusbar-show".*SpringBoardServices' <(grep -A100000 '"reason":"wake-request"' "$log" 2>/dev/null); then
+    "$uictl" "$socket" "screenshot $out/7-main-guard-holding.png" >/dev/null || true
+    held=1
+  fi
+  # Done once the device has slept again after the window's end.
+  if grep -A100000 '"statusbar-hide"' <(grep -A100000 '"reason":"wake-request"' "$log") | grep -q '"event":"sleep"'; then
+    night_over=1; break
+  fi
+  sleep 0.5
+done
+[ $night_over -eq 1 ] || echo "demo: the device had not slept after the window within 450 s; the timeline stops here" >&2
+
+echo "== timeline (device time: what happened)"
+refused=0
+first_refusal=
+while IFS= read -r line; do
+  t=$(sed -n 's/.*"time":"[0-9-]*T\([0-9:]*\)".*/\1/p' <<<"$line")
+  event=$(sed -n 's/.*"event":"\([^"]*\)".*/\1/p' <<<"$line")
+  what=
+  case $event in
+    job-loaded) what="guard job loaded by launchctl" ;;
+    job-unloaded) what="guard job unloaded (restart)" ;;
+    job-started) what="launchd started the guard daemon" ;;
+    wake-booked) what="wake-up booked for the window's start" ;;
+    wake-withdrawn) what="earlier wake-up withdrawn" ;;
+    statusbar-show) [ "${shown:-0}" -eq 1 ] && continue; shown=1; what="guard holding: VigilantPro in the status bar" ;;
+    statusbar-hide) shown=0; what="status-bar item removed" ;;
+    sleep) what="device slept" ;;
+    wake) what="device woke ($(sed -n 's/.*"reason":"\([^"]*\)".*/\1/p' <<<"$line"))" ;;
+    answer)
+      if grep -q '"answer":"cancel"' <<<"$line"; then
+        refused=$((refused + 1)); [ -z "$first_refusal" ] && first_refusal=$t; last_refusal=$t; continue
+      fi
+      continue ;;
+    *) continue ;;
+  esac
+  if [ $refused -gt 0 ]; then
+    echo "$first_refusal-$last_refusal  $refused sleep attempts refused by the guard"
+    refused=0; first_refusal=
+  fi
+  echo "$t  $what"
+done < <(grep -v '"event":"log"' "$log")
+"$build/bin/daychart" "$log" "$out/8-the-night.png"
+echo "== screenshots and the picture of the night (8-the-night.png) in $out:"
+ls "$out"

@@ -1,6 +1,6 @@
 // isDaemonRunning over a launchd listing of 10,000 jobs: the whole path the app takes (a shell
-// started with a clean environment, the device's launchctl printing the listing, the output read
-// in 1 KiB pieces and searched), with the guard's label near the end and absent, beside a
+// started with a clean environment, a stand-in launchctl script printing the listing, the output
+// read in 1 KiB pieces and searched), with the guard's label near the end and absent, beside a
 // listing of one job, which shows what starting the command costs on its own.
 #include <time.h>
 

@@ -1,0 +1,190 @@
+// daychart: draws a simulated device's day from its event log as a PNG: when the device was
+// awake and asleep, when the guard held (its status-bar item shown), the sleep questions it
+// refused and allowed, the wake-ups booked and why the device woke.
+#include <QColor>
+#include <QDateTime>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMessageLogContext>
+#include <QPainter>
+#include <QTimeZone>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Json = nlohmann::json;
+
+struct Span {
+    long long from, to;
+};
+
+struct Day {
+    long long first = -1, last = -1;
+    std::vector<Span> asleep, holding;
+    std::vector<long long> refused, allowed, booked;
+    std::vector<std::pair<long long, std::string>> wakes;
+};
+
+long long secondsOf(const Json& line) {
+    if (!line.contains("time") || !line["time"].is_string()) return -1;
+    const QDateTime t =
+        QDateTime::fromString(QString::fromStdString(line["time"].get<std::string>()), Qt::ISODate);
+    if (!t.isValid()) return -1;
+    return QDateTime(t.date(), t.time(), QTimeZone::utc()).toSecsSinceEpoch();
+}
+
+std::string field(const Json& line, const char* name) {
+    return line.contains(name) && line[name].is_string() ? line[name].get<std::string>() : "";
+}
+
+Day readDay(std::istream& in) {
+    Day day;
+    long long sleptAt = -1, shownAt = -1;
+    std::string text;
+    while (std::getline(in, text)) {
+        const Json line = Json::parse(text, nullptr, false);
+        if (!line.is_object()) continue;
+        const long long t = secondsOf(line);
+        if (t < 0) continue;
+        if (day.first < 0) day.first = t;
+        day.last = t;
+        const std::string event = field(line, "event");
+        if (event == "sleep") {
+            sleptAt = t;
+        } else if (event == "wake") {
+            if (sleptAt >= 0) day.asleep.push_back({sleptAt, t});
+            sleptAt = -1;
+            day.wakes.emplace_back(t, field(line, "reason"));
+        } else if (event == "statusbar-show" && field(line, "item") == "VigilantPro") {
+            if (shownAt < 0) shownAt = t;
+        } else if (event == "statusbar-hide" && field(line, "item") == "VigilantPro") {
+            if (shownAt >= 0) day.holding.push_back({shownAt, t});
+            shownAt = -1;
+        } else if (event == "answer") {
+            (field(line, "answer") == "cancel" ? day.refused : day.allowed).push_back(t);
+        } else if (event == "wake-booked") {
+            day.booked.push_back(t);
+        }
+    }
+    if (sleptAt >= 0) day.asleep.push_back({sleptAt, day.last});
+    if (shownAt >= 0) day.holding.push_back({shownAt, day.last});
+    return day;
+}
+
+constexpr int kWidth = 1200, kLeft = 170, kRight = 30, kLaneHeight = 34, kTop = 50;
+
+class Chart {
+  public:
+    explicit Chart(const Day& day)
+        : day_(day), image_(kWidth, kTop + 5 * kLaneHeight + 60, QImage::Format_ARGB32) {
+        image_.fill(Qt::white);
+    }
+
+    QImage draw(const QString& title) {
+        QPainter p(&image_);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setFont(QFont("Sans", 10));
+        p.drawText(QRect(10, 10, kWidth - 20, 24), Qt::AlignLeft | Qt::AlignVCenter, title);
+        lane(p, 0, "device asleep");
+        for (const Span& s : day_.asleep) bar(p, 0, s, QColor(70, 80, 110));
+        lane(p, 1, "guard holding");
+        for (const Span& s : day_.holding) bar(p, 1, s, QColor(240, 150, 30));
+        lane(p, 2, "sleep refused");
+        for (long long t : day_.refused) tick(p, 2, t, QColor(200, 40, 40));
+        lane(p, 3, "sleep allowed");
+        for (long long t : day_.allowed) tick(p, 3, t, QColor(40, 110, 200));
+        lane(p, 4, "wake booked / woke");
+        for (long long t : day_.booked) tick(p, 4, t, QColor(30, 150, 60));
+        for (const auto& [t, reason] : day_.wakes) {
+            const int x = xOf(t), y = laneTop(4);
+            p.setPen(QPen(Qt::black, 2));
+            p.drawLine(x, y + 4, x, y + kLaneHeight - 4);
+            p.drawText(x + 3, y + kLaneHeight - 6, QString::fromStdString(reason));
+        }
+        axis(p);
+        return image_;
+    }
+
+  private:
+    int laneTop(int lane) const { return kTop + lane * kLaneHeight; }
+    int xOf(long long t) const {
+        const double span = std::max<long long>(1, day_.last - day_.first);
+        return kLeft + static_cast<int>((t - day_.first) / span * (kWidth - kLeft - kRight));
+    }
+    void lane(QPainter& p, int lane, const char* label) {
+        p.setPen(Qt::black);
+        p.drawText(QRect(10, laneTop(lane), kLeft - 20, kLaneHeight), Qt::AlignVCenter, label);
+        p.fillRect(kLeft, laneTop(lane) + 3, kWidth - kLeft - kRight, kLaneHeight - 6,
+                   QColor(240, 240, 240));
+    }
+    void bar(QPainter& p, int lane, const Span& s, const QColor& colour) {
+        p.fillRect(xOf(s.from), laneTop(lane) + 3, std::max(2, xOf(s.to) - xOf(s.from)),
+                   kLaneHeight - 6, colour);
+    }
+    void tick(QPainter& p, int lane, long long t, const QColor& colour) {
+        p.setPen(QPen(colour, 1));
+        p.drawLine(xOf(t), laneTop(lane) + 6, xOf(t), laneTop(lane) + kLaneHeight - 6);
+    }
+    void axis(QPainter& p) {
+        const int y = laneTop(5) + 8;
+        p.setPen(Qt::black);
+        p.drawLine(kLeft, y, kWidth - kRight, y);
+        const long long span = day_.last - day_.first;
+        const long long step = span > 6 * 3600 ? 3600 : span > 3600 ? 1800 : 600;
+        for (long long t = (day_.first / step + 1) * step; t <= day_.last; t += step) {
+            const int x = xOf(t);
+            p.drawLine(x, y, x, y + 5);
+            const QString label =
+                QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc()).toString("HH:mm");
+            p.drawText(QRect(x - 30, y + 6, 60, 18), Qt::AlignHCenter, label);
+        }
+    }
+
+    const Day& day_;
+    QImage image_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3 || std::strcmp(argv[1], "--help") == 0) {
+        std::printf(
+            "usage: daychart EVENTS.jsonl OUT.png\n"
+            "Draws the device's day from its event log: asleep and awake, the guard holding,\n"
+            "sleep questions refused and allowed, wake-ups booked and why the device woke.\n");
+        return argc == 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    }
+    std::ifstream in(argv[1]);
+    if (!in) {
+        std::fprintf(stderr, "daychart: cannot read %s\n", argv[1]);
+        return 1;
+    }
+    const Day day = readDay(in);
+    if (day.first < 0) {
+        std::fprintf(stderr, "daychart: %s holds no timed events\n", argv[1]);
+        return 1;
+    }
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt's notes about the desktop (no runtime folder, say) are noise for a picture on disk.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "daychart: %s\n", text.toLocal8Bit().constData());
+    });
+    QGuiApplication qt(argc, argv);
+    const QString title = QString("The device's day: %1 to %2 (device time, UTC)")
+                              .arg(QDateTime::fromSecsSinceEpoch(day.first, QTimeZone::utc())
+                                       .toString("yyyy-MM-dd HH:mm"),
+                                   QDateTime::fromSecsSinceEpoch(day.last, QTimeZone::utc())
+                                       .toString("yyyy-MM-dd HH:mm"));
+    if (!Chart(day).draw(title).save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+        std::fprintf(stderr, "daychart: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}

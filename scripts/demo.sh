@@ -31,12 +31,22 @@ day=$(date -u '+%Y-%m-%d')
 "$simctl" install "$device" "$build/Vigilant.deb" >/dev/null
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${VIGILANT_DEMO_HEADLESS:-}" ]; then
-  "$simctl" boot "$device" --time "$day 21:55:00" --rate 10 --idle-sleep 20
+  # Untouched for 5 device minutes (30 s of yours) the device sleeps, and simd stops its
+  # programs with it, the app too, unless the guard holds. Enter here is the home button.
+  "$simctl" boot "$device" --time "$day 21:55:00" --rate 10 --idle-sleep 300
   app=$("$simctl" launch "$device" </dev/null)
-  echo "== control app (pid $app) on $device; event log below (Ctrl-C or close the app to stop)"
+  echo "== control app (pid $app) on $device"
+  echo "== the device sleeps after 5 idle device minutes unless the guard holds; press Enter to wake it"
+  echo "== event log below (Ctrl-C or close the app to stop)"
   "$simctl" log "$device" --follow &
   follower=$!
-  while kill -0 "$app" 2>/dev/null && [ "$(ps -o stat= -p "$app" | cut -c1)" != Z ]; do sleep 1; done
+  while kill -0 "$app" 2>/dev/null && [ "$(ps -o stat= -p "$app" | cut -c1)" != Z ]; do
+    got=0
+    read -r -t 1 _ 2>/dev/null || got=$?
+    if [ $got -eq 0 ]; then "$simctl" wake "$device" >/dev/null || true
+    elif [ $got -le 128 ]; then sleep 1  # no terminal to read from: just watch the app
+    fi
+  done
   kill "$follower" 2>/dev/null || true
   exit 0
 fi

@@ -2,10 +2,11 @@
 // device: each time the item is hidden exactly once and the daemon exits with status 0. The
 // clock runs fast and sleep questions come one after another, so the signal lands while the
 // daemon refreshes its item, answers a question or waits. Set GUARD_E2E_SEED to repeat a
-// sequence.
+// sequence, GUARD_E2E_RUNS for more runs than the usual 20.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -19,10 +20,15 @@ namespace {
 
 using namespace guard_e2e;
 
-constexpr int kRuns = 20;
+constexpr int kUsualRuns = 20;
 constexpr double kRate = 200;         // the item is refreshed every 100 ms of real time
 constexpr double kIdleSleep = 10;     // and a sleep question comes every 50 ms
 constexpr int kLongestDelayMs = 400;  // after the first show, before the signal
+
+int runs() {
+    const char* given = std::getenv("GUARD_E2E_RUNS");
+    return given ? std::max(1, std::atoi(given)) : kUsualRuns;
+}
 
 unsigned seedForThisRun() {
     if (const char* given = std::getenv("GUARD_E2E_SEED"))
@@ -51,7 +57,7 @@ TEST_P(Termination, AtAnyMomentAfterTheFirstShowTheItemIsHiddenOnceAndTheExitIsZ
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delayMs(0, kLongestDelayMs);
 
-    for (int run = 1; run <= kRuns; ++run) {
+    for (int run = 1; run <= runs(); ++run) {
         const int delay = delayMs(random);
         SCOPED_TRACE("run " + std::to_string(run) + ", signal " + std::to_string(delay) +
                      " ms after the show, GUARD_E2E_SEED=" + std::to_string(seed));

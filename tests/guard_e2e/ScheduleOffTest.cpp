@@ -50,6 +50,11 @@ TEST_P(ScheduleOff, KeepsTheDeviceAwakeWithItsItemUntilUnloadedThenHidesItAndExi
         return !eventsWith(e, "statusbar-show", "pid", pid).empty() &&
                eventsNamed(e, "sleep-cancelled").size() >= kIdlePeriods;
     })) << "no item or too few idle periods";
+    // launchctl lists it with its pid: the line ends in a tab and the label.
+    const e2e::CommandResult list = device.session().spawn({"/bin/launchctl", "list"});
+    ASSERT_EQ(list.status, 0) << list.output;
+    EXPECT_NE(list.output.find(std::to_string(pid) + "\t0\t" + kLabel + "\n"), std::string::npos)
+        << list.output;
     const Json shown = device.status();
     ASSERT_TRUE(shown.is_object());
     EXPECT_EQ(shown["statusBar"], Json::array({kItem}));
@@ -104,6 +109,9 @@ TEST_P(ScheduleOff, KeepsTheDeviceAwakeWithItsItemUntilUnloadedThenHidesItAndExi
         EXPECT_FALSE(job.value("enabled", true)) << job.dump();
     }
     EXPECT_TRUE(listed) << after.dump();
+    const e2e::CommandResult unlisted = device.session().spawn({"/bin/launchctl", "list"});
+    EXPECT_EQ(unlisted.output.find(std::string("\t") + kLabel), std::string::npos)
+        << unlisted.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Systems, ScheduleOff,

@@ -199,8 +199,7 @@ std::vector<pid_t> DeviceSession::startedProcesses() const {
         // launchd's jobs are logged as job-started, not process-started.
         if ((event.value("event", "") == "process-started" ||
              event.value("event", "") == "job-started") &&
-            event.contains("pid") &&
-            event["pid"].is_number_integer())
+            event.contains("pid") && event["pid"].is_number_integer())
             pids.push_back(event["pid"].get<pid_t>());
     return pids;
 }

@@ -196,8 +196,10 @@ long long deviceSeconds(const Json& time) {
 std::vector<pid_t> DeviceSession::startedProcesses() const {
     std::vector<pid_t> pids = simdPids_;
     for (const Json& event : events())
-        if (event.value("event", "") == "process-started" && event.contains("pid") &&
-            event["pid"].is_number_integer())
+        // launchd's jobs are logged as job-started, not process-started.
+        if ((event.value("event", "") == "process-started" ||
+             event.value("event", "") == "job-started") &&
+            event.contains("pid") && event["pid"].is_number_integer())
             pids.push_back(event["pid"].get<pid_t>());
     return pids;
 }

@@ -1,0 +1,89 @@
+#include "GuardLog.h"
+
+#include <algorithm>
+
+namespace guard_e2e {
+
+Events eventsWith(const Events& events, const std::string& name, const std::string& key,
+                  const Json& value) {
+    Events found;
+    for (const Json& e : e2e::eventsNamed(events, name))
+        if (e.contains(key) && e[key] == value) found.push_back(e);
+    return found;
+}
+
+std::vector<long long> daemonStarts(const Events& events) {
+    std::vector<long long> pids;
+    // A start is sometimes logged twice; each process counts once.
+    for (const Json& e : eventsWith(events, "job-started", "label", kLabel))
+        if (const long long pid = e.value("pid", -1LL);
+            std::find(pids.begin(), pids.end(), pid) == pids.end())
+            pids.push_back(pid);
+    return pids;
+}
+
+Events itemChanges(const Events& events) {
+    Events found;
+    for (const Json& e : events) {
+        const std::string name = e.value("event", "");
+        if ((name == "statusbar-show" || name == "statusbar-hide") && e.value("item", "") == kItem)
+            found.push_back(e);
+    }
+    return found;
+}
+
+Events slice(const Events& events, size_t from, size_t until) {
+    until = std::min(until, events.size());
+    if (from >= until) return {};
+    return Events(events.begin() + static_cast<long>(from),
+                  events.begin() + static_cast<long>(until));
+}
+
+Events sleepQuestions(const Events& events) {
+    Events found;
+    for (const Json& e : e2e::eventsNamed(events, "message"))
+        if (e.value("message", "") == kCanSleep) found.push_back(e);
+    return found;
+}
+
+Json answerOf(const Events& events, long long pid, long long argument) {
+    for (const Json& e : eventsWith(events, "answer", "pid", pid))
+        if (e.value("argument", -1LL) == argument) return e;
+    return nullptr;
+}
+
+Events wakeChanges(const Events& events) {
+    Events found;
+    for (const Json& e : events) {
+        const std::string name = e.value("event", "");
+        if (name == "wake-booked" || name == "wake-withdrawn") found.push_back(e);
+    }
+    return found;
+}
+
+size_t mostOwnRequestsAtOnce(const Events& events, std::set<std::string> initially) {
+    std::set<std::string> listed = std::move(initially);
+    size_t most = listed.size();
+    for (const Json& e : wakeChanges(events)) {
+        if (e.value("scheduledby", "") != kLabel) continue;
+        // The list holds one request per identifier and second: a booking again is no new one.
+        if (e.value("event", "") == "wake-booked")
+            listed.insert(e.value("wakeTime", ""));
+        else
+            listed.erase(e.value("wakeTime", ""));
+        most = std::max(most, listed.size());
+    }
+    return most;
+}
+
+long long timeOf(const Json& event, const std::string& field) {
+    return event.is_object() && event.contains(field) ? e2e::deviceSeconds(event[field]) : -1;
+}
+
+size_t indexOf(const Events& events, const std::string& name, size_t from) {
+    for (size_t i = from; i < events.size(); ++i)
+        if (events[i].value("event", "") == name) return i;
+    return events.size();
+}
+
+}  // namespace guard_e2e

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# daychart on the logs it meets: a night with garbage lines among the events draws a picture of
+# the chart's size; a log without timed events, a missing log and an unwritable target fail
+# with a message and leave no picture.
+set -euo pipefail
+daychart=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cat > "$work/night.jsonl" <<'LOG'
+{"time":"2026-12-08T21:00:00","source":"simd","event":"boot"}
+not json at all
+{"time":"2026-12-08T21:02:00","source":"powerd","event":"wake-booked","wakeTime":"2026-12-08T22:00:02"}
+{"time":"2026-12-08T21:03:00","source":"powerd","event":"answer","answer":"allow"}
+{"time":"2026-12-08T21:03:00","source":"powerd","event":"sleep","wakeAt":"2026-12-08T22:00:02"}
+{"time":"bad","event":"sleep"}
+{"time":"2026-12-08T22:00:02","source":"powerd","event":"wake","reason":"wake-request"}
+{"time":"2026-12-08T22:00:05","source":"SpringBoard","event":"statusbar-show","item":"VigilantPro"}
+{"time":"2026-12-08T22:10:00","source":"powerd","event":"answer","answer":"cancel"}
+{"time":"2026-12-09T06:00:04","source":"SpringBoard","event":"statusbar-hide","item":"VigilantPro"}
+{"time":"2026-12-09T06:02:00","source":"powerd","event":"sleep","wakeAt":null}
+{"time":"2026-12-09T06:02:00","event":
+LOG
+"$daychart" "$work/night.jsonl" "$work/night.png" || fail "a night with garbage lines was refused"
+[ "$(head -c 8 "$work/night.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+  fail "the picture is no PNG"
+width=$(od -An -j16 -N4 -tu1 "$work/night.png" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+[ "$width" -eq 1200 ] || fail "the picture is $width pixels wide, not 1200"
+
+printf 'garbage\n{"event":"sleep"}\n' > "$work/untimed.jsonl"
+for args in "$work/untimed.jsonl $work/a.png" "$work/missing.jsonl $work/b.png" \
+            "$work/night.jsonl $work/no-such-folder/c.png"; do
+  set +e
+  # shellcheck disable=SC2086
+  message=$("$daychart" $args 2>&1)
+  status=$?
+  set -e
+  [ $status -eq 1 ] || fail "daychart $args ended with $status, not 1"
+  case $message in daychart:*) ;; *) fail "daychart $args said \"$message\"" ;; esac
+done
+[ ! -e "$work/a.png" ] && [ ! -e "$work/b.png" ] || fail "a failed run left a picture"
+"$daychart" --help | grep -q "usage: daychart" || fail "--help says no usage"
+echo "daychart: all cases hold"

@@ -10,7 +10,9 @@ int main(int argc, char* argv[]) {
     if (!argumentsSelectDaemonMode(argc, argv))
         return UIApplicationMain(argc, argv, nullptr, nullptr);
 
-    new Daemon();  // lives as long as the process
+    // Lives as long as the process; held in a static so leak checkers see it in use.
+    static Daemon* const daemon = new Daemon();
+    (void)daemon;
     for (;;) {
         // With nothing to wait on the run loop returns at once: idle instead of spinning.
         if (runDaemonPeriod() == kCFRunLoopRunFinished) idleUntilSignal();

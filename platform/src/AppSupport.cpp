@@ -1,6 +1,6 @@
-#include "backend/Backend.h"
-
 #include <AppSupport/AppSupport.h>
+
+#include "backend/Backend.h"
 
 BOOL CPScheduleWakeAtDateWithIdentifier(const NSDate& date, const NSString& identifier) {
     platform::backend().record("CPScheduleWakeAtDateWithIdentifier(" + date.description() + ", " +

@@ -1,10 +1,11 @@
 #include "platform/AtomicFile.h"
 
-#include <cerrno>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
 
 namespace platform {
 

@@ -4,14 +4,15 @@
 // Coalescing: a run period that would end shortly after the last timer firing inside it ends
 // with that firing instead. Timers on a 10 s grid and 10 s run periods then cost one wakeup
 // per tick rather than two, which is what a phone's battery pays for.
-#include "backend/Backend.h"
-#include "platform/RunLoopInternals.h"
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <set>
 #include <sstream>
-#include <unistd.h>
+
+#include "backend/Backend.h"
+#include "platform/RunLoopInternals.h"
 
 const CFRunLoopMode kCFRunLoopDefaultMode = "kCFRunLoopDefaultMode";
 const CFRunLoopMode kCFRunLoopCommonModes = "kCFRunLoopCommonModes";
@@ -102,8 +103,7 @@ bool __CFRunLoop::fireDueTimers(CFRunLoopMode mode, CFAbsoluteTime now) {
     return fired;
 }
 
-std::optional<CFAbsoluteTime> __CFRunLoop::nextTimerBefore(CFRunLoopMode mode,
-                                                           CFAbsoluteTime limit,
+std::optional<CFAbsoluteTime> __CFRunLoop::nextTimerBefore(CFRunLoopMode mode, CFAbsoluteTime limit,
                                                            bool latest) const {
     if (modeName(mode) != kCFRunLoopDefaultMode) return std::nullopt;
     std::optional<CFAbsoluteTime> found;
@@ -203,7 +203,7 @@ CFFileDescriptorRef CFFileDescriptorCreate(CFAllocatorRef, CFFileDescriptorNativ
                                            CFFileDescriptorCallBack callout,
                                            const CFFileDescriptorContext* context) {
     platform::backend().record("CFFileDescriptorCreate(" + std::to_string(fd) + ")");
-    auto* f = new __CFFileDescriptor;  // lives as long as the process, like its run loop
+    auto* f = new __CFFileDescriptor;  // freed by CFRelease
     f->fd = fd;
     f->closeOnInvalidate = closeOnInvalidate;
     f->callout = callout;
@@ -216,7 +216,26 @@ CFFileDescriptorNativeDescriptor CFFileDescriptorGetNativeDescriptor(CFFileDescr
 }
 
 void CFFileDescriptorEnableCallBacks(CFFileDescriptorRef f, CFOptionFlags callBackTypes) {
-    if (f && (callBackTypes & kCFFileDescriptorReadCallBack)) f->callbacksEnabled = true;
+    if (f && f->valid && (callBackTypes & kCFFileDescriptorReadCallBack))
+        f->callbacksEnabled = true;
+}
+
+void CFFileDescriptorInvalidate(CFFileDescriptorRef f) {
+    if (!f || !f->valid) return;
+    f->valid = false;
+    f->callbacksEnabled = false;
+    if (f->source)
+        std::erase_if(CFRunLoopGetCurrent()->sources,
+                      [&](const auto& entry) { return entry.first == f->source.get(); });
+    if (f->closeOnInvalidate) ::close(f->fd);
+}
+
+Boolean CFFileDescriptorIsValid(CFFileDescriptorRef f) { return f && f->valid; }
+
+void CFRelease(CFFileDescriptorRef f) {
+    if (!f) return;
+    CFFileDescriptorInvalidate(f);
+    delete f;
 }
 
 CFRunLoopSourceRef CFFileDescriptorCreateRunLoopSource(CFAllocatorRef, CFFileDescriptorRef f,

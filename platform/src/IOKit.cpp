@@ -1,7 +1,7 @@
+#include <sstream>
+
 #include "backend/Backend.h"
 #include "platform/RunLoopInternals.h"
-
-#include <sstream>
 
 struct IONotificationPort {
     io_connect_t connection = 0;
@@ -77,11 +77,17 @@ void IONotificationPortDestroy(IONotificationPortRef notify) {
 // Kept for readable logs and test failures.
 std::string platformPowerMessageName(natural_t type) {
     switch (type) {
-        case kIOMessageCanSystemSleep: return "kIOMessageCanSystemSleep";
-        case kIOMessageSystemWillSleep: return "kIOMessageSystemWillSleep";
-        case kIOMessageSystemWillNotSleep: return "kIOMessageSystemWillNotSleep";
-        case kIOMessageSystemHasPoweredOn: return "kIOMessageSystemHasPoweredOn";
-        case kIOMessageSystemWillPowerOn: return "kIOMessageSystemWillPowerOn";
-        default: return hex(type);
+        case kIOMessageCanSystemSleep:
+            return "kIOMessageCanSystemSleep";
+        case kIOMessageSystemWillSleep:
+            return "kIOMessageSystemWillSleep";
+        case kIOMessageSystemWillNotSleep:
+            return "kIOMessageSystemWillNotSleep";
+        case kIOMessageSystemHasPoweredOn:
+            return "kIOMessageSystemHasPoweredOn";
+        case kIOMessageSystemWillPowerOn:
+            return "kIOMessageSystemWillPowerOn";
+        default:
+            return hex(type);
     }
 }

@@ -1,8 +1,9 @@
-#include "backend/Backend.h"
+#include <unistd.h>
 
 #include <cstdarg>
 #include <cstdio>
-#include <unistd.h>
+
+#include "backend/Backend.h"
 
 namespace {
 std::unique_ptr<NSBundle>& mainSlot() {
@@ -11,8 +12,9 @@ std::unique_ptr<NSBundle>& mainSlot() {
 }
 
 std::unique_ptr<NSDictionary> loadDictionary(const NSString& devicePath) {
-    auto plist = NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-        NSData::dataWithContentsOfFile(devicePath), NSPropertyListImmutable, nullptr, nullptr);
+    auto plist =
+        NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
+            NSData::dataWithContentsOfFile(devicePath), NSPropertyListImmutable, nullptr, nullptr);
     if (auto* dict = NSDynamicCast<NSDictionary>(plist.get())) {
         plist.release();
         return std::unique_ptr<NSDictionary>(dict);

@@ -1,12 +1,12 @@
 // Dates count seconds from the reference date on the device's wall clock. The simulated
 // device keeps its wall clock in UTC, so local time and calendar arithmetic are UTC's.
-#include "backend/Backend.h"
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+
+#include "backend/Backend.h"
 
 NSDate NSDate::date() { return NSDate(platform::backend().now()); }
 
@@ -72,8 +72,8 @@ NSString NSDate::description() const {
             NSMinuteCalendarUnit | NSSecondCalendarUnit,
         *this);
     char text[32];
-    std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld %02ld:%02ld:%02ld", c.year, c.month,
-                  c.day, c.hour, c.minute, c.second);
+    std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld %02ld:%02ld:%02ld", c.year, c.month, c.day,
+                  c.hour, c.minute, c.second);
     return text;
 }
 

@@ -1,7 +1,7 @@
+#include <cmath>
+
 #include "backend/Backend.h"
 #include "platform/RunLoopInternals.h"
-
-#include <cmath>
 
 NSTimer::NSTimer(NSTimeInterval interval, Action action, void* userInfo, BOOL repeats)
     : interval_(interval > 0 ? interval : 0.0001),

@@ -1,7 +1,7 @@
+#include <cstdio>
+
 #include "backend/Backend.h"
 #include "platform/AtomicFile.h"
-
-#include <cstdio>
 
 namespace {
 std::unique_ptr<NSUserDefaults>& standardSlot() {
@@ -16,9 +16,10 @@ std::unique_ptr<PList::Dictionary>& keptRegistrations() {
 }
 
 std::unique_ptr<PList::Dictionary> loadDomain(const NSString& devicePath) {
-    auto plist = NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-        NSData::dataWithContentsOfFile(devicePath), NSPropertyListMutableContainersAndLeaves,
-        nullptr, nullptr);
+    auto plist =
+        NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
+            NSData::dataWithContentsOfFile(devicePath), NSPropertyListMutableContainersAndLeaves,
+            nullptr, nullptr);
     if (auto* dict = NSDynamicCast<PList::Dictionary>(plist.get())) {
         plist.release();
         return std::unique_ptr<PList::Dictionary>(dict);

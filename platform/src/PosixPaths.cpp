@@ -3,17 +3,18 @@
 // that take device paths, dlopen and popen, are interposed here: a path (or, in a shell command
 // line, a word) that exists under the device root is resolved there before the real call runs.
 // Paths of the host (libraries, plug-ins) do not exist under the root and pass unchanged.
-#include "backend/Backend.h"
+#include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <cstdio>
-#include <dlfcn.h>
 #include <sstream>
-#include <sys/stat.h>
+
+#include "backend/Backend.h"
 
 namespace {
 
 bool exists(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
 

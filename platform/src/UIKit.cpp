@@ -1,6 +1,6 @@
-#include "backend/Backend.h"
-
 #include <UIKit/UIKit.h>
+
+#include "backend/Backend.h"
 
 UIDevice& UIDevice::currentDevice() {
     static UIDevice device;

@@ -17,9 +17,7 @@ Server::Server(int listeningFd, Handler handler)
 
 Server::~Server() {
     while (!connections_.empty()) drop(*connections_.begin()->second);
-    if (runLoop_ && listener_)
-        CFRunLoopRemoveSource(runLoop_, CFFileDescriptorCreateRunLoopSource(nullptr, listener_, 0),
-                              kCFRunLoopDefaultMode);
+    CFRelease(listener_);
     close(listeningFd_);
 }
 
@@ -85,9 +83,8 @@ void Server::serve(Connection& connection) {
 }
 
 void Server::drop(Connection& connection) {
-    CFRunLoopRemoveSource(runLoop_,
-                          CFFileDescriptorCreateRunLoopSource(nullptr, connection.descriptor, 0),
-                          kCFRunLoopDefaultMode);
+    // A client's descriptor object goes with it: SpringBoard serves clients for days.
+    CFRelease(connection.descriptor);
     close(connection.fd);
     connections_.erase(connection.fd);  // destroys `connection`
 }

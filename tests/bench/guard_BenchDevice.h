@@ -9,7 +9,9 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "Daemon.h"
 #include "DaemonLoop.h"
 #include "TestPlatform.h"
 
@@ -41,6 +43,13 @@ inline std::unique_ptr<TestPlatform> makeDevice(const std::string& version, cons
 
 // Runs the daemon's loop, one run period after another, until `seconds` of device time have
 // passed. Returns false when the run loop has nothing to wait on (the daemon would idle).
+// A daemon that is never destroyed, as in the real process; kept in a static so that leak
+// checkers see it in use.
+inline Daemon* startDaemon() {
+    static std::vector<Daemon*> daemons;
+    return daemons.emplace_back(new Daemon());
+}
+
 inline bool runDaemonFor(TestPlatform& device, double seconds) {
     const CFAbsoluteTime end = device.now() + seconds;
     while (device.now() < end)

@@ -79,7 +79,7 @@ int main() {
         file.Set("ScheduleEnd", PList::Integer(static_cast<uint64_t>(c.window.end)));
         device.writeSettings(file);
         device.reloadUserDefaults();
-        new Daemon();  // never destroyed, as in the daemon
+        startDaemon();
         const Figures f = measure(device);
         ok = ok && f.medianUs >= 0;
         std::printf("%-34s %10.2f %10.2f %10.2f\n", c.name, f.medianUs, f.p99Us, f.maxUs);

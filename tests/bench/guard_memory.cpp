@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
     const long minimal = minimalProgramKiB();
     const long beforeDevice = residentKiB();
     auto device = makeDevice("3.1.3", "2026-12-07 21:58:00", {true, 1320, 360});
-    new Daemon();  // lives as long as the process
+    startDaemon();
     runDaemonFor(*device, 60);
     const long atStart = residentKiB();
 

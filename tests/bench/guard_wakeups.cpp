@@ -89,7 +89,7 @@ int main() {
     bool allMet = true;
     for (const Scenario& s : scenarios) {
         auto device = makeDevice(s.version, s.time, s.window);
-        auto* daemon = new Daemon();  // never destroyed, as in the daemon
+        Daemon* daemon = startDaemon();
         const unsigned long long before = platform::runLoopWakeups();
         const bool waited = runHour(*device, s.questionsPerHour);
         const unsigned long long wakeups = platform::runLoopWakeups() - before;

@@ -118,4 +118,22 @@ TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
     EXPECT_EQ(server->connectionCount(), 0u);
 }
 
+// SpringBoard serves clients for days: each one that hangs up takes its run-loop source with it,
+// and a server that goes leaves nothing on the run loop.
+TEST_F(SocketServer, ClientsThatHangUpLeaveNothingOnTheRunLoop) {
+    for (int round = 0; round < 3; ++round) {
+        std::vector<int> batch;
+        for (int i = 0; i < 4; ++i) batch.push_back(sim::connectToService(root, "springboard"));
+        for (int fd : batch) ASSERT_TRUE(sim::sendMessage(fd, request("hello")));
+        serve();
+        EXPECT_EQ(server->connectionCount(), 4u);
+        for (int fd : batch) close(fd);
+        serve();
+        EXPECT_EQ(server->connectionCount(), 0u);
+    }
+    EXPECT_EQ(served, 12);
+    server.reset();
+    EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1, false), kCFRunLoopRunFinished);
+}
+
 }  // namespace

@@ -11,13 +11,13 @@ BOOL CPScheduleWakeAtDateWithIdentifier(const NSDate& date, const NSString& iden
 BOOL CPCancelWakeAtDateWithIdentifier(const NSDate& date, const NSString& identifier);
 
 class CPDistributedMessagingCenter {
-public:
+  public:
     static CPDistributedMessagingCenter centerNamed(const NSString& name);
     const NSString& name() const { return name_; }
     // One-way message; no reply is awaited. `userInfo` may be null.
     BOOL sendMessageNameUserInfo(const NSString& message, const NSDictionary* userInfo) const;
 
-private:
+  private:
     explicit CPDistributedMessagingCenter(NSString name) : name_(std::move(name)) {}
     NSString name_;
 };

@@ -69,3 +69,10 @@ CFFileDescriptorNativeDescriptor CFFileDescriptorGetNativeDescriptor(CFFileDescr
 void CFFileDescriptorEnableCallBacks(CFFileDescriptorRef f, CFOptionFlags callBackTypes);
 CFRunLoopSourceRef CFFileDescriptorCreateRunLoopSource(CFAllocatorRef allocator,
                                                        CFFileDescriptorRef f, CFIndex order);
+// Stops the descriptor's callbacks for good and takes its source out of the current thread's
+// run loop; closes the native descriptor when it was created with closeOnInvalidate.
+void CFFileDescriptorInvalidate(CFFileDescriptorRef f);
+Boolean CFFileDescriptorIsValid(CFFileDescriptorRef f);
+// Gives up the creator's hold: the descriptor object and its source are freed. An object still
+// in use is invalidated first, so no run loop keeps a source that is gone.
+void CFRelease(CFFileDescriptorRef f);

@@ -6,10 +6,10 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 
+#include <plist/plist++.h>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <plist/plist++.h>
 #include <string>
 #include <variant>
 #include <vector>
@@ -44,7 +44,7 @@ std::unique_ptr<NSObject> NSArrayObjectAtIndex(const NSArray& array, NSUInteger 
 
 // ---------------------------------------------------------------- dates and the calendar
 class NSDate {
-public:
+  public:
     static NSDate date();
     static NSDate dateWithTimeIntervalSinceNow(NSTimeInterval seconds);
     static NSDate dateWithTimeIntervalSince1970(NSTimeInterval seconds);
@@ -62,7 +62,7 @@ public:
     bool operator==(const NSDate&) const = default;
     auto operator<=>(const NSDate&) const = default;
 
-private:
+  private:
     explicit NSDate(NSTimeInterval sinceReferenceDate) : sinceReferenceDate_(sinceReferenceDate) {}
     NSTimeInterval sinceReferenceDate_;
 };
@@ -82,7 +82,7 @@ struct NSDateComponents {
 
 // The device keeps its wall clock in one zone; the current calendar is the Gregorian one.
 class NSCalendar {
-public:
+  public:
     static NSCalendar& currentCalendar();
     NSDateComponents componentsFromDate(NSUInteger unitFlags, const NSDate& date) const;
     NSDate dateFromComponents(const NSDateComponents& components) const;
@@ -90,18 +90,18 @@ public:
 
 // ---------------------------------------------------------------- timers
 class NSTimer {
-public:
+  public:
     using Action = std::function<void(NSTimer*)>;
 
     // A timer on the current thread's run loop in the default mode. The run loop owns it; it
     // stays valid until it is invalidated (a non-repeating timer invalidates itself on firing).
     template <class Target>
     static NSTimer* scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
-        NSTimeInterval interval, Target* target, void (Target::*selector)(NSTimer*),
-        void* userInfo, BOOL repeats) {
+        NSTimeInterval interval, Target* target, void (Target::*selector)(NSTimer*), void* userInfo,
+        BOOL repeats) {
         return scheduledTimerWithTimeInterval(
-            interval, [target, selector](NSTimer* timer) { (target->*selector)(timer); },
-            userInfo, repeats);
+            interval, [target, selector](NSTimer* timer) { (target->*selector)(timer); }, userInfo,
+            repeats);
     }
     static NSTimer* scheduledTimerWithTimeInterval(NSTimeInterval interval, Action action,
                                                    void* userInfo, BOOL repeats);
@@ -117,7 +117,7 @@ public:
     CFAbsoluteTime nextFireTime() const { return fireTime_; }
     void advancePast(CFAbsoluteTime now);
 
-private:
+  private:
     NSTimer(NSTimeInterval interval, Action action, void* userInfo, BOOL repeats);
     friend struct __CFRunLoop;
     NSTimeInterval interval_;
@@ -130,9 +130,11 @@ private:
 
 // ---------------------------------------------------------------- numbers
 class NSNumber {
-public:
+  public:
     static NSNumber numberWithInt(int value) { return NSNumber(static_cast<long long>(value)); }
-    static NSNumber numberWithInteger(NSInteger value) { return NSNumber(static_cast<long long>(value)); }
+    static NSNumber numberWithInteger(NSInteger value) {
+        return NSNumber(static_cast<long long>(value));
+    }
     static NSNumber numberWithBool(BOOL value) { return NSNumber(value); }
     static NSNumber numberWithDouble(double value) { return NSNumber(value); }
     // A property-list number (integer, real or boolean); null for any other object.
@@ -146,21 +148,21 @@ public:
     std::unique_ptr<PList::Node> propertyListValue() const;
     bool operator==(const NSNumber&) const = default;
 
-private:
+  private:
     explicit NSNumber(std::variant<bool, long long, double> value) : value_(value) {}
     std::variant<bool, long long, double> value_;
 };
 
 // ---------------------------------------------------------------- data and property lists
 class NSData {
-public:
+  public:
     // Null when the file is missing or cannot be read. `path` is a device path.
     static std::optional<NSData> dataWithContentsOfFile(const NSString& path);
     explicit NSData(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
     const std::vector<char>& bytes() const { return bytes_; }
     NSUInteger length() const { return bytes_.size(); }
 
-private:
+  private:
     std::vector<char> bytes_;
 };
 
@@ -176,22 +178,22 @@ enum NSPropertyListFormat : NSUInteger {
 };
 
 class NSPropertyListSerialization {
-public:
+  public:
     // The parsed property list (XML or binary), or null when the data is none or no property
     // list. `format` and `errorString` may be null.
     static std::unique_ptr<PList::Node> propertyListFromDataMutabilityOptionFormatErrorDescription(
         const std::optional<NSData>& data, NSPropertyListMutabilityOptions option,
         NSPropertyListFormat* format, NSString* errorString);
     static NSData dataFromPropertyListFormatErrorDescription(const PList::Node& plist,
-                                                              NSPropertyListFormat format,
-                                                              NSString* errorString);
+                                                             NSPropertyListFormat format,
+                                                             NSString* errorString);
 };
 
 // ---------------------------------------------------------------- user defaults
 // The preferences of the main bundle's domain, kept as a property-list file in the
 // Library/Preferences folder of the device user's home. Loaded once per process.
 class NSUserDefaults {
-public:
+  public:
     static NSUserDefaults& standardUserDefaults();
 
     // A volatile layer answered for absent keys; never written to the file.
@@ -229,7 +231,7 @@ public:
     NSUserDefaults(const NSUserDefaults&) = delete;
     NSUserDefaults& operator=(const NSUserDefaults&) = delete;
 
-private:
+  private:
     const PList::Node* lookup(const NSString& key) const;
     NSString domain_;
     std::unique_ptr<PList::Dictionary> values_;
@@ -238,7 +240,7 @@ private:
 
 // ---------------------------------------------------------------- bundles and the process
 class NSBundle {
-public:
+  public:
     static NSBundle& mainBundle();
     // String values of the information dictionary (Info.plist); null when absent or no string.
     std::optional<NSString> objectForInfoDictionaryKey(const NSString& key) const;
@@ -257,14 +259,14 @@ public:
     // Test support: forget the main bundle so the next use loads it from the backend afresh.
     static void resetMainBundle();
 
-private:
+  private:
     NSString bundlePath_;
     std::unique_ptr<NSDictionary> info_;
     std::unique_ptr<NSDictionary> localizedInfo_;
 };
 
 class NSProcessInfo {
-public:
+  public:
     static NSProcessInfo& processInfo();
     NSString processName() const;
     int processIdentifier() const;

@@ -13,8 +13,8 @@
 #include <vector>
 
 struct __CFRunLoopSource {
-    int fd = -1;                      // readable: perform
-    std::function<void()> handler;    // what performing does, for plain descriptor sources
+    int fd = -1;                    // readable: perform
+    std::function<void()> handler;  // what performing does, for plain descriptor sources
     __CFFileDescriptor* fileDescriptor = nullptr;  // set for CFFileDescriptor sources
     int enabledFd() const;
     void perform();
@@ -24,6 +24,7 @@ struct __CFFileDescriptor {
     int fd = -1;
     bool closeOnInvalidate = false;
     bool callbacksEnabled = false;
+    bool valid = true;
     CFFileDescriptorCallBack callout = nullptr;
     void* info = nullptr;
     std::unique_ptr<__CFRunLoopSource> source;

@@ -108,7 +108,7 @@ int usageError(const std::string& why) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    auto* policy = new Policy;  // lives as long as the process: the callback uses it to the end
+    static Policy* const policy = new Policy;  // the callback uses it to the end of the process
     double bookIn = -1;
     std::string identifier = "sim-power-client";
     bool bookOnly = false;

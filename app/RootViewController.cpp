@@ -72,7 +72,9 @@ void RootViewController::updateFooter() {
     if (!footerLabel_) return;
     const auto version = NSBundle::mainBundle().objectForInfoDictionaryKey("CFBundleVersion");
     // A bundle without a version shows the bare "v" rather than inventing one.
-    footerLabel_->setText("v" + version.value_or(""));
+    NSString text = "v";
+    text += version.value_or("");
+    footerLabel_->setText(text);
     footerLabel_->sizeToFit();
     CGRect frame = footerLabel_->frame();
     frame.size.width = 320.0;

@@ -5,8 +5,13 @@ namespace launchctl {
 std::string formatJobList(const std::vector<ListedJob>& jobs) {
     std::string out = "PID\tStatus\tLabel\n";
     for (const ListedJob& job : jobs) {
+        // Appended piece by piece: GCC 12's -Wrestrict misreads a chain of temporaries here.
         out += job.pid ? std::to_string(*job.pid) : "-";
-        out += "\t" + std::to_string(job.status) + "\t" + job.label + "\n";
+        out += '\t';
+        out += std::to_string(job.status);
+        out += '\t';
+        out += job.label;
+        out += '\n';
     }
     return out;
 }

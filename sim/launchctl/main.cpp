@@ -1,5 +1,7 @@
 // The device's /bin/launchctl: load, unload and list launchd jobs by asking simd's launchd.
 #include <unistd.h>
+#include <wire/DevicePaths.h>
+#include <wire/Wire.h>
 
 #include <climits>
 #include <cstdio>
@@ -9,9 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "DevicePaths.h"
 #include "ListFormat.h"
-#include "Wire.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ const char* kUsage =
 constexpr int kUnloadTimeoutMs = 15 * 60 * 1000;
 
 int connectToSimd(const std::string& root) {
-    const int fd = sim::connectToService(root, "simd");
+    const int fd = wire::connectToService(root, "simd");
     if (fd < 0) {
         std::fprintf(stderr, "launchctl: the device's launchd does not answer (is it booted?)\n");
         return -1;
@@ -35,13 +35,13 @@ int connectToSimd(const std::string& root) {
     PList::Dictionary hello;
     hello.Set("op", PList::String("hello"));
     hello.Set("pid", PList::Integer(static_cast<uint64_t>(getpid())));
-    sim::sendMessage(fd, hello);
+    wire::sendMessage(fd, hello);
     return fd;
 }
 
 std::unique_ptr<PList::Dictionary> ask(int fd, const PList::Dictionary& request, int timeoutMs) {
-    if (!sim::sendMessage(fd, request)) return nullptr;
-    return sim::receiveMessageWithin(fd, timeoutMs);
+    if (!wire::sendMessage(fd, request)) return nullptr;
+    return wire::receiveMessageWithin(fd, timeoutMs);
 }
 
 // FILE as given: a host path inside the root stays, anything else is a device path.
@@ -49,10 +49,10 @@ std::string hostPathOf(const std::string& root, std::string file) {
     if (!file.empty() && file.front() != '/') {
         char cwd[PATH_MAX];
         if (getcwd(cwd, sizeof cwd)) file = std::string(cwd) + "/" + file;
-        if (auto device = sim::deviceView(root, file)) return sim::inRoot(root, *device);
+        if (auto device = wire::deviceView(root, file)) return wire::inRoot(root, *device);
         return file;
     }
-    return sim::resolveDeviceArgument(root, file);
+    return wire::resolveDeviceArgument(root, file);
 }
 
 int loadOrUnload(const std::string& root, const std::vector<std::string>& args, bool load) {
@@ -86,10 +86,10 @@ int loadOrUnload(const std::string& root, const std::vector<std::string>& args, 
             status = 1;
             continue;
         }
-        if (!sim::boolField(*answer, "ok")) {
-            std::fprintf(stderr, "launchctl: %s\n", sim::stringField(*answer, "error").c_str());
+        if (!wire::boolField(*answer, "ok")) {
+            std::fprintf(stderr, "launchctl: %s\n", wire::stringField(*answer, "error").c_str());
             status = 1;
-        } else if (const std::string note = sim::stringField(*answer, "note"); !note.empty()) {
+        } else if (const std::string note = wire::stringField(*answer, "note"); !note.empty()) {
             std::fprintf(stderr, "launchctl: %s\n", note.c_str());
         }
     }
@@ -104,11 +104,11 @@ int list(const std::string& root) {
     request.Set("op", PList::String("launchctl-list"));
     auto answer = ask(fd, request, 30000);
     close(fd);
-    if (!answer || !sim::boolField(*answer, "ok")) {
+    if (!answer || !wire::boolField(*answer, "ok")) {
         std::fprintf(stderr, "launchctl: launchd did not answer\n");
         return 1;
     }
-    const auto jobs = nlohmann::json::parse(sim::stringField(*answer, "json"), nullptr, false);
+    const auto jobs = nlohmann::json::parse(wire::stringField(*answer, "json"), nullptr, false);
     std::vector<launchctl::ListedJob> listed;
     if (jobs.is_array())
         for (const auto& job : jobs) {
@@ -126,7 +126,7 @@ int list(const std::string& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* root = std::getenv(sim::paths::kRootVariable);
+    const char* root = std::getenv(wire::paths::kRootVariable);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h" || args[0] == "help")) {
         std::fputs(kUsage, stdout);

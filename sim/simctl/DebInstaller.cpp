@@ -1,15 +1,15 @@
 #include "DebInstaller.h"
 
+#include <base/AtomicFile.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "DevicePaths.h"
 #include "Simctl.h"
-#include "platform/AtomicFile.h"
 
 namespace simctl {
 
@@ -23,7 +23,7 @@ std::vector<std::string> devicePathsOfListing(const std::string& listing, std::s
         if (line.empty()) continue;
         std::string path = line;
         if (path.rfind("./", 0) == 0) path.erase(0, 1);
-        if (path.empty() || path.front() != '/') path.insert(0, "/");
+        if (path.empty() || path.front() != '/') path.insert(path.begin(), '/');
         while (path.size() > 1 && path.back() == '/') path.pop_back();
         std::istringstream parts(path);
         std::string part;
@@ -50,13 +50,13 @@ void removeListedFiles(const std::string& root, const std::string& listFile) {
     // Files and links first, then the folders that became empty, deepest first.
     std::error_code ec;
     for (const std::string& path : listed) {
-        const fs::path host = sim::inRoot(root, path);
+        const fs::path host = wire::inRoot(root, path);
         if (fs::is_symlink(host, ec) || (fs::exists(host, ec) && !fs::is_directory(host, ec)))
             fs::remove(host, ec);
     }
     std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) { return a > b; });
     for (const std::string& path : listed) {
-        const fs::path host = sim::inRoot(root, path);
+        const fs::path host = wire::inRoot(root, path);
         if (!fs::is_symlink(host, ec) && fs::is_directory(host, ec) && fs::is_empty(host, ec))
             fs::remove(host, ec);
     }
@@ -79,7 +79,7 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
     // The file system of the package, extracted with tar so the root's /var -> /private/var
     // link survives a package that ships files under /var.
     const std::string tarFile =
-        sim::inRoot(root, "/private/var/tmp/simctl-install-" + std::to_string(getpid()) + ".tar");
+        wire::inRoot(root, "/private/var/tmp/simctl-install-" + std::to_string(getpid()) + ".tar");
     struct Cleanup {
         std::string path;
         ~Cleanup() { unlink(path.c_str()); }
@@ -96,7 +96,7 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
     result.files = devicePathsOfListing(listing, &error);
     if (!error.empty()) throw CommandError(debPath + ": " + error);
 
-    const std::string info = sim::inRoot(root, sim::paths::kDpkgInfo);
+    const std::string info = wire::inRoot(root, wire::paths::kDpkgInfo);
     const std::string listFile = info + "/" + name + ".list";
     removeListedFiles(root, listFile);
     if (runTool({"tar", "-xf", tarFile, "-C", root, "--keep-directory-symlink", "--no-same-owner"},
@@ -105,10 +105,10 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
 
     std::string list = "/.\n";
     for (const std::string& path : result.files) list += path + "\n";
-    platform::writeFileAtomically(listFile, {list.begin(), list.end()});
+    base::writeFileAtomically(listFile, {list.begin(), list.end()});
     std::string control;
     runTool({"dpkg-deb", "--field", debPath}, &control);
-    platform::writeFileAtomically(info + "/" + name + ".control", {control.begin(), control.end()});
+    base::writeFileAtomically(info + "/" + name + ".control", {control.begin(), control.end()});
     return result;
 }
 

@@ -1,13 +1,13 @@
 #include "Defaults.h"
 
+#include <base/PlistFile.h>
+#include <wire/DeviceTime.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-
-#include "DeviceTime.h"
-#include "PlistFile.h"
 
 namespace simctl {
 
@@ -96,7 +96,7 @@ std::string formatDefaultsValue(const PList::Node& node, bool topLevel, int inde
         }
         case PLIST_DATE: {
             std::string t =
-                sim::formatDeviceTime(sim::dateSeconds(static_cast<const PList::Date&>(node)));
+                wire::formatDeviceTime(base::dateSeconds(static_cast<const PList::Date&>(node)));
             t[10] = ' ';
             return (topLevel ? "" : "\"") + t + " +0000" + (topLevel ? "" : "\"");
         }

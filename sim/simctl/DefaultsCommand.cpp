@@ -1,27 +1,27 @@
 // defaults DIR read|write|delete DOMAIN [KEY [-bool|-int|-string VALUE]]
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 
 #include <cstdio>
 
 #include "Defaults.h"
-#include "DevicePaths.h"
-#include "PlistFile.h"
 #include "Simctl.h"
-#include "platform/AtomicFile.h"
 
 namespace simctl {
 
 namespace {
 
 std::string domainFile(const std::string& root, const std::string& domain) {
-    return sim::inRoot(root, std::string(sim::paths::kPreferences) + "/" + domain + ".plist");
+    return wire::inRoot(root, std::string(wire::paths::kPreferences) + "/" + domain + ".plist");
 }
 
 // The domain's dictionary; null when the file is absent. A damaged file is an error: writing
 // over it would lose what it holds.
 std::unique_ptr<PList::Dictionary> loadDomain(const std::string& path, const std::string& domain) {
-    sim::PlistFile file = sim::readPlistFile(path);
-    if (file.state == sim::PlistFile::State::Missing) return nullptr;
+    base::PlistFile file = base::readPlistFile(path);
+    if (file.state == base::PlistFile::State::Missing) return nullptr;
     if (!file.loaded()) throw CommandError("the preferences of " + domain + " " + file.error);
     PList::Dictionary* dict = file.dictionary();
     if (!dict) throw CommandError("the preferences of " + domain + " are not a dictionary");
@@ -30,7 +30,7 @@ std::unique_ptr<PList::Dictionary> loadDomain(const std::string& path, const std
 }
 
 void save(const std::string& path, const PList::Dictionary& dict, const std::string& domain) {
-    if (!platform::writeFileAtomically(path, sim::plistToXml(dict)))
+    if (!base::writeFileAtomically(path, base::plistToXml(dict)))
         throw CommandError("cannot write the preferences of " + domain);
 }
 
@@ -55,7 +55,7 @@ int defaultsCommand(const Args& args) {
             std::printf("%s\n", formatDefaultsValue(*dict, false).c_str());
             return 0;
         }
-        const PList::Node* value = sim::nodeAt(*dict, args[3]);
+        const PList::Node* value = base::nodeAt(*dict, args[3]);
         if (!value)
             throw CommandError("The domain/default pair of (" + domain + ", " + args[3] +
                                ") does not exist");
@@ -81,7 +81,7 @@ int defaultsCommand(const Args& args) {
         if (unlink(path.c_str()) != 0) throw CommandError("cannot remove the domain " + domain);
         return 0;
     }
-    if (!sim::nodeAt(*dict, args[3]))
+    if (!base::nodeAt(*dict, args[3]))
         throw CommandError("The domain/default pair of (" + domain + ", " + args[3] +
                            ") does not exist");
     dict->Remove(args[3]);

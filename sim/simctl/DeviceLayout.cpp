@@ -1,14 +1,14 @@
 #include "DeviceLayout.h"
 
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 #include <sys/stat.h>
+#include <wire/DevicePaths.h>
 
 #include <filesystem>
 #include <regex>
 
-#include "DevicePaths.h"
-#include "PlistFile.h"
 #include "Simctl.h"
-#include "platform/AtomicFile.h"
 
 namespace simctl {
 
@@ -53,8 +53,8 @@ void layOutDevice(const std::string& dir, const std::string& version, const std:
     PList::Dictionary systemVersion;
     systemVersion.Set("ProductName", PList::String("iPhone OS"));
     systemVersion.Set("ProductVersion", PList::String(version));
-    if (!platform::writeFileAtomically(sim::inRoot(root, sim::paths::kSystemVersion),
-                                       sim::plistToXml(systemVersion)))
+    if (!base::writeFileAtomically(wire::inRoot(root, wire::paths::kSystemVersion),
+                                   base::plistToXml(systemVersion)))
         throw CommandError(dir + ": cannot write the system version");
 }
 

@@ -3,6 +3,10 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/DeviceClock.h>
+#include <wire/DevicePaths.h>
+#include <wire/DeviceTime.h>
+#include <wire/Wire.h>
 
 #include <cerrno>
 #include <cmath>
@@ -12,13 +16,9 @@
 #include <cstring>
 
 #include "DebInstaller.h"
-#include "DeviceClock.h"
 #include "DeviceLayout.h"
-#include "DevicePaths.h"
-#include "DeviceTime.h"
 #include "Processes.h"
 #include "Simctl.h"
-#include "Wire.h"
 
 namespace simctl {
 
@@ -73,7 +73,7 @@ int bootCommand(const Args& args) {
         const std::string& option = args[i];
         if (option == "--time") {
             const std::string time = optionValue(args, i);
-            if (!sim::parseDeviceTime(time))
+            if (!wire::parseDeviceTime(time))
                 throw UsageError("--time wants \"YYYY-MM-DD HH:MM:SS\", not \"" + time + "\"");
             simdArgs.insert(simdArgs.end(), {"--time", time});
         } else if (option == "--rate") {
@@ -99,7 +99,7 @@ int bootCommand(const Args& args) {
         throw CommandError(std::string("pipe: ") + std::strerror(errno));
     std::vector<std::string> argv = {simd, "--root", root, "--ready-fd", std::to_string(ready[1])};
     argv.insert(argv.end(), simdArgs.begin(), simdArgs.end());
-    const std::string logPath = sim::inRoot(root, "/var/log/sim/simd.log");
+    const std::string logPath = wire::inRoot(root, "/var/log/sim/simd.log");
     const pid_t pid = fork();
     if (pid < 0) throw CommandError(std::string("fork: ") + std::strerror(errno));
     if (pid == 0) {
@@ -113,7 +113,7 @@ int bootCommand(const Args& args) {
             dup2(out, 1);
             dup2(out, 2);
         }
-        unsetenv(sim::paths::kRootVariable);
+        unsetenv(wire::paths::kRootVariable);
         std::vector<char*> cargs;
         for (auto& a : argv) cargs.push_back(a.data());
         cargs.push_back(nullptr);
@@ -124,8 +124,8 @@ int bootCommand(const Args& args) {
     // Boot ends when simd says so, or when it ends without saying anything.
     std::string line;
     pollfd p{ready[0], POLLIN, 0};
-    const double until = sim::hostNow() + 120;
-    while (sim::hostNow() < until) {
+    const double until = wire::hostNow() + 120;
+    while (wire::hostNow() < until) {
         if (poll(&p, 1, 200) > 0) {
             char buffer[512];
             const ssize_t n = read(ready[0], buffer, sizeof buffer);
@@ -156,7 +156,7 @@ int shutdownCommand(const Args& args) {
     requireBooted(root, args[0]);
     PList::Dictionary ping = request("ping");
     const auto pong = askSimd(root, ping, 10000);
-    const pid_t simdPid = static_cast<pid_t>(sim::integerField(*pong, "pid").value_or(0));
+    const pid_t simdPid = static_cast<pid_t>(wire::integerField(*pong, "pid").value_or(0));
     PList::Dictionary message = request("shutdown");
     try {
         askSimd(root, message, 180000);
@@ -165,8 +165,8 @@ int shutdownCommand(const Args& args) {
         if (simdPid > 0) kill(simdPid, SIGKILL);
         for (pid_t pid : sim::findDeviceProcesses(root)) kill(pid, SIGKILL);
     }
-    const double until = sim::hostNow() + 30;
-    while (simdPid > 0 && sim::processAlive(simdPid) && sim::hostNow() < until) usleep(10000);
+    const double until = wire::hostNow() + 30;
+    while (simdPid > 0 && sim::processAlive(simdPid) && wire::hostNow() < until) usleep(10000);
     std::printf("shut down %s\n", args[0].c_str());
     return 0;
 }

@@ -1,9 +1,10 @@
 // power, sleep, wake.
+#include <wire/Wire.h>
+
 #include <cstdio>
 
 #include "PowerMessages.h"
 #include "Simctl.h"
-#include "Wire.h"
 
 namespace simctl {
 
@@ -22,7 +23,7 @@ int powerCommand(const Args& args) {
     PList::Dictionary message = request("power-probe");
     message.Set("message", PList::String(args[1]));
     auto answer = askSimd(root, message, kRoundTimeoutMs);
-    std::printf("%s\n", nlohmann::ordered_json::parse(sim::stringField(*answer, "json", "null"),
+    std::printf("%s\n", nlohmann::ordered_json::parse(wire::stringField(*answer, "json", "null"),
                                                       nullptr, false)
                             .dump(2)
                             .c_str());

@@ -1,17 +1,17 @@
 // spawn, launch.
+#include <base/PlistFile.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
+#include <wire/Wire.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 
-#include "DevicePaths.h"
-#include "PlistFile.h"
 #include "Simctl.h"
-#include "Wire.h"
 
 extern char** environ;
 
@@ -25,7 +25,7 @@ std::string resolveProgram(const std::string& root, const std::string& program) 
     if (program.empty() || program.front() != '/')
         throw UsageError("the program must be a device path such as /bin/launchctl, not \"" +
                          program + "\"");
-    const std::string inside = sim::resolveDeviceArgument(root, program);
+    const std::string inside = wire::resolveDeviceArgument(root, program);
     if (access(inside.c_str(), X_OK) == 0) return inside;
     if (access(program.c_str(), X_OK) == 0) return program;
     throw CommandError(program + ": no such program on the device");
@@ -39,11 +39,11 @@ std::vector<std::string> currentEnvironment() {
 
 void announce(const std::string& root, pid_t pid) {
     // simd stops the process with the device when it sleeps; it must know it from the start.
-    const int fd = sim::connectToService(root, "simd");
+    const int fd = wire::connectToService(root, "simd");
     if (fd < 0) return;
     PList::Dictionary hello = request("hello");
     hello.Set("pid", PList::Integer(static_cast<uint64_t>(pid)));
-    sim::sendMessage(fd, hello);
+    wire::sendMessage(fd, hello);
     close(fd);
 }
 
@@ -55,7 +55,7 @@ int spawnCommand(const Args& args) {
     requireBooted(root, args[0]);
     const std::string program = resolveProgram(root, args[1]);
     std::vector<std::string> env = currentEnvironment();
-    const std::string prefix = std::string(sim::paths::kRootVariable) + "=";
+    const std::string prefix = std::string(wire::paths::kRootVariable) + "=";
     std::erase_if(env, [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
     env.push_back(prefix + root);
     std::vector<char*> argv, envp;
@@ -84,16 +84,16 @@ int launchCommand(const Args& args) {
     if (args.size() != 1) throw UsageError("launch needs exactly a device folder");
     const std::string root = deviceRoot(args[0]);
     requireBooted(root, args[0]);
-    const std::string bundle = sim::paths::kAppBundle;
-    sim::PlistFile info = sim::readPlistFile(sim::inRoot(root, bundle + "/Info.plist"));
+    const std::string bundle = wire::paths::kAppBundle;
+    base::PlistFile info = base::readPlistFile(wire::inRoot(root, bundle + "/Info.plist"));
     const PList::Dictionary* dict = info.dictionary();
-    const PList::String* executable = dict ? sim::stringAt(*dict, "CFBundleExecutable") : nullptr;
+    const PList::String* executable = dict ? base::stringAt(*dict, "CFBundleExecutable") : nullptr;
     if (!executable || executable->GetValue().empty() ||
         executable->GetValue().find('/') != std::string::npos)
         throw CommandError(bundle +
                            "/Info.plist names no CFBundleExecutable (is Vigilant installed?)");
     const std::string program = bundle + "/" + executable->GetValue();
-    if (access(sim::inRoot(root, program).c_str(), X_OK) != 0)
+    if (access(wire::inRoot(root, program).c_str(), X_OK) != 0)
         throw CommandError(program + ": no such program on the device");
     PList::Dictionary message = request("launch");
     message.Set("program", PList::String(program));
@@ -104,7 +104,7 @@ int launchCommand(const Args& args) {
     }
     message.Set("environment", environment);
     auto answer = askSimd(root, message);
-    std::printf("%lld\n", static_cast<long long>(sim::integerField(*answer, "pid").value_or(0)));
+    std::printf("%lld\n", static_cast<long long>(wire::integerField(*answer, "pid").value_or(0)));
     return 0;
 }
 

@@ -4,14 +4,13 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
+#include <wire/Wire.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <filesystem>
-
-#include "DevicePaths.h"
-#include "Wire.h"
 
 namespace simctl {
 
@@ -22,13 +21,13 @@ std::string deviceRoot(const std::string& dir) {
         throw CommandError(dir + ": no such device folder (create it with simctl create)");
     const std::string root = resolved;
     struct stat st {};
-    if (stat(sim::inRoot(root, sim::paths::kSystemVersion).c_str(), &st) != 0)
+    if (stat(wire::inRoot(root, wire::paths::kSystemVersion).c_str(), &st) != 0)
         throw CommandError(dir + ": not a simulated device (create it with simctl create)");
     return root;
 }
 
 bool isBooted(const std::string& root) {
-    const int fd = sim::connectToService(root, "simd");
+    const int fd = wire::connectToService(root, "simd");
     if (fd < 0) return false;
     close(fd);
     return true;
@@ -47,22 +46,23 @@ PList::Dictionary request(const std::string& op) {
 
 std::unique_ptr<PList::Dictionary> askSimd(const std::string& root, PList::Dictionary& message,
                                            int timeoutMs) {
-    const int fd = sim::connectToService(root, "simd");
+    const int fd = wire::connectToService(root, "simd");
     if (fd < 0) throw CommandError("the device is not booted");
-    const bool sent = sim::sendMessage(fd, message);
+    const bool sent = wire::sendMessage(fd, message);
     std::unique_ptr<PList::Dictionary> answer =
-        sent ? sim::receiveMessageWithin(fd, timeoutMs) : nullptr;
+        sent ? wire::receiveMessageWithin(fd, timeoutMs) : nullptr;
     close(fd);
     if (!answer) throw CommandError("the device did not answer (simd is gone or busy)");
-    if (!sim::boolField(*answer, "ok"))
-        throw CommandError(sim::stringField(*answer, "error", "the device refused the request"));
+    if (!wire::boolField(*answer, "ok"))
+        throw CommandError(wire::stringField(*answer, "error", "the device refused the request"));
     return answer;
 }
 
 nlohmann::ordered_json askSimdJson(const std::string& root, const std::string& op, int timeoutMs) {
     PList::Dictionary message = request(op);
     auto answer = askSimd(root, message, timeoutMs);
-    return nlohmann::ordered_json::parse(sim::stringField(*answer, "json", "null"), nullptr, false);
+    return nlohmann::ordered_json::parse(wire::stringField(*answer, "json", "null"), nullptr,
+                                         false);
 }
 
 std::string toolFolder() {

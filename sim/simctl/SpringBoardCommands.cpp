@@ -1,5 +1,6 @@
 // notify, alert: forwarded to SpringBoard's socket; its reply is printed as JSON.
 #include <unistd.h>
+#include <wire/Wire.h>
 
 #include <cmath>
 #include <cstdio>
@@ -7,7 +8,6 @@
 
 #include "PlistJson.h"
 #include "Simctl.h"
-#include "Wire.h"
 
 namespace simctl {
 
@@ -23,16 +23,16 @@ int askSpringBoard(const std::string& root, const std::string& dir, PList::Dicti
     if (askSimdJson(root, "status").value("power", "") == "asleep")
         throw CommandError(dir + ": the device is asleep and SpringBoard with it (simctl wake " +
                            dir + ")");
-    const int fd = sim::connectToService(root, "springboard");
+    const int fd = wire::connectToService(root, "springboard");
     if (fd < 0) throw CommandError(dir + ": SpringBoard is not running on the device");
     std::unique_ptr<PList::Dictionary> answer;
-    if (sim::sendMessage(fd, message)) answer = sim::receiveMessageWithin(fd, 15000);
+    if (wire::sendMessage(fd, message)) answer = wire::receiveMessageWithin(fd, 15000);
     close(fd);
     if (!answer) throw CommandError(dir + ": SpringBoard did not answer");
     std::printf("%s\n", sim::plistToJson(answer.get()).dump(2).c_str());
-    if (!sim::boolField(*answer, "ok")) {
+    if (!wire::boolField(*answer, "ok")) {
         std::fprintf(stderr, "simctl: SpringBoard refused: %s\n",
-                     sim::stringField(*answer, "error", "no reason given").c_str());
+                     wire::stringField(*answer, "error", "no reason given").c_str());
         return 1;
     }
     return 0;

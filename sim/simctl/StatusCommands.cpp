@@ -1,11 +1,11 @@
 // status, log.
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 
 #include <csignal>
 #include <cstdio>
 #include <fstream>
 
-#include "DevicePaths.h"
 #include "Simctl.h"
 #include "StatusReport.h"
 
@@ -54,7 +54,7 @@ int logCommand(const Args& args) {
             throw UsageError("unknown argument " + args[i]);
     }
     const std::string root = deviceRoot(args[0]);
-    const std::string path = sim::inRoot(root, sim::paths::kEvents);
+    const std::string path = wire::inRoot(root, wire::paths::kEvents);
     std::signal(SIGINT, stopFollowing);
     std::signal(SIGTERM, stopFollowing);
     std::ifstream in;

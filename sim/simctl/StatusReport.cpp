@@ -1,8 +1,9 @@
 #include "StatusReport.h"
 
-#include "DevicePaths.h"
-#include "DeviceTime.h"
-#include "PlistFile.h"
+#include <base/PlistFile.h>
+#include <wire/DevicePaths.h>
+#include <wire/DeviceTime.h>
+
 #include "WakeList.h"
 
 namespace simctl {
@@ -12,8 +13,8 @@ using nlohmann::ordered_json;
 namespace {
 
 // The file's root array; null (with a problem noted) when the file is damaged or no array.
-PList::Array* rootArray(sim::PlistFile& file, const char* devicePath, FileReport& report) {
-    if (file.state == sim::PlistFile::State::Missing) return nullptr;
+PList::Array* rootArray(base::PlistFile& file, const char* devicePath, FileReport& report) {
+    if (file.state == base::PlistFile::State::Missing) return nullptr;
     if (!file.loaded()) {
         report.problems.push_back(std::string(devicePath) + " " + file.error);
         return nullptr;
@@ -26,23 +27,23 @@ PList::Array* rootArray(sim::PlistFile& file, const char* devicePath, FileReport
 }
 
 ordered_json stringOrNull(const PList::Dictionary& dict, const char* key) {
-    const PList::String* s = sim::stringAt(dict, key);
+    const PList::String* s = base::stringAt(dict, key);
     return s ? ordered_json(s->GetValue()) : ordered_json(nullptr);
 }
 
 ordered_json dateOrNull(const PList::Dictionary& dict, const char* key) {
-    const PList::Date* d = sim::dateAt(dict, key);
-    return d ? ordered_json(sim::formatDeviceTime(sim::dateSeconds(*d))) : ordered_json(nullptr);
+    const PList::Date* d = base::dateAt(dict, key);
+    return d ? ordered_json(wire::formatDeviceTime(base::dateSeconds(*d))) : ordered_json(nullptr);
 }
 
 template <class Each>
 FileReport eachDictionary(const std::string& root, const char* devicePath, Each each) {
     FileReport report{ordered_json::array(), {}};
-    sim::PlistFile file = sim::readPlistFile(sim::inRoot(root, devicePath));
+    base::PlistFile file = base::readPlistFile(wire::inRoot(root, devicePath));
     PList::Array* array = rootArray(file, devicePath, report);
     if (!array) return report;
-    for (size_t i = 0; i < sim::arraySize(*array); ++i) {
-        const std::unique_ptr<PList::Node> node = sim::arrayItem(*array, i);
+    for (size_t i = 0; i < base::arraySize(*array); ++i) {
+        const std::unique_ptr<PList::Node> node = base::arrayItem(*array, i);
         if (!node || node->GetType() != PLIST_DICT) {
             report.problems.push_back(std::string(devicePath) + ": entry " + std::to_string(i) +
                                       " is not a dictionary");
@@ -56,19 +57,19 @@ FileReport eachDictionary(const std::string& root, const char* devicePath, Each 
 }  // namespace
 
 std::string systemVersion(const std::string& root) {
-    sim::PlistFile file = sim::readPlistFile(sim::inRoot(root, sim::paths::kSystemVersion));
+    base::PlistFile file = base::readPlistFile(wire::inRoot(root, wire::paths::kSystemVersion));
     const PList::Dictionary* dict = file.dictionary();
-    const PList::String* version = dict ? sim::stringAt(*dict, "ProductVersion") : nullptr;
+    const PList::String* version = dict ? base::stringAt(*dict, "ProductVersion") : nullptr;
     return version ? version->GetValue() : "";
 }
 
 FileReport statusBarItems(const std::string& root) {
     FileReport report{ordered_json::array(), {}};
-    sim::PlistFile file = sim::readPlistFile(sim::inRoot(root, sim::paths::kStatusBar));
-    PList::Array* array = rootArray(file, sim::paths::kStatusBar, report);
+    base::PlistFile file = base::readPlistFile(wire::inRoot(root, wire::paths::kStatusBar));
+    PList::Array* array = rootArray(file, wire::paths::kStatusBar, report);
     if (!array) return report;
-    for (size_t i = 0; i < sim::arraySize(*array); ++i) {
-        const std::unique_ptr<PList::Node> node = sim::arrayItem(*array, i);
+    for (size_t i = 0; i < base::arraySize(*array); ++i) {
+        const std::unique_ptr<PList::Node> node = base::arrayItem(*array, i);
         if (node && node->GetType() == PLIST_STRING)
             report.value.push_back(static_cast<PList::String*>(node.get())->GetValue());
     }
@@ -77,18 +78,18 @@ FileReport statusBarItems(const std::string& root) {
 
 FileReport wakeRequests(const std::string& root) {
     FileReport report{ordered_json::array(), {}};
-    const sim::WakeList list = sim::WakeList::load(sim::inRoot(root, sim::paths::kAutoWake));
+    const sim::WakeList list = sim::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
     if (!list.error().empty()) report.problems.push_back(list.error());
     for (const std::string& p : list.problems())
         report.problems.push_back("wake-request list: " + p);
     for (const sim::WakeRequest& r : list.requests())
         report.value.push_back(
-            {{"time", sim::formatDeviceTime(r.time)}, {"scheduledby", r.scheduledBy}});
+            {{"time", wire::formatDeviceTime(r.time)}, {"scheduledby", r.scheduledBy}});
     return report;
 }
 
 FileReport bookedNotifications(const std::string& root) {
-    return eachDictionary(root, sim::paths::kLocalNotifications, [](const PList::Dictionary& d) {
+    return eachDictionary(root, wire::paths::kLocalNotifications, [](const PList::Dictionary& d) {
         return ordered_json{{"app", stringOrNull(d, "app")},
                             {"fireDate", dateOrNull(d, "fireDate")},
                             {"repeat", stringOrNull(d, "repeat")},
@@ -98,7 +99,7 @@ FileReport bookedNotifications(const std::string& root) {
 }
 
 FileReport shownAlerts(const std::string& root) {
-    return eachDictionary(root, sim::paths::kAlerts, [](const PList::Dictionary& d) {
+    return eachDictionary(root, wire::paths::kAlerts, [](const PList::Dictionary& d) {
         return ordered_json{{"time", dateOrNull(d, "time")},
                             {"body", stringOrNull(d, "body")},
                             {"launchImage", stringOrNull(d, "launchImage")}};

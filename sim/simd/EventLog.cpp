@@ -2,10 +2,9 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <wire/DeviceTime.h>
 
 #include <filesystem>
-
-#include "DeviceTime.h"
 
 namespace sim {
 
@@ -36,7 +35,7 @@ void EventLog::write(const std::string& source, const std::string& event,
                      const ordered_json& fields) {
     if (fd_ < 0) return;
     // One write per line with O_APPEND: readers never see half a line of ours.
-    const std::string text = line(formatDeviceTime(clock_()), source, event, fields)
+    const std::string text = line(wire::formatDeviceTime(clock_()), source, event, fields)
                                  .dump(-1, ' ', false, ordered_json::error_handler_t::replace) +
                              "\n";
     size_t done = 0;

@@ -1,13 +1,13 @@
 #include "JobFile.h"
 
-#include "PlistFile.h"
+#include <base/PlistFile.h>
 
 namespace sim {
 
 JobFileResult readJobFile(const std::string& hostPath) {
     JobFileResult result;
-    PlistFile file = readPlistFile(hostPath);
-    if (file.state == PlistFile::State::Missing) {
+    base::PlistFile file = base::readPlistFile(hostPath);
+    if (file.state == base::PlistFile::State::Missing) {
         result.error = "no such job file";
         return result;
     }
@@ -22,7 +22,7 @@ JobFileResult readJobFile(const std::string& hostPath) {
     }
     JobDefinition job;
     job.hostPath = hostPath;
-    const PList::String* label = stringAt(*dict, "Label");
+    const PList::String* label = base::stringAt(*dict, "Label");
     if (!label || label->GetValue().empty()) {
         result.error = "the job file's Label is missing or not a string";
         return result;
@@ -32,13 +32,13 @@ JobFileResult readJobFile(const std::string& hostPath) {
         result.error = "the job file's Label \"" + job.label + "\" cannot name a job";
         return result;
     }
-    const PList::Array* args = arrayAt(*dict, "ProgramArguments");
+    const PList::Array* args = base::arrayAt(*dict, "ProgramArguments");
     if (!args || args->GetSize() == 0) {
         result.error = "the job file's ProgramArguments is missing, empty or not an array";
         return result;
     }
-    for (size_t i = 0; i < arraySize(*args); ++i) {
-        const std::unique_ptr<PList::Node> arg = arrayItem(*args, i);
+    for (size_t i = 0; i < base::arraySize(*args); ++i) {
+        const std::unique_ptr<PList::Node> arg = base::arrayItem(*args, i);
         if (!arg || arg->GetType() != PLIST_STRING) {
             result.error = "the job file's ProgramArguments holds something that is not a string";
             return result;
@@ -49,7 +49,7 @@ JobFileResult readJobFile(const std::string& hostPath) {
         result.error = "the job file's program is not an absolute device path";
         return result;
     }
-    if (const PList::Node* user = nodeAt(*dict, "UserName")) {
+    if (const PList::Node* user = base::nodeAt(*dict, "UserName")) {
         if (user->GetType() != PLIST_STRING) {
             result.error = "the job file's UserName is not a string";
             return result;
@@ -58,7 +58,7 @@ JobFileResult readJobFile(const std::string& hostPath) {
     }
     for (auto [key, target] :
          {std::pair{"RunAtLoad", &job.runAtLoad}, std::pair{"Disabled", &job.disabled}}) {
-        const PList::Node* node = nodeAt(*dict, key);
+        const PList::Node* node = base::nodeAt(*dict, key);
         if (!node) continue;
         if (node->GetType() != PLIST_BOOLEAN) {
             result.error = std::string("the job file's ") + key + " is not a boolean";

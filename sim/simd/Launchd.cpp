@@ -1,19 +1,20 @@
 #include "Launchd.h"
 
 #include <sys/wait.h>
+#include <wire/DevicePaths.h>
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
 
-#include "DevicePaths.h"
 #include "Processes.h"
 
 namespace sim {
 
 using nlohmann::ordered_json;
 
-Launchd::Launchd(std::string hostRoot, EventLog& log, const DeviceClock& clock, double killGrace)
+Launchd::Launchd(std::string hostRoot, EventLog& log, const wire::DeviceClock& clock,
+                 double killGrace)
     : root_(std::move(hostRoot)), log_(log), clock_(clock), killGrace_(killGrace) {}
 
 void Launchd::event(const std::string& name, ordered_json fields) {
@@ -21,23 +22,23 @@ void Launchd::event(const std::string& name, ordered_json fields) {
 }
 
 std::string Launchd::devicePath(const std::string& hostPath) const {
-    return deviceView(root_, hostPath).value_or(hostPath);
+    return wire::deviceView(root_, hostPath).value_or(hostPath);
 }
 
 Overrides Launchd::loadOverrides() {
-    Overrides overrides = Overrides::load(inRoot(root_, paths::kOverrides));
+    Overrides overrides = Overrides::load(wire::inRoot(root_, wire::paths::kOverrides));
     if (!overrides.error().empty()) event("overrides-invalid", {{"error", overrides.error()}});
     return overrides;
 }
 
 void Launchd::saveOverrides(const Overrides& overrides) {
-    const std::string path = inRoot(root_, paths::kOverrides);
+    const std::string path = wire::inRoot(root_, wire::paths::kOverrides);
     // A damaged database is kept beside the new one rather than overwritten.
     if (!Overrides::load(path).error().empty()) {
         std::error_code ec;
         std::filesystem::rename(path, path + ".invalid", ec);
     }
-    if (!overrides.save(path)) event("overrides-unwritable", {{"file", paths::kOverrides}});
+    if (!overrides.save(path)) event("overrides-unwritable", {{"file", wire::paths::kOverrides}});
 }
 
 bool Launchd::enabled(const JobDefinition& definition, const Overrides& overrides) const {
@@ -46,7 +47,7 @@ bool Launchd::enabled(const JobDefinition& definition, const Overrides& override
 }
 
 void Launchd::boot() {
-    const std::string folder = inRoot(root_, paths::kLaunchDaemons);
+    const std::string folder = wire::inRoot(root_, wire::paths::kLaunchDaemons);
     std::vector<std::string> files;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
@@ -76,14 +77,14 @@ void Launchd::boot() {
 }
 
 void Launchd::start(Job& job) {
-    const std::string program = inRoot(root_, job.definition.programArguments.front());
+    const std::string program = wire::inRoot(root_, job.definition.programArguments.front());
     ProcessLaunch spawn;
     spawn.program = program;
     spawn.argv = job.definition.programArguments;
     spawn.environment = deviceEnvironment(root_);
     spawn.workingDirectory = root_;
-    spawn.outputPath =
-        inRoot(root_, std::string(paths::kLogFolder) + "/" + job.definition.label + ".log");
+    spawn.outputPath = wire::inRoot(
+        root_, std::string(wire::paths::kLogFolder) + "/" + job.definition.label + ".log");
     std::string error;
     const pid_t pid = spawnProcess(spawn, &error);
     if (pid < 0) {
@@ -261,10 +262,10 @@ ordered_json Launchd::status() const {
         return v ? ordered_json(*v) : ordered_json(nullptr);
     };
     // Jobs whose files are installed but not loaded are listed too, with their persistent state.
-    const Overrides overrides = Overrides::load(inRoot(root_, paths::kOverrides));
+    const Overrides overrides = Overrides::load(wire::inRoot(root_, wire::paths::kOverrides));
     std::error_code ec;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(inRoot(root_, paths::kLaunchDaemons), ec)) {
+    for (const auto& entry : std::filesystem::directory_iterator(
+             wire::inRoot(root_, wire::paths::kLaunchDaemons), ec)) {
         if (entry.path().extension() != ".plist") continue;
         JobFileResult parsed = readJobFile(entry.path().string());
         if (!parsed.job || byLabel.count(parsed.job->label)) continue;

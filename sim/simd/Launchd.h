@@ -5,6 +5,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <wire/DeviceClock.h>
 
 #include <functional>
 #include <map>
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "DeviceClock.h"
 #include "EventLog.h"
 #include "JobFile.h"
 #include "Overrides.h"
@@ -30,7 +30,7 @@ class Launchd {
     using ReplyFn = std::function<void(const Reply&)>;
 
     // `killGrace`: device seconds between SIGTERM and SIGKILL.
-    Launchd(std::string hostRoot, EventLog& log, const DeviceClock& clock, double killGrace);
+    Launchd(std::string hostRoot, EventLog& log, const wire::DeviceClock& clock, double killGrace);
 
     // Loads every enabled job, as at power-on.
     void boot();
@@ -80,7 +80,7 @@ class Launchd {
 
     std::string root_;
     EventLog& log_;
-    const DeviceClock& clock_;
+    const wire::DeviceClock& clock_;
     double killGrace_;
     bool shuttingDown_ = false;
     std::map<std::string, Job> jobs_;  // by label

@@ -1,7 +1,7 @@
 #include "Overrides.h"
 
-#include "PlistFile.h"
-#include "platform/AtomicFile.h"
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 
 namespace sim {
 
@@ -9,8 +9,8 @@ Overrides::Overrides() : document_(std::make_unique<PList::Dictionary>()) {}
 
 Overrides Overrides::load(const std::string& hostPath) {
     Overrides overrides;
-    PlistFile file = readPlistFile(hostPath);
-    if (file.state == PlistFile::State::Missing) return overrides;
+    base::PlistFile file = base::readPlistFile(hostPath);
+    if (file.state == base::PlistFile::State::Missing) return overrides;
     if (!file.loaded()) {
         overrides.error_ = "the overrides database " + file.error;
         return overrides;
@@ -26,16 +26,16 @@ Overrides Overrides::load(const std::string& hostPath) {
 }
 
 std::optional<bool> Overrides::disabled(const std::string& label) const {
-    const PList::Dictionary* entry = dictionaryAt(*document_, label);
+    const PList::Dictionary* entry = base::dictionaryAt(*document_, label);
     if (!entry) return std::nullopt;
-    const PList::Boolean* flag = booleanAt(*entry, "Disabled");
+    const PList::Boolean* flag = base::booleanAt(*entry, "Disabled");
     if (!flag) return std::nullopt;
     return flag->GetValue();
 }
 
 void Overrides::setDisabled(const std::string& label, bool disabled) {
     std::unique_ptr<PList::Node> entry;
-    if (const PList::Dictionary* old = dictionaryAt(*document_, label))
+    if (const PList::Dictionary* old = base::dictionaryAt(*document_, label))
         entry.reset(old->Clone());
     else
         entry = std::make_unique<PList::Dictionary>();
@@ -44,7 +44,7 @@ void Overrides::setDisabled(const std::string& label, bool disabled) {
 }
 
 bool Overrides::save(const std::string& hostPath) const {
-    return platform::writeFileAtomically(hostPath, plistToXml(*document_));
+    return base::writeFileAtomically(hostPath, base::plistToXml(*document_));
 }
 
 }  // namespace sim

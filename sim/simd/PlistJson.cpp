@@ -1,7 +1,7 @@
 #include "PlistJson.h"
 
-#include "DeviceTime.h"
-#include "PlistFile.h"
+#include <base/PlistFile.h>
+#include <wire/DeviceTime.h>
 
 namespace sim {
 
@@ -29,7 +29,8 @@ ordered_json plistToJson(const PList::Node* node) {
         case PLIST_STRING:
             return static_cast<const PList::String*>(node)->GetValue();
         case PLIST_DATE:
-            return formatDeviceTime(dateSeconds(*static_cast<const PList::Date*>(node)));
+            return wire::formatDeviceTime(
+                base::dateSeconds(*static_cast<const PList::Date*>(node)));
         case PLIST_DATA: {
             char* bytes = nullptr;
             uint64_t length = 0;

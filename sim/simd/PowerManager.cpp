@@ -1,8 +1,9 @@
 #include "PowerManager.h"
 
+#include <wire/DeviceTime.h>
+
 #include <algorithm>
 
-#include "DeviceTime.h"
 #include "PowerMessages.h"
 
 namespace sim {
@@ -223,7 +224,8 @@ void PowerManager::sleep(double now) {
     wakeRequest_ = host_.nextWakeRequest(now);
     wakeAt_ = wakeRequest_ ? std::optional<double>(wakeRequest_->time) : std::nullopt;
     ordered_json fields;
-    fields["wakeAt"] = wakeAt_ ? ordered_json(formatDeviceTime(*wakeAt_)) : ordered_json(nullptr);
+    fields["wakeAt"] =
+        wakeAt_ ? ordered_json(wire::formatDeviceTime(*wakeAt_)) : ordered_json(nullptr);
     host_.powerEvent("sleep", std::move(fields));
     host_.suspendDevice();
     auto waiting = std::move(probes_);
@@ -247,7 +249,7 @@ void PowerManager::wake(const std::string& reason, const std::optional<WakeReque
     wakeRequest_.reset();
     ordered_json fields = {{"reason", reason}};
     if (request) {
-        fields["wakeTime"] = formatDeviceTime(request->time);  // "time" is the line's own
+        fields["wakeTime"] = wire::formatDeviceTime(request->time);  // "time" is the line's own
         fields["scheduledby"] = request->scheduledBy;
     }
     host_.powerEvent("wake", std::move(fields));

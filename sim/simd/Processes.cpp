@@ -5,14 +5,13 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-
-#include "DevicePaths.h"
 
 namespace sim {
 
@@ -96,13 +95,13 @@ pid_t spawnProcess(const ProcessLaunch& launch, std::string* error) {
 }
 
 std::vector<std::string> deviceEnvironment(const std::string& hostRoot) {
-    return {std::string(paths::kRootVariable) + "=" + hostRoot, "PATH=/usr/bin:/bin", "TZ=UTC",
-            "LANG=C.UTF-8"};
+    return {std::string(wire::paths::kRootVariable) + "=" + hostRoot, "PATH=/usr/bin:/bin",
+            "TZ=UTC", "LANG=C.UTF-8"};
 }
 
 std::vector<std::string> withDeviceRoot(std::vector<std::string> base,
                                         const std::string& hostRoot) {
-    const std::string prefix = std::string(paths::kRootVariable) + "=";
+    const std::string prefix = std::string(wire::paths::kRootVariable) + "=";
     std::erase_if(base, [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
     base.push_back(prefix + hostRoot);
     return base;
@@ -121,7 +120,7 @@ bool environmentNamesRoot(pid_t pid, const std::string& wanted) {
 
 std::vector<pid_t> findDeviceProcesses(const std::string& hostRoot) {
     std::vector<pid_t> found;
-    const std::string wanted = std::string(paths::kRootVariable) + "=" + hostRoot;
+    const std::string wanted = std::string(wire::paths::kRootVariable) + "=" + hostRoot;
     DIR* proc = opendir("/proc");
     if (!proc) return found;
     const pid_t self = getpid();

@@ -1,11 +1,15 @@
 #include "Simd.h"
 
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
+#include <wire/DeviceTime.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,11 +18,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "DevicePaths.h"
-#include "DeviceTime.h"
-#include "PlistFile.h"
 #include "Processes.h"
-#include "platform/AtomicFile.h"
 
 namespace sim {
 
@@ -54,10 +54,10 @@ int Simd::run() {
 
 bool Simd::boot(std::string* error) {
     const std::string& root = options_.root;
-    platform::makeDirectories(inRoot(root, paths::kRunFolder));
-    chmod(inRoot(root, paths::kRunFolder).c_str(), 0700);
-    platform::makeDirectories(inRoot(root, paths::kLogFolder));
-    const int probe = connectToService(root, "simd");
+    base::makeDirectories(wire::inRoot(root, wire::paths::kRunFolder));
+    chmod(wire::inRoot(root, wire::paths::kRunFolder).c_str(), 0700);
+    base::makeDirectories(wire::inRoot(root, wire::paths::kLogFolder));
+    const int probe = wire::connectToService(root, "simd");
     if (probe >= 0) {
         close(probe);
         *error = "the device is already booted";
@@ -65,14 +65,16 @@ bool Simd::boot(std::string* error) {
     }
     removeRunFiles();
 
-    clock_.hostEpoch = hostNow();
-    clock_.deviceEpoch = options_.startTime + kReferenceDateSince1970;
+    clock_.hostEpoch = wire::hostNow();
+    clock_.deviceEpoch = options_.startTime + wire::kReferenceDateSince1970;
     clock_.rate = options_.rate;
-    if (!platform::writeFileAtomically(inRoot(root, paths::kClock), plistToXml(clock_.toPlist()))) {
-        *error = "cannot write the device clock " + std::string(paths::kClock);
+    if (!base::writeFileAtomically(wire::inRoot(root, wire::paths::kClock),
+                                   base::plistToXml(clock_.toPlist()))) {
+        *error = "cannot write the device clock " + std::string(wire::paths::kClock);
         return false;
     }
-    log_ = std::make_unique<EventLog>(inRoot(root, paths::kEvents), [this] { return now(); });
+    log_ = std::make_unique<EventLog>(wire::inRoot(root, wire::paths::kEvents),
+                                      [this] { return now(); });
 
     sigset_t handled;
     sigemptyset(&handled);
@@ -80,17 +82,18 @@ bool Simd::boot(std::string* error) {
     sigprocmask(SIG_BLOCK, &handled, nullptr);
     signal(SIGPIPE, SIG_IGN);
     signalFd_ = signalfd(-1, &handled, SFD_CLOEXEC | SFD_NONBLOCK);
-    listenFd_ = listenAsService(root, "simd");
+    listenFd_ = wire::listenAsService(root, "simd");
     if (listenFd_ < 0 || signalFd_ < 0) {
-        *error = "cannot listen on " + socketFolder(root) + "/simd.sock: " + std::strerror(errno);
+        *error =
+            "cannot listen on " + wire::socketFolder(root) + "/simd.sock: " + std::strerror(errno);
         return false;
     }
     const std::string pid = std::to_string(getpid()) + "\n";
-    platform::writeFileAtomically(inRoot(root, paths::kSimdPid), {pid.begin(), pid.end()});
+    base::writeFileAtomically(wire::inRoot(root, wire::paths::kSimdPid), {pid.begin(), pid.end()});
 
-    PlistFile version = readPlistFile(inRoot(root, paths::kSystemVersion));
+    base::PlistFile version = base::readPlistFile(wire::inRoot(root, wire::paths::kSystemVersion));
     const PList::String* product =
-        version.dictionary() ? stringAt(*version.dictionary(), "ProductVersion") : nullptr;
+        version.dictionary() ? base::stringAt(*version.dictionary(), "ProductVersion") : nullptr;
     log_->write("simd", "boot",
                 {{"version", product ? product->GetValue() : ""},
                  {"rate", options_.rate},
@@ -108,17 +111,18 @@ bool Simd::boot(std::string* error) {
 }
 
 void Simd::startSpringBoard() {
-    const std::string program = inRoot(options_.root, paths::kSpringBoard);
+    const std::string program = wire::inRoot(options_.root, wire::paths::kSpringBoard);
     if (access(program.c_str(), X_OK) != 0) {
-        log_->write("simd", "springboard-absent", {{"program", paths::kSpringBoard}});
+        log_->write("simd", "springboard-absent", {{"program", wire::paths::kSpringBoard}});
         return;
     }
     ProcessLaunch launch;
     launch.program = program;
-    launch.argv = {paths::kSpringBoard};
+    launch.argv = {wire::paths::kSpringBoard};
     launch.environment = deviceEnvironment(options_.root);
     launch.workingDirectory = options_.root;
-    launch.outputPath = inRoot(options_.root, std::string(paths::kLogFolder) + "/SpringBoard.log");
+    launch.outputPath =
+        wire::inRoot(options_.root, std::string(wire::paths::kLogFolder) + "/SpringBoard.log");
     std::string error;
     const pid_t pid = spawnProcess(launch, &error);
     if (pid < 0) {
@@ -128,9 +132,9 @@ void Simd::startSpringBoard() {
     children_[pid] = {"SpringBoard"};
     log_->write("simd", "process-started", {{"name", "SpringBoard"}, {"pid", pid}});
     // Boot is over once SpringBoard takes requests (or has given up).
-    const double until = hostNow() + 30;
-    while (hostNow() < until) {
-        const int fd = connectToService(options_.root, "springboard");
+    const double until = wire::hostNow() + 30;
+    while (wire::hostNow() < until) {
+        const int fd = wire::connectToService(options_.root, "springboard");
         if (fd >= 0) {
             close(fd);
             return;
@@ -162,7 +166,8 @@ void Simd::loop() {
         std::optional<double> deadline = power_->nextDeadline();
         if (auto d = launchd_->nextDeadline(); d && (!deadline || *d < *deadline)) deadline = d;
         double waitSeconds = 60;
-        if (deadline) waitSeconds = std::clamp(clock_.hostTimeAt(*deadline) - hostNow(), 0.0, 60.0);
+        if (deadline)
+            waitSeconds = std::clamp(clock_.hostTimeAt(*deadline) - wire::hostNow(), 0.0, 60.0);
         timespec timeout{};
         timeout.tv_sec = static_cast<time_t>(waitSeconds);
         timeout.tv_nsec = static_cast<long>((waitSeconds - std::floor(waitSeconds)) * 1e9);
@@ -203,7 +208,7 @@ void Simd::accept() {
 
 void Simd::serve(ConnectionId id) {
     auto it = connections_.find(id);
-    const FrameReader::Status status = it->second.reader.readFrom(it->second.fd);
+    const wire::FrameReader::Status status = it->second.reader.readFrom(it->second.fd);
     for (;;) {
         it = connections_.find(id);
         if (it == connections_.end()) return;
@@ -214,7 +219,7 @@ void Simd::serve(ConnectionId id) {
         } catch (const std::exception& e) {
             // A request this code did not foresee must not take the device down.
             log_->write("simd", "internal-error",
-                        {{"op", stringField(*message, "op")}, {"error", e.what()}});
+                        {{"op", wire::stringField(*message, "op")}, {"error", e.what()}});
             replyError(id, std::string("internal error: ") + e.what());
         }
     }
@@ -223,7 +228,7 @@ void Simd::serve(ConnectionId id) {
     if (it->second.reader.broken()) {
         log_->write("simd", "bad-message", {{"pid", it->second.peerPid}});
         closeConnection(id);
-    } else if (status != FrameReader::Status::Open) {
+    } else if (status != wire::FrameReader::Status::Open) {
         closeConnection(id);
     }
 }
@@ -246,7 +251,7 @@ void Simd::closeDropped() {
 void Simd::reply(ConnectionId id, PList::Dictionary& message) {
     auto it = connections_.find(id);
     if (it == connections_.end()) return;
-    if (!sendMessage(it->second.fd, message)) dropped_.insert(id);
+    if (!wire::sendMessage(it->second.fd, message)) dropped_.insert(id);
 }
 
 void Simd::replyError(ConnectionId id, const std::string& error) {
@@ -301,13 +306,13 @@ void Simd::sendPowerMessage(PowerClientId client, uint32_t message, long argumen
         push.Set("op", PList::String("power"));
         push.Set("message", PList::Integer(static_cast<uint64_t>(message)));
         push.Set("argument", PList::Integer(static_cast<uint64_t>(argument)));
-        if (!sendMessage(connection.fd, push)) dropped_.insert(id);
+        if (!wire::sendMessage(connection.fd, push)) dropped_.insert(id);
         return;
     }
 }
 
 std::optional<WakeRequest> Simd::nextWakeRequest(double now) {
-    const WakeList list = WakeList::load(inRoot(options_.root, paths::kAutoWake));
+    const WakeList list = WakeList::load(wire::inRoot(options_.root, wire::paths::kAutoWake));
     if (!list.error().empty())
         log_->write("powerd", "wake-list-invalid", {{"error", list.error()}});
     return list.earliestAfter(now);
@@ -369,11 +374,11 @@ std::set<pid_t> Simd::deviceProcesses() {
 // ---------------------------------------------------------------- shutdown
 
 bool Simd::waitForChildren(const std::function<bool()>& done, double hostSeconds) {
-    const double until = hostNow() + hostSeconds;
+    const double until = wire::hostNow() + hostSeconds;
     for (;;) {
         reapChildren();
         if (done()) return true;
-        if (hostNow() >= until) return false;
+        if (wire::hostNow() >= until) return false;
         pollfd p{signalFd_, POLLIN, 0};
         // The signalfd only wakes for our own children; others are looked at every 20 ms.
         timespec pause{0, 20 * 1000 * 1000};
@@ -424,7 +429,7 @@ void Simd::shutdown(std::optional<ConnectionId> requester) {
 }
 
 void Simd::removeRunFiles() {
-    const std::string folder = inRoot(options_.root, paths::kRunFolder);
+    const std::string folder = wire::inRoot(options_.root, wire::paths::kRunFolder);
     for (const char* name :
          {"simd.sock", "springboard.sock", "clock.plist", "simd.pid", "statusbar.plist"})
         unlink((folder + "/" + name).c_str());

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <sys/types.h>
+#include <wire/DeviceClock.h>
+#include <wire/Wire.h>
 
 #include <map>
 #include <memory>
@@ -12,11 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "DeviceClock.h"
 #include "EventLog.h"
 #include "Launchd.h"
 #include "PowerManager.h"
-#include "Wire.h"
 
 namespace sim {
 
@@ -48,7 +48,7 @@ class Simd : public PowerHost {
   private:
     struct Connection {
         int fd = -1;
-        FrameReader reader;
+        wire::FrameReader reader;
         pid_t peerPid = 0;
         std::optional<PowerClientId> powerClient;
     };
@@ -95,7 +95,7 @@ class Simd : public PowerHost {
     double killGrace() const;
 
     SimdOptions options_;
-    DeviceClock clock_;
+    wire::DeviceClock clock_;
     std::unique_ptr<EventLog> log_;
     std::unique_ptr<Launchd> launchd_;
     std::unique_ptr<PowerManager> power_;

@@ -1,14 +1,14 @@
 // simd's requests, by op (sim/README.md lists them with their fields and replies).
+#include <base/PlistFile.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
+#include <wire/DeviceTime.h>
 
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
 
-#include "DevicePaths.h"
-#include "DeviceTime.h"
-#include "PlistFile.h"
 #include "PlistJson.h"
 #include "PowerMessages.h"
 #include "Processes.h"
@@ -21,10 +21,10 @@ using nlohmann::ordered_json;
 namespace {
 std::vector<std::string> stringArray(const PList::Dictionary& message, const std::string& key) {
     std::vector<std::string> out;
-    const PList::Array* array = arrayAt(message, key);
+    const PList::Array* array = base::arrayAt(message, key);
     if (!array) return out;
-    for (size_t i = 0; i < arraySize(*array); ++i) {
-        const auto item = arrayItem(*array, i);
+    for (size_t i = 0; i < base::arraySize(*array); ++i) {
+        const auto item = base::arrayItem(*array, i);
         if (item && item->GetType() == PLIST_STRING)
             out.push_back(static_cast<PList::String*>(item.get())->GetValue());
     }
@@ -33,7 +33,7 @@ std::vector<std::string> stringArray(const PList::Dictionary& message, const std
 }  // namespace
 
 void Simd::handle(ConnectionId id, const PList::Dictionary& message) {
-    const std::string op = stringField(message, "op");
+    const std::string op = wire::stringField(message, "op");
     Connection& connection = connections_.at(id);
     if (op == "log") return logRequest(message);
     if (op == "hello") return helloRequest(id, message);
@@ -46,10 +46,10 @@ void Simd::handle(ConnectionId id, const PList::Dictionary& message) {
     if (op == "status") return replyJson(id, statusJson());
     if (op == "power-register") return powerRegister(id, message);
     if (op == "power-answer") {
-        const auto argument = integerField(message, "argument");
+        const auto argument = wire::integerField(message, "argument");
         if (connection.powerClient && argument)
             power_->answer(*connection.powerClient, static_cast<long>(*argument),
-                           boolField(message, "allow", true), now());
+                           wire::boolField(message, "allow", true), now());
         else
             log_->write("powerd", "stray-answer",
                         {{"pid", connection.peerPid}, {"reason", "not registered for power"}});
@@ -82,20 +82,20 @@ void Simd::handle(ConnectionId id, const PList::Dictionary& message) {
 
 void Simd::logRequest(const PList::Dictionary& message) {
     ordered_json fields = plistToJson(&message);
-    const std::string source = stringField(message, "source", "unknown");
-    const std::string event = stringField(message, "event", "log");
+    const std::string source = wire::stringField(message, "source", "unknown");
+    const std::string event = wire::stringField(message, "event", "log");
     fields.erase("op");
     log_->write(source, event, fields);
 }
 
 void Simd::helloRequest(ConnectionId id, const PList::Dictionary& message) {
-    const auto pid = integerField(message, "pid");
+    const auto pid = wire::integerField(message, "pid");
     rememberProcess(pid ? static_cast<pid_t>(*pid) : connections_.at(id).peerPid);
 }
 
 void Simd::powerRegister(ConnectionId id, const PList::Dictionary& message) {
     Connection& connection = connections_.at(id);
-    const auto given = integerField(message, "pid");
+    const auto given = wire::integerField(message, "pid");
     const pid_t pid = given ? static_cast<pid_t>(*given) : connection.peerPid;
     if (!connection.powerClient) {
         connection.powerClient = nextPowerClient_++;
@@ -110,7 +110,7 @@ void Simd::powerRegister(ConnectionId id, const PList::Dictionary& message) {
 }
 
 WakeList Simd::loadWakeListForEdit() {
-    const std::string path = inRoot(options_.root, paths::kAutoWake);
+    const std::string path = wire::inRoot(options_.root, wire::paths::kAutoWake);
     WakeList list = WakeList::load(path);
     if (list.error().empty()) return list;
     // A damaged list is kept aside, not overwritten: nothing of it is lost.
@@ -119,14 +119,14 @@ WakeList Simd::loadWakeListForEdit() {
     std::filesystem::rename(path, savedAs, ec);
     log_->write("powerd", "wake-list-invalid",
                 {{"error", list.error()},
-                 {"savedAs", deviceView(options_.root, savedAs).value_or(savedAs)}});
+                 {"savedAs", wire::deviceView(options_.root, savedAs).value_or(savedAs)}});
     return WakeList();
 }
 
 void Simd::wakeRequest(ConnectionId id, const PList::Dictionary& message, bool schedule) {
-    const auto time = realField(message, "time");
-    const std::string identifier = stringField(message, "identifier");
-    const auto given = integerField(message, "pid");
+    const auto time = wire::realField(message, "time");
+    const std::string identifier = wire::stringField(message, "identifier");
+    const auto given = wire::integerField(message, "pid");
     const pid_t pid = given ? static_cast<pid_t>(*given) : connections_.at(id).peerPid;
     if (!time || !std::isfinite(*time) || std::fabs(*time) > 4e9 || identifier.empty())
         return replyError(id, "a wake request needs a time and an identifier");
@@ -136,12 +136,13 @@ void Simd::wakeRequest(ConnectionId id, const PList::Dictionary& message, bool s
         list.add(*time, identifier);
     else
         removed = list.remove(*time, identifier);
-    if ((schedule || removed > 0) && !list.save(inRoot(options_.root, paths::kAutoWake)))
+    if ((schedule || removed > 0) &&
+        !list.save(wire::inRoot(options_.root, wire::paths::kAutoWake)))
         return replyError(id, "cannot write the wake-request list");
     const double whole = WakeList::wholeSeconds(*time);
     // The line's own "time" is when it was logged; the request's date needs a name of its own.
     ordered_json fields = {
-        {"wakeTime", formatDeviceTime(whole)}, {"scheduledby", identifier}, {"pid", pid}};
+        {"wakeTime", wire::formatDeviceTime(whole)}, {"scheduledby", identifier}, {"pid", pid}};
     if (schedule) {
         log_->write("powerd", "wake-booked", fields);
     } else if (removed > 0) {
@@ -159,10 +160,10 @@ void Simd::wakeRequest(ConnectionId id, const PList::Dictionary& message, bool s
 void Simd::launchctlRequest(ConnectionId id, const PList::Dictionary& message,
                             const std::string& op) {
     if (op == "launchctl-list") return replyJson(id, launchd_->list());
-    const std::string given = stringField(message, "path");
+    const std::string given = wire::stringField(message, "path");
     if (given.empty()) return replyError(id, "no job file named");
-    const std::string path = resolveDeviceArgument(options_.root, given);
-    const bool persist = boolField(message, "persist");
+    const std::string path = wire::resolveDeviceArgument(options_.root, given);
+    const bool persist = wire::boolField(message, "persist");
     auto answer = [this, id](const Launchd::Reply& result) {
         PList::Dictionary out;
         out.Set("ok", PList::Boolean(result.ok));
@@ -177,7 +178,7 @@ void Simd::launchctlRequest(ConnectionId id, const PList::Dictionary& message,
 }
 
 void Simd::probeRequest(ConnectionId id, const PList::Dictionary& message) {
-    const std::string word = stringField(message, "message");
+    const std::string word = wire::stringField(message, "message");
     const auto code = powerMessageFromWord(word);
     if (!code) return replyError(id, "unknown power message \"" + word + "\"");
     // Host time from taking the request (the message goes out at once unless another round is
@@ -212,17 +213,18 @@ void Simd::sleepRequest(ConnectionId id) {
 }
 
 void Simd::launchRequest(ConnectionId id, const PList::Dictionary& message) {
-    const std::string program = stringField(message, "program");
+    const std::string program = wire::stringField(message, "program");
     if (program.empty()) return replyError(id, "no program named");
-    const std::string hostProgram = resolveDeviceArgument(options_.root, program);
+    const std::string hostProgram = wire::resolveDeviceArgument(options_.root, program);
     const std::string name = std::filesystem::path(hostProgram).filename().string();
     ProcessLaunch launch;
     launch.program = hostProgram;
-    launch.argv = {deviceView(options_.root, hostProgram).value_or(program)};
+    launch.argv = {wire::deviceView(options_.root, hostProgram).value_or(program)};
     for (const std::string& arg : stringArray(message, "arguments")) launch.argv.push_back(arg);
     launch.environment = withDeviceRoot(stringArray(message, "environment"), options_.root);
     launch.workingDirectory = options_.root;
-    launch.outputPath = inRoot(options_.root, std::string(paths::kLogFolder) + "/" + name + ".log");
+    launch.outputPath =
+        wire::inRoot(options_.root, std::string(wire::paths::kLogFolder) + "/" + name + ".log");
     std::string error;
     const pid_t pid = spawnProcess(launch, &error);
     if (pid < 0) return replyError(id, program + ": " + error);
@@ -238,12 +240,12 @@ void Simd::launchRequest(ConnectionId id, const PList::Dictionary& message) {
 ordered_json Simd::statusJson() {
     const double t = now();
     auto timeOrNull = [](std::optional<double> v) {
-        return v ? ordered_json(formatDeviceTime(*v)) : ordered_json(nullptr);
+        return v ? ordered_json(wire::formatDeviceTime(*v)) : ordered_json(nullptr);
     };
     ordered_json springBoard = nullptr;
     for (const auto& [pid, child] : children_)
         if (child.name == "SpringBoard") springBoard = pid;
-    return {{"time", formatDeviceTime(t)},
+    return {{"time", wire::formatDeviceTime(t)},
             {"power", power_->asleep() ? "asleep" : "awake"},
             {"powerClients", power_->clientPids()},
             {"nextSleepAttempt", timeOrNull(power_->idleDeadline())},

@@ -1,9 +1,9 @@
 #include "WakeList.h"
 
-#include <cmath>
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 
-#include "PlistFile.h"
-#include "platform/AtomicFile.h"
+#include <cmath>
 
 namespace sim {
 
@@ -12,10 +12,10 @@ namespace {
 std::optional<WakeRequest> requestOf(const PList::Node* node) {
     if (!node || node->GetType() != PLIST_DICT) return std::nullopt;
     const auto& entry = *static_cast<const PList::Dictionary*>(node);
-    const PList::Date* time = dateAt(entry, "time");
-    const PList::String* by = stringAt(entry, "scheduledby");
+    const PList::Date* time = base::dateAt(entry, "time");
+    const PList::String* by = base::stringAt(entry, "scheduledby");
     if (!time || !by) return std::nullopt;
-    return WakeRequest{dateSeconds(*time), by->GetValue()};
+    return WakeRequest{base::dateSeconds(*time), by->GetValue()};
 }
 }  // namespace
 
@@ -25,8 +25,8 @@ WakeList::WakeList() : document_(std::make_unique<PList::Dictionary>()) {
 
 WakeList WakeList::load(const std::string& hostPath) {
     WakeList list;
-    PlistFile file = readPlistFile(hostPath);
-    if (file.state == PlistFile::State::Missing) return list;
+    base::PlistFile file = base::readPlistFile(hostPath);
+    if (file.state == base::PlistFile::State::Missing) return list;
     if (!file.loaded()) {
         list.error_ = "the wake-request list " + file.error;
         return list;
@@ -36,7 +36,7 @@ WakeList WakeList::load(const std::string& hostPath) {
         list.error_ = "the wake-request list is not a dictionary";
         return list;
     }
-    const PList::Node* wake = nodeAt(*dict, "wake");
+    const PList::Node* wake = base::nodeAt(*dict, "wake");
     if (wake && wake->GetType() != PLIST_ARRAY) {
         list.error_ = "the wake-request list's \"wake\" is not an array";
         return list;
@@ -55,8 +55,8 @@ PList::Array& WakeList::entries() const {
 void WakeList::scan() {
     problems_.clear();
     const PList::Array& array = entries();
-    for (size_t i = 0; i < arraySize(array); ++i)
-        if (!requestOf(arrayItem(array, i).get()))
+    for (size_t i = 0; i < base::arraySize(array); ++i)
+        if (!requestOf(base::arrayItem(array, i).get()))
             problems_.push_back("entry " + std::to_string(i) +
                                 " is not {time: date, scheduledby: string}");
 }
@@ -64,8 +64,8 @@ void WakeList::scan() {
 std::vector<WakeRequest> WakeList::requests() const {
     std::vector<WakeRequest> result;
     const PList::Array& array = entries();
-    for (size_t i = 0; i < arraySize(array); ++i)
-        if (auto request = requestOf(arrayItem(array, i).get())) result.push_back(*request);
+    for (size_t i = 0; i < base::arraySize(array); ++i)
+        if (auto request = requestOf(base::arrayItem(array, i).get())) result.push_back(*request);
     return result;
 }
 
@@ -76,19 +76,19 @@ void WakeList::add(double time, const std::string& identifier) {
     for (const WakeRequest& r : requests())
         if (r.scheduledBy == identifier && wholeSeconds(r.time) == whole) return;
     PList::Dictionary entry;
-    entry.Set("time", makeDate(whole));
+    entry.Set("time", base::makeDate(whole));
     entry.Set("scheduledby", PList::String(identifier));
-    arrayAppend(entries(), entry);
+    base::arrayAppend(entries(), entry);
 }
 
 int WakeList::remove(double time, const std::string& identifier) {
     const double whole = wholeSeconds(time);
     PList::Array& array = entries();
     int removed = 0;
-    for (size_t i = arraySize(array); i-- > 0;) {
-        const auto request = requestOf(arrayItem(array, i).get());
+    for (size_t i = base::arraySize(array); i-- > 0;) {
+        const auto request = requestOf(base::arrayItem(array, i).get());
         if (request && request->scheduledBy == identifier && wholeSeconds(request->time) == whole) {
-            arrayRemove(array, i);
+            base::arrayRemove(array, i);
             ++removed;
         }
     }
@@ -104,7 +104,7 @@ std::optional<WakeRequest> WakeList::earliestAfter(double now) const {
 }
 
 bool WakeList::save(const std::string& hostPath) const {
-    return platform::writeFileAtomically(hostPath, plistToXml(*document_));
+    return base::writeFileAtomically(hostPath, base::plistToXml(*document_));
 }
 
 }  // namespace sim

@@ -1,12 +1,13 @@
 // simd: started by "simctl boot", never by hand. It boots the device at ROOT and serves it
 // until "simctl shutdown" (or SIGTERM).
+#include <wire/DeviceTime.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "DeviceTime.h"
 #include "Simd.h"
 
 namespace {
@@ -60,8 +61,8 @@ int main(int argc, char** argv) {
         return 64;
     }
     if (time.empty()) {
-        options.startTime = sim::hostNow() - sim::kReferenceDateSince1970;
-    } else if (auto parsed = sim::parseDeviceTime(time)) {
+        options.startTime = wire::hostNow() - wire::kReferenceDateSince1970;
+    } else if (auto parsed = wire::parseDeviceTime(time)) {
         options.startTime = *parsed;
     } else {
         std::fprintf(stderr, "simd: --time wants \"YYYY-MM-DD HH:MM:SS\", not \"%s\"\n",

@@ -2,15 +2,15 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <Foundation/Foundation.h>
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 #include <objc/message.h>
 #include <objc/objects.h>
 #include <objc/runtime.h>
-#include <platform/AtomicFile.h>
 
 #include <filesystem>
 
 #include "PlistDate.h"
-#include "protocol/PlistFile.h"
 
 // SpringBoard's own -[SBAlertItemsController activateAlertItem:].
 void showAlertItem(id self, SEL, id item) {
@@ -54,20 +54,20 @@ void AlertsController::show(const AlertItem& item) {
 
     // Earlier alerts are kept: a damaged list is set aside, never silently overwritten.
     PList::Array alerts;
-    const sim::PlistFile file = sim::readPlistFile(alertsFile_);
+    const base::PlistFile file = base::readPlistFile(alertsFile_);
     if (file.loaded() && file.root->GetType() == PLIST_ARRAY) {
         plist_t earlier = file.root->GetPlist();
         // Copied through the C interface: whatever the entries hold, nothing is re-wrapped.
         for (uint32_t i = 0; i < plist_array_get_size(earlier); ++i)
             plist_array_append_item(alerts.GetPlist(),
                                     plist_copy(plist_array_get_item(earlier, i)));
-    } else if (file.state != sim::PlistFile::State::Missing) {
+    } else if (file.state != base::PlistFile::State::Missing) {
         std::error_code ec;
         std::filesystem::rename(alertsFile_, alertsFile_ + ".damaged", ec);
         NSLog("SpringBoard: %s was damaged; kept as .damaged", alertsFile_.c_str());
     }
     alerts.Append(&alert);
-    if (!platform::writeFileAtomically(alertsFile_, sim::plistToXml(alerts)))
+    if (!base::writeFileAtomically(alertsFile_, base::plistToXml(alerts)))
         NSLog("SpringBoard: could not write %s", alertsFile_.c_str());
 
     PList::Dictionary fields;

@@ -1,7 +1,8 @@
 #include "LocalNotification.h"
 
+#include <base/PlistFile.h>
+
 #include "PlistDate.h"
-#include "protocol/PlistFile.h"
 
 PList::Dictionary LocalNotification::toPlist() const {
     PList::Dictionary entry;
@@ -20,18 +21,18 @@ std::optional<LocalNotification> LocalNotification::fromPlist(const PList::Dicti
         return std::nullopt;
     };
     LocalNotification n;
-    const PList::String* app = sim::stringAt(entry, "app");
+    const PList::String* app = base::stringAt(entry, "app");
     if (!app || app->GetValue().empty()) return fail("names no app");
     n.app = app->GetValue();
-    const PList::Date* fireDate = sim::dateAt(entry, "fireDate");
+    const PList::Date* fireDate = base::dateAt(entry, "fireDate");
     if (!fireDate) return fail("has no fireDate");
-    n.fireDate = sim::dateSeconds(*fireDate);
-    const PList::String* repeat = sim::stringAt(entry, "repeat");
+    n.fireDate = base::dateSeconds(*fireDate);
+    const PList::String* repeat = base::stringAt(entry, "repeat");
     const std::string repeatText = repeat ? repeat->GetValue() : "none";
     if (repeatText != "minute" && repeatText != "none") return fail("repeats by an unknown unit");
     n.repeatsEveryMinute = repeatText == "minute";
-    if (const PList::String* body = sim::stringAt(entry, "body")) n.body = body->GetValue();
-    if (const PList::String* image = sim::stringAt(entry, "launchImage"))
+    if (const PList::String* body = base::stringAt(entry, "body")) n.body = body->GetValue();
+    if (const PList::String* image = base::stringAt(entry, "launchImage"))
         n.launchImage = image->GetValue();
     return n;
 }

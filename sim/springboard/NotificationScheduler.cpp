@@ -1,14 +1,13 @@
 #include "NotificationScheduler.h"
 
 #include <Foundation/Foundation.h>
-#include <platform/AtomicFile.h>
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
-
-#include "protocol/PlistFile.h"
 
 namespace {
 constexpr double kMinute = 60.0;
@@ -26,8 +25,8 @@ void NotificationScheduler::keepDamagedFile() {
 
 void NotificationScheduler::load() {
     booked_.clear();
-    const sim::PlistFile file = sim::readPlistFile(file_);
-    if (file.state == sim::PlistFile::State::Missing) return;
+    const base::PlistFile file = base::readPlistFile(file_);
+    if (file.state == base::PlistFile::State::Missing) return;
     if (!file.loaded() || file.root->GetType() != PLIST_ARRAY) {
         NSLog("SpringBoard: %s is damaged (%s); kept as .damaged, starting without notifications",
               file_.c_str(), file.loaded() ? "not an array" : file.error.c_str());
@@ -61,7 +60,7 @@ void NotificationScheduler::save() {
         PList::Dictionary entry = n.toPlist();
         entries.Append(&entry);  // appends a copy
     }
-    if (!platform::writeFileAtomically(file_, sim::plistToXml(entries)))
+    if (!base::writeFileAtomically(file_, base::plistToXml(entries)))
         NSLog("SpringBoard: could not write %s", file_.c_str());
 }
 

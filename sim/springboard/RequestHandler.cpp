@@ -2,12 +2,11 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <Foundation/Foundation.h>
+#include <base/PlistFile.h>
+#include <wire/Wire.h>
 
 #include <cmath>
 #include <map>
-
-#include "protocol/PlistFile.h"
-#include "protocol/Wire.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ PList::Dictionary refused(const std::string& op, const std::string& why) {
 }
 
 std::optional<std::string> optionalString(const PList::Dictionary& request, const char* key) {
-    if (const PList::String* value = sim::stringAt(request, key)) return value->GetValue();
+    if (const PList::String* value = base::stringAt(request, key)) return value->GetValue();
     return std::nullopt;
 }
 
@@ -51,23 +50,23 @@ PList::Dictionary RequestHandler::handle(const PList::Dictionary& request) {
         {"alert", &RequestHandler::alert},
         {"open-url", &RequestHandler::openURL},
     };
-    const std::string op = sim::stringField(request, "op");
+    const std::string op = wire::stringField(request, "op");
     auto it = handlers.find(op);
     if (it == handlers.end()) return refused(op.empty() ? "(no op)" : op, "unknown request");
     return (this->*(it->second))(request);
 }
 
 RequestHandler::Reply RequestHandler::statusBar(const PList::Dictionary& request) {
-    const std::string route = sim::stringField(request, "route");
-    const std::string item = sim::stringField(request, "item");
-    const auto pid = sim::integerField(request, "pid");
+    const std::string route = wire::stringField(request, "route");
+    const std::string item = wire::stringField(request, "item");
+    const auto pid = wire::integerField(request, "pid");
     if (route != "UIApplication" && route != "SpringBoardServices")
         return refused("statusbar", "unknown route '" + route + "'");
     if (item.empty()) return refused("statusbar", "no item");
-    if (!sim::booleanAt(request, "show")) return refused("statusbar", "no show");
-    if (route == "SpringBoardServices" && sim::integerField(request, "port") != parts_.serverPort)
+    if (!base::booleanAt(request, "show")) return refused("statusbar", "no show");
+    if (route == "SpringBoardServices" && wire::integerField(request, "port") != parts_.serverPort)
         return refused("statusbar", "not SpringBoard's server port");
-    if (sim::boolField(request, "show"))
+    if (wire::boolField(request, "show"))
         parts_.statusBar.show(item, route, pid);
     else
         parts_.statusBar.hide(item, route, pid);
@@ -75,10 +74,10 @@ RequestHandler::Reply RequestHandler::statusBar(const PList::Dictionary& request
 }
 
 RequestHandler::Reply RequestHandler::center(const PList::Dictionary& request) {
-    const PList::Dictionary* userInfo = sim::dictionaryAt(request, "userInfo");
-    const std::string why = parts_.center.receive(sim::stringField(request, "center"),
-                                                  sim::stringField(request, "message"), userInfo,
-                                                  sim::integerField(request, "pid"));
+    const PList::Dictionary* userInfo = base::dictionaryAt(request, "userInfo");
+    const std::string why = parts_.center.receive(wire::stringField(request, "center"),
+                                                  wire::stringField(request, "message"), userInfo,
+                                                  wire::integerField(request, "pid"));
     return why.empty() ? ok() : refused("center", why);
 }
 
@@ -96,14 +95,14 @@ RequestHandler::Reply RequestHandler::book(LocalNotification notification) {
 
 RequestHandler::Reply RequestHandler::scheduleNotification(const PList::Dictionary& request) {
     LocalNotification n;
-    n.app = sim::stringField(request, "app");
+    n.app = wire::stringField(request, "app");
     if (n.app.empty()) return refused("schedule-notification", "no app");
-    const auto fireDate = sim::realField(request, "fireDate");
+    const auto fireDate = wire::realField(request, "fireDate");
     if (!fireDate || !std::isfinite(*fireDate))
         return refused("schedule-notification", "no fire date");
     n.fireDate = *fireDate - kCFAbsoluteTimeIntervalSince1970;
     if (hasKey(request, "repeatInterval")) {
-        const auto unit = sim::integerField(request, "repeatInterval");
+        const auto unit = wire::integerField(request, "repeatInterval");
         if (!unit || (*unit != 0 && *unit != kMinuteCalendarUnit))
             return refused("schedule-notification", "repeats only by the minute");
         n.repeatsEveryMinute = *unit == kMinuteCalendarUnit;
@@ -115,14 +114,14 @@ RequestHandler::Reply RequestHandler::scheduleNotification(const PList::Dictiona
 
 RequestHandler::Reply RequestHandler::notify(const PList::Dictionary& request) {
     LocalNotification n;
-    n.app = sim::stringField(request, "app");
+    n.app = wire::stringField(request, "app");
     if (n.app.empty()) return refused("notify", "no app");
-    const auto fireIn = sim::realField(request, "fireIn");
+    const auto fireIn = wire::realField(request, "fireIn");
     if (!fireIn || !std::isfinite(*fireIn) || *fireIn < 0)
         return refused("notify", "fireIn must be a number of seconds, 0 or more");
     n.fireDate = CFAbsoluteTimeGetCurrent() + *fireIn;
     if (hasKey(request, "repeat")) {
-        const std::string repeat = sim::stringField(request, "repeat");
+        const std::string repeat = wire::stringField(request, "repeat");
         if (repeat != "minute") return refused("notify", "repeat must be 'minute'");
         n.repeatsEveryMinute = true;
     }
@@ -132,7 +131,7 @@ RequestHandler::Reply RequestHandler::notify(const PList::Dictionary& request) {
 }
 
 RequestHandler::Reply RequestHandler::cancelNotifications(const PList::Dictionary& request) {
-    const std::string app = sim::stringField(request, "app");
+    const std::string app = wire::stringField(request, "app");
     if (app.empty()) return refused("cancel-notifications", "no app");
     const size_t cancelled = parts_.notifications.cancel(app);
     if (parts_.notificationsChanged) parts_.notificationsChanged();
@@ -155,7 +154,7 @@ RequestHandler::Reply RequestHandler::listNotifications(const PList::Dictionary&
 RequestHandler::Reply RequestHandler::alert(const PList::Dictionary& request) {
     auto body = optionalString(request, "body");
     auto launchImage = optionalString(request, "launchImage");
-    auto item = sim::boolField(request, "plain")
+    auto item = wire::boolField(request, "plain")
                     ? AlertItem::systemAlert(std::move(body), std::move(launchImage))
                     : AlertItem::notificationAlert(std::move(body), std::move(launchImage));
     if (parts_.present) parts_.present(std::move(item));
@@ -163,7 +162,7 @@ RequestHandler::Reply RequestHandler::alert(const PList::Dictionary& request) {
 }
 
 RequestHandler::Reply RequestHandler::openURL(const PList::Dictionary& request) {
-    const std::string url = sim::stringField(request, "url");
+    const std::string url = wire::stringField(request, "url");
     if (url.empty()) return refused("open-url", "no url");
     // The device has no browser; handing the address over is what can be observed.
     PList::Dictionary fields;

@@ -71,9 +71,9 @@ void Server::serve(Connection& connection) {
     bool answered = true;
     while (auto request = connection.reader.next()) {
         const PList::Dictionary reply = handler_(*request);
-        answered = sim::sendMessage(connection.fd, reply) && answered;
+        answered = wire::sendMessage(connection.fd, reply) && answered;
     }
-    if (status != sim::FrameReader::Status::Open || connection.reader.broken() || !answered) {
+    if (status != wire::FrameReader::Status::Open || connection.reader.broken() || !answered) {
         if (connection.reader.broken())
             NSLog("SpringBoard: dropped a client that sent a malformed message");
         drop(connection);

@@ -5,12 +5,11 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <plist/plist++.h>
+#include <wire/Wire.h>
 
 #include <functional>
 #include <map>
 #include <memory>
-
-#include "protocol/Wire.h"
 
 class Server {
   public:
@@ -29,7 +28,7 @@ class Server {
     struct Connection {
         Server* server;
         int fd;
-        sim::FrameReader reader;
+        wire::FrameReader reader;
         CFFileDescriptorRef descriptor;
     };
 

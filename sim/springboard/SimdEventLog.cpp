@@ -11,12 +11,12 @@ SimdEventLog::~SimdEventLog() { disconnect(); }
 
 bool SimdEventLog::connected() {
     if (fd_ >= 0) return true;
-    fd_ = sim::connectToService(hostRoot_, "simd");
+    fd_ = wire::connectToService(hostRoot_, "simd");
     if (fd_ < 0 && !complainedOnce_) {
         std::fprintf(stderr, "SpringBoard: simd does not answer; events are lost until it does\n");
         complainedOnce_ = true;
     }
-    if (fd_ >= 0) replies_ = sim::FrameReader();
+    if (fd_ >= 0) replies_ = wire::FrameReader();
     return fd_ >= 0;
 }
 
@@ -31,7 +31,7 @@ void SimdEventLog::drainReplies() {
     const auto status = replies_.readFrom(fd_);
     while (replies_.next()) {
     }
-    if (status != sim::FrameReader::Status::Open) disconnect();
+    if (status != wire::FrameReader::Status::Open) disconnect();
 }
 
 void SimdEventLog::event(const std::string& name, const PList::Dictionary& fields) {
@@ -43,7 +43,7 @@ void SimdEventLog::event(const std::string& name, const PList::Dictionary& field
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!connected()) return;
         drainReplies();
-        if (fd_ >= 0 && sim::sendMessage(fd_, message)) return;
+        if (fd_ >= 0 && wire::sendMessage(fd_, message)) return;
         disconnect();
     }
 }

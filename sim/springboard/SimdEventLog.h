@@ -2,10 +2,11 @@
 // event log. One connection, kept open; replies are drained without waiting for them.
 #pragma once
 
+#include <wire/Wire.h>
+
 #include <string>
 
 #include "EventSink.h"
-#include "protocol/Wire.h"
 
 class SimdEventLog : public EventSink {
   public:
@@ -23,6 +24,6 @@ class SimdEventLog : public EventSink {
 
     std::string hostRoot_;
     int fd_ = -1;
-    sim::FrameReader replies_;
+    wire::FrameReader replies_;
     bool complainedOnce_ = false;
 };

@@ -2,15 +2,14 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <substrate/ExtensionLoader.h>
+#include <wire/DevicePaths.h>
 
 #include <algorithm>
 
-#include "protocol/DevicePaths.h"
-
 SpringBoardApp::Files SpringBoardApp::filesOfDevice(const std::string& hostRoot) {
-    return {sim::inRoot(hostRoot, sim::paths::kStatusBar),
-            sim::inRoot(hostRoot, sim::paths::kLocalNotifications),
-            sim::inRoot(hostRoot, sim::paths::kAlerts)};
+    return {wire::inRoot(hostRoot, wire::paths::kStatusBar),
+            wire::inRoot(hostRoot, wire::paths::kLocalNotifications),
+            wire::inRoot(hostRoot, wire::paths::kAlerts)};
 }
 
 SpringBoardApp::SpringBoardApp(const Files& files, EventSink& events, mach_port_t serverPort)

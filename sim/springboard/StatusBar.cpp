@@ -1,12 +1,11 @@
 #include "StatusBar.h"
 
 #include <Foundation/Foundation.h>
-#include <platform/AtomicFile.h>
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 
 #include <algorithm>
 #include <filesystem>
-
-#include "protocol/PlistFile.h"
 
 StatusBar::StatusBar(std::string stateFileHostPath, EventSink& events)
     : stateFile_(std::move(stateFileHostPath)), events_(events) {}
@@ -40,7 +39,7 @@ void StatusBar::changed(const char* event, const std::string& item, const std::s
         PList::String entry(name);
         state.Append(&entry);  // appends a copy
     }
-    if (!platform::writeFileAtomically(stateFile_, sim::plistToXml(state)))
+    if (!base::writeFileAtomically(stateFile_, base::plistToXml(state)))
         NSLog("SpringBoard: could not write %s", stateFile_.c_str());
 
     PList::Dictionary fields;

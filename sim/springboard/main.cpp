@@ -2,6 +2,8 @@
 // local notifications and alerts on the socket "springboard" until the device shuts down.
 #include <CoreFoundation/CoreFoundation.h>
 #include <Foundation/Foundation.h>
+#include <wire/DevicePaths.h>
+#include <wire/Wire.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +13,6 @@
 #include "Server.h"
 #include "SimdEventLog.h"
 #include "SpringBoardApp.h"
-#include "protocol/DevicePaths.h"
-#include "protocol/Wire.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void printUsage() {
         "The simulated device's SpringBoard. simd starts it at boot with %s set to the\n"
         "device's root; it listens on the device's springboard socket and loads the extensions\n"
         "in /Library/MobileSubstrate/DynamicLibraries whose filter names its bundle.\n",
-        sim::paths::kRootVariable);
+        wire::paths::kRootVariable);
 }
 
 // A fresh port at every start, so callers that kept an old one are told apart.
@@ -44,15 +44,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "SpringBoard: unknown argument '%s' (see --help)\n", argv[i]);
         return 64;
     }
-    const char* root = std::getenv(sim::paths::kRootVariable);
+    const char* root = std::getenv(wire::paths::kRootVariable);
     if (!root || !*root) {
         std::fprintf(stderr, "SpringBoard: %s is not set; run me on a simulated device\n",
-                     sim::paths::kRootVariable);
+                     wire::paths::kRootVariable);
         return 69;
     }
 
     // Listening first: clients that come during start-up wait in the backlog.
-    const int listeningFd = sim::listenAsService(root, "springboard");
+    const int listeningFd = wire::listenAsService(root, "springboard");
     if (listeningFd < 0) {
         std::fprintf(stderr, "SpringBoard: cannot listen on the springboard socket: %s\n",
                      std::strerror(errno));

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Daemon.h"
-#include "guard_BenchDevice.h"
+#include "GuardBenchDevice.h"
 
 using namespace guard_bench;
 using Clock = std::chrono::steady_clock;

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "Daemon.h"
-#include "guard_BenchDevice.h"
+#include "GuardBenchDevice.h"
 
 using namespace guard_bench;
 

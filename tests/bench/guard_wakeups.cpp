@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "Daemon.h"
-#include "guard_BenchDevice.h"
-#include "platform/RunLoopInternals.h"
+#include "GuardBenchDevice.h"
+#include "RunLoopInternals.h"
 
 using namespace guard_bench;
 

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/Wire.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,7 +23,6 @@
 #include <vector>
 
 #include "SimE2E.h"
-#include "protocol/Wire.h"
 
 namespace {
 
@@ -132,7 +132,7 @@ int main(int argc, char* argv[]) {
             sim_e2e::kHostBudget))
         return fail("the power client never registered");
 
-    const int fd = sim::connectToService(device.root(), "simd");
+    const int fd = wire::connectToService(device.root(), "simd");
     if (fd < 0) return fail("cannot reach simd");
     PList::Dictionary probe;
     probe.Set("op", PList::String("power-probe"));
@@ -140,15 +140,15 @@ int main(int argc, char* argv[]) {
     std::vector<double> questions, requests;
     for (int i = 0; i < kQuestions + kWarmUp; ++i) {
         const auto start = Clock::now();
-        if (!sim::sendMessage(fd, probe)) return fail("simd closed the connection");
-        const auto reply = sim::receiveMessageWithin(fd, kReplyTimeoutMs);
+        if (!wire::sendMessage(fd, probe)) return fail("simd closed the connection");
+        const auto reply = wire::receiveMessageWithin(fd, kReplyTimeoutMs);
         const std::chrono::duration<double, std::micro> spent = Clock::now() - start;
         if (!reply) return fail("simd did not answer question " + std::to_string(i));
-        const auto round = nlohmann::json::parse(sim::stringField(*reply, "json"), nullptr, false);
+        const auto round = nlohmann::json::parse(wire::stringField(*reply, "json"), nullptr, false);
         if (!round.is_object() || round.value("answers", nlohmann::json::array()).size() != 1 ||
             round["answers"][0].value("answer", "") != "allow")
             return fail("question " + std::to_string(i) + " was not answered: " +
-                        sim::stringField(*reply, "json", sim::stringField(*reply, "error")));
+                        wire::stringField(*reply, "json", wire::stringField(*reply, "error")));
         if (i < kWarmUp) continue;
         questions.push_back(round.value("roundTripMicros", 0.0));
         requests.push_back(spent.count());

@@ -1,5 +1,6 @@
 // Atomic replacement: readers see the old file or the new one, never a mix; folders are made;
 // failures leave nothing behind.
+#include <base/AtomicFile.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +8,6 @@
 #include <iterator>
 
 #include "TestPlatform.h"
-#include "platform/AtomicFile.h"
 
 using platform::testing::TestPlatform;
 
@@ -30,9 +30,9 @@ size_t entriesIn(const std::string& folder) {
 TEST(AtomicFile, ReplacesWholeAndAnOpenReaderKeepsTheOldFile) {
     TestPlatform device;
     const std::string path = device.hostPathOf("/var/root/file.plist");
-    ASSERT_TRUE(platform::writeFileAtomically(path, bytes("old contents")));
+    ASSERT_TRUE(base::writeFileAtomically(path, bytes("old contents")));
     std::ifstream reader(path, std::ios::binary);
-    ASSERT_TRUE(platform::writeFileAtomically(path, bytes("new")));
+    ASSERT_TRUE(base::writeFileAtomically(path, bytes("new")));
     const std::string seenByOldReader((std::istreambuf_iterator<char>(reader)),
                                       std::istreambuf_iterator<char>());
     EXPECT_EQ(seenByOldReader, "old contents");
@@ -46,7 +46,7 @@ TEST(AtomicFile, ReplacesWholeAndAnOpenReaderKeepsTheOldFile) {
 TEST(AtomicFile, CreatesMissingFoldersAndEmptyFiles) {
     TestPlatform device;
     const std::string path = device.hostPathOf("/a/b/c/empty");
-    ASSERT_TRUE(platform::writeFileAtomically(path, {}));
+    ASSERT_TRUE(base::writeFileAtomically(path, {}));
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 }
@@ -54,11 +54,11 @@ TEST(AtomicFile, CreatesMissingFoldersAndEmptyFiles) {
 TEST(AtomicFile, FailureReportsFalseAndLeavesNothing) {
     TestPlatform device;
     device.writeFile("/blocker", "a file where a folder should be");
-    EXPECT_FALSE(platform::writeFileAtomically(device.hostPathOf("/blocker/inside"), bytes("x")));
+    EXPECT_FALSE(base::writeFileAtomically(device.hostPathOf("/blocker/inside"), bytes("x")));
     EXPECT_EQ(contentsOf(device.hostPathOf("/blocker")), "a file where a folder should be");
 
     const std::string folder = device.hostPathOf("/var/root/Library");
-    EXPECT_FALSE(platform::writeFileAtomically(folder, bytes("x")));  // a folder is not replaced
+    EXPECT_FALSE(base::writeFileAtomically(folder, bytes("x")));  // a folder is not replaced
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(entriesIn(device.hostPathOf("/var/root")), 1u);
 }

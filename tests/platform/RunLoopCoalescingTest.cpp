@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "RunLoopInternals.h"
 #include "TestPlatform.h"
-#include "platform/RunLoopInternals.h"
 
 using platform::testing::TestPlatform;
 

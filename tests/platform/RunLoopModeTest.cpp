@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "RunLoopInternals.h"
 #include "TestPlatform.h"
-#include "platform/RunLoopInternals.h"
 
 using platform::testing::TestPlatform;
 

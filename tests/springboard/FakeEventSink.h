@@ -1,13 +1,14 @@
 // Keeps SpringBoard's events for tests, with their fields as text (dates as device times).
 #pragma once
 
+#include <base/PlistFile.h>
+#include <wire/DeviceTime.h>
+
 #include <map>
 #include <string>
 #include <vector>
 
 #include "EventSink.h"
-#include "protocol/DeviceTime.h"
-#include "protocol/PlistFile.h"
 
 class FakeEventSink : public EventSink {
   public:
@@ -26,8 +27,8 @@ class FakeEventSink : public EventSink {
             if (value->GetType() == PLIST_STRING)
                 text = static_cast<const PList::String*>(value)->GetValue();
             else if (value->GetType() == PLIST_DATE)
-                text = sim::formatDeviceTime(
-                    sim::dateSeconds(*static_cast<const PList::Date*>(value)));
+                text = wire::formatDeviceTime(
+                    base::dateSeconds(*static_cast<const PList::Date*>(value)));
             else if (value->GetType() == PLIST_UINT)
                 text = std::to_string(static_cast<const PList::Integer*>(value)->GetValue());
             else

@@ -1,10 +1,11 @@
 // Local notifications: booking, firing on the device clock, minute repeats, cancelling and
 // keeping them across SpringBoard restarts.
+#include <wire/DeviceTime.h>
+
 #include <fstream>
 
 #include "KeepAliveMarker.h"
 #include "SpringBoardFixture.h"
-#include "protocol/DeviceTime.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ class Notifications : public SpringBoardTest {
     std::vector<double> firedDates() const {
         std::vector<double> dates;
         for (const auto& e : events.named("notification-fired"))
-            dates.push_back(*sim::parseDeviceTime(e.fields.at("fireDate")));
+            dates.push_back(*wire::parseDeviceTime(e.fields.at("fireDate")));
         return dates;
     }
 };
@@ -109,7 +110,7 @@ TEST_F(Notifications, CancellingDropsOnlyThatAppsNotifications) {
     send(schedule(kStart + 60, 64, "com.example.other"));
     const auto reply = send(std::move(Request("cancel-notifications").text("app", kApp)));
     EXPECT_TRUE(ok(reply));
-    EXPECT_EQ(sim::integerField(reply, "cancelled"), 2);
+    EXPECT_EQ(wire::integerField(reply, "cancelled"), 2);
     runFor(61);
     const auto fired = events.named("notification-fired");
     ASSERT_EQ(fired.size(), 1u);
@@ -184,7 +185,7 @@ TEST_F(Notifications, CanBeListed) {
     send(schedule(kStart + 60, 64));
     const auto reply = send(Request("notifications"));
     ASSERT_TRUE(ok(reply));
-    const PList::Array* list = sim::arrayAt(reply, "notifications");
+    const PList::Array* list = base::arrayAt(reply, "notifications");
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(plist_array_get_size(list->GetPlist()), 1u);
 }

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <wire/Wire.h>
 
 #include <filesystem>
 
 #include "RecordingBackend.h"
 #include "Server.h"
-#include "protocol/Wire.h"
 
 namespace {
 
@@ -19,13 +19,13 @@ class SocketServer : public testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root = pattern;
         backend.root = root;
-        const int fd = sim::listenAsService(root, "springboard");
+        const int fd = wire::listenAsService(root, "springboard");
         ASSERT_GE(fd, 0);
         server = std::make_unique<Server>(fd, [this](const PList::Dictionary& request) {
             ++served;
             PList::Dictionary reply;
             reply.Set("ok", PList::Boolean(true));
-            reply.Set("echo", PList::String(sim::stringField(request, "op")));
+            reply.Set("echo", PList::String(wire::stringField(request, "op")));
             return reply;
         });
         server->attach(CFRunLoopGetCurrent());
@@ -37,7 +37,7 @@ class SocketServer : public testing::Test {
     }
 
     int connect() {
-        const int fd = sim::connectToService(root, "springboard");
+        const int fd = wire::connectToService(root, "springboard");
         EXPECT_GE(fd, 0);
         clients.push_back(fd);
         return fd;
@@ -59,18 +59,18 @@ class SocketServer : public testing::Test {
 TEST_F(SocketServer, AnswersEachRequestOnItsConnection) {
     const int a = connect();
     const int b = connect();
-    ASSERT_TRUE(sim::sendMessage(a, request("first")));
-    ASSERT_TRUE(sim::sendMessage(a, request("second")));
-    ASSERT_TRUE(sim::sendMessage(b, request("third")));
+    ASSERT_TRUE(wire::sendMessage(a, request("first")));
+    ASSERT_TRUE(wire::sendMessage(a, request("second")));
+    ASSERT_TRUE(wire::sendMessage(b, request("third")));
     serve();
     for (const char* op : {"first", "second"}) {
-        auto reply = sim::receiveMessageWithin(a, 5000);
+        auto reply = wire::receiveMessageWithin(a, 5000);
         ASSERT_TRUE(reply);
-        EXPECT_EQ(sim::stringField(*reply, "echo"), op);
+        EXPECT_EQ(wire::stringField(*reply, "echo"), op);
     }
-    auto reply = sim::receiveMessageWithin(b, 5000);
+    auto reply = wire::receiveMessageWithin(b, 5000);
     ASSERT_TRUE(reply);
-    EXPECT_EQ(sim::stringField(*reply, "echo"), "third");
+    EXPECT_EQ(wire::stringField(*reply, "echo"), "third");
     EXPECT_EQ(server->connectionCount(), 2u);
 }
 
@@ -83,17 +83,17 @@ TEST_F(SocketServer, AHalfSentRequestHoldsNobodyUp) {
     ASSERT_EQ(send(slow, header, 4, 0), 4);
     ASSERT_EQ(send(slow, body.data(), 3, 0), 3);
     const int quick = connect();
-    ASSERT_TRUE(sim::sendMessage(quick, request("quick")));
+    ASSERT_TRUE(wire::sendMessage(quick, request("quick")));
     serve();
-    EXPECT_TRUE(sim::receiveMessageWithin(quick, 5000));
+    EXPECT_TRUE(wire::receiveMessageWithin(quick, 5000));
     EXPECT_EQ(served, 1);
 
     ASSERT_EQ(send(slow, body.data() + 3, body.size() - 3, 0),
               static_cast<ssize_t>(body.size() - 3));
     serve();
-    auto reply = sim::receiveMessageWithin(slow, 5000);
+    auto reply = wire::receiveMessageWithin(slow, 5000);
     ASSERT_TRUE(reply);
-    EXPECT_EQ(sim::stringField(*reply, "echo"), "slow");
+    EXPECT_EQ(wire::stringField(*reply, "echo"), "slow");
 }
 
 TEST_F(SocketServer, AMalformedFrameDropsOnlyItsConnection) {
@@ -103,15 +103,15 @@ TEST_F(SocketServer, AMalformedFrameDropsOnlyItsConnection) {
     ASSERT_EQ(send(bad, zeroLength, 4, 0), 4);
     serve();
     EXPECT_EQ(server->connectionCount(), 1u);
-    EXPECT_FALSE(sim::receiveMessageWithin(bad, 1000)) << "closed by SpringBoard";
-    ASSERT_TRUE(sim::sendMessage(good, request("still")));
+    EXPECT_FALSE(wire::receiveMessageWithin(bad, 1000)) << "closed by SpringBoard";
+    ASSERT_TRUE(wire::sendMessage(good, request("still")));
     serve();
-    EXPECT_TRUE(sim::receiveMessageWithin(good, 5000));
+    EXPECT_TRUE(wire::receiveMessageWithin(good, 5000));
 }
 
 TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
-    const int once = sim::connectToService(root, "springboard");
-    ASSERT_TRUE(sim::sendMessage(once, request("one-way")));
+    const int once = wire::connectToService(root, "springboard");
+    ASSERT_TRUE(wire::sendMessage(once, request("one-way")));
     close(once);
     serve();
     EXPECT_EQ(served, 1);
@@ -123,8 +123,8 @@ TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
 TEST_F(SocketServer, ClientsThatHangUpLeaveNothingOnTheRunLoop) {
     for (int round = 0; round < 3; ++round) {
         std::vector<int> batch;
-        for (int i = 0; i < 4; ++i) batch.push_back(sim::connectToService(root, "springboard"));
-        for (int fd : batch) ASSERT_TRUE(sim::sendMessage(fd, request("hello")));
+        for (int i = 0; i < 4; ++i) batch.push_back(wire::connectToService(root, "springboard"));
+        for (int fd : batch) ASSERT_TRUE(wire::sendMessage(fd, request("hello")));
         serve();
         EXPECT_EQ(server->connectionCount(), 4u);
         for (int fd : batch) close(fd);

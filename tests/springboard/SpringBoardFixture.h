@@ -1,7 +1,9 @@
 // A SpringBoard on a temporary device root, with a virtual clock and its events kept.
 #pragma once
 
+#include <base/PlistFile.h>
 #include <gtest/gtest.h>
+#include <wire/Wire.h>
 
 #include <filesystem>
 #include <memory>
@@ -11,8 +13,6 @@
 #include "FakeEventSink.h"
 #include "RecordingBackend.h"
 #include "SpringBoardApp.h"
-#include "protocol/PlistFile.h"
-#include "protocol/Wire.h"
 
 // Builds a request dictionary: Request("statusbar").text("item", "A").flag("show", true).
 class Request {
@@ -75,7 +75,7 @@ class SpringBoardTest : public testing::Test {
     }
 
     PList::Dictionary send(const Request& request) { return springBoard->handle(request.dict()); }
-    static bool ok(const PList::Dictionary& reply) { return sim::boolField(reply, "ok"); }
+    static bool ok(const PList::Dictionary& reply) { return wire::boolField(reply, "ok"); }
 
     // Lets the device clock run for `seconds` with SpringBoard's timers firing on time.
     // A run period may end early (with its last timer), so periods are run until the time is up.
@@ -102,7 +102,7 @@ class SpringBoardTest : public testing::Test {
     }
     std::vector<std::unique_ptr<PList::Node>> arrayFile(const std::string& path) const {
         std::vector<std::unique_ptr<PList::Node>> entries;
-        const sim::PlistFile file = sim::readPlistFile(path);
+        const base::PlistFile file = base::readPlistFile(path);
         if (!file.loaded() || file.root->GetType() != PLIST_ARRAY) return entries;
         plist_t array = file.root->GetPlist();
         for (uint32_t i = 0; i < plist_array_get_size(array); ++i)
@@ -112,13 +112,13 @@ class SpringBoardTest : public testing::Test {
     }
     static std::string textAt(const PList::Node& entry, const std::string& key) {
         if (entry.GetType() != PLIST_DICT) return "<no dict>";
-        const PList::String* s = sim::stringAt(static_cast<const PList::Dictionary&>(entry), key);
+        const PList::String* s = base::stringAt(static_cast<const PList::Dictionary&>(entry), key);
         return s ? s->GetValue() : "<absent>";
     }
     static double dateAt(const PList::Node& entry, const std::string& key) {
         if (entry.GetType() != PLIST_DICT) return -1;
-        const PList::Date* d = sim::dateAt(static_cast<const PList::Dictionary&>(entry), key);
-        return d ? sim::dateSeconds(*d) : -1;
+        const PList::Date* d = base::dateAt(static_cast<const PList::Dictionary&>(entry), key);
+        return d ? base::dateSeconds(*d) : -1;
     }
     size_t logLinesContaining(const std::string& text) const {
         size_t n = 0;

@@ -1,0 +1,249 @@
+// The run loop: timers and descriptor sources served on one thread. Waiting is the backend's
+// (real time on the simulated device, a virtual clock in tests).
+//
+// Coalescing: a run period that would end shortly after the last timer firing inside it ends
+// with that firing instead. Timers on a 10 s grid and 10 s run periods then cost one wakeup
+// per tick rather than two, which is what a phone's battery pays for.
+#include <backend/Backend.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <sstream>
+
+#include "RunLoopInternals.h"
+
+const CFRunLoopMode kCFRunLoopDefaultMode = "kCFRunLoopDefaultMode";
+const CFRunLoopMode kCFRunLoopCommonModes = "kCFRunLoopCommonModes";
+
+namespace {
+
+std::string modeName(CFRunLoopMode mode) { return mode ? mode : "(null)"; }
+
+std::string pointerText(const void* p) {
+    std::ostringstream out;
+    out << p;
+    return out.str();
+}
+
+thread_local unsigned long long t_wakeups = 0;
+
+}  // namespace
+
+CFAbsoluteTime CFAbsoluteTimeGetCurrent() { return platform::backend().now(); }
+
+__CFRunLoop* CFRunLoopGetCurrent() {
+    thread_local __CFRunLoop loop;
+    return &loop;
+}
+
+bool __CFRunLoop::modeMatches(const std::string& registered, CFRunLoopMode running) {
+    // The common modes include the default mode.
+    return registered == modeName(running) ||
+           (registered == kCFRunLoopCommonModes && modeName(running) == kCFRunLoopDefaultMode);
+}
+
+void CFRunLoopAddSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode) {
+    platform::backend().record("CFRunLoopAddSource(" + pointerText(rl) + ", " +
+                               pointerText(source) + ", " + modeName(mode) + ")");
+    if (!rl || !source) return;
+    auto& entries = rl->sources;
+    const auto entry = std::make_pair(source, modeName(mode));
+    if (std::find(entries.begin(), entries.end(), entry) == entries.end()) entries.push_back(entry);
+}
+
+void CFRunLoopRemoveSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode) {
+    platform::backend().record("CFRunLoopRemoveSource(" + pointerText(rl) + ", " +
+                               pointerText(source) + ", " + modeName(mode) + ")");
+    if (!rl) return;
+    std::erase(rl->sources, std::make_pair(source, modeName(mode)));
+}
+
+Boolean CFRunLoopContainsSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode) {
+    if (!rl) return false;
+    return std::find(rl->sources.begin(), rl->sources.end(),
+                     std::make_pair(source, modeName(mode))) != rl->sources.end();
+}
+
+void CFRunLoopStop(CFRunLoopRef rl) {
+    if (rl) rl->stopRequested = true;
+}
+
+void __CFRunLoop::addTimer(NSTimer* timer) { timers.emplace_back(timer); }
+
+void __CFRunLoop::removeInvalidTimers() {
+    std::erase_if(timers, [](const std::unique_ptr<NSTimer>& t) { return !t->isValid(); });
+}
+
+std::vector<CFRunLoopSourceRef> __CFRunLoop::sourcesIn(CFRunLoopMode mode) const {
+    std::vector<CFRunLoopSourceRef> result;
+    for (const auto& [source, registered] : sources)
+        if (modeMatches(registered, mode) &&
+            std::find(result.begin(), result.end(), source) == result.end())
+            result.push_back(source);
+    return result;
+}
+
+bool __CFRunLoop::fireDueTimers(CFRunLoopMode mode, CFAbsoluteTime now) {
+    if (modeName(mode) != kCFRunLoopDefaultMode) return false;  // timers live in the default mode
+    bool fired = false;
+    for (;;) {
+        NSTimer* due = nullptr;
+        for (const auto& t : timers)
+            if (t->isValid() && t->nextFireTime() <= now &&
+                (!due || t->nextFireTime() < due->nextFireTime()))
+                due = t.get();
+        if (!due) break;
+        due->advancePast(now);  // a timer that missed firings (sleep) fires once
+        due->fire();
+        fired = true;
+    }
+    removeInvalidTimers();
+    return fired;
+}
+
+std::optional<CFAbsoluteTime> __CFRunLoop::nextTimerBefore(CFRunLoopMode mode, CFAbsoluteTime limit,
+                                                           bool latest) const {
+    if (modeName(mode) != kCFRunLoopDefaultMode) return std::nullopt;
+    std::optional<CFAbsoluteTime> found;
+    for (const auto& t : timers) {
+        if (!t->isValid() || t->nextFireTime() > limit) continue;
+        if (!found || (latest ? t->nextFireTime() > *found : t->nextFireTime() < *found))
+            found = t->nextFireTime();
+    }
+    return found;
+}
+
+unsigned long long platform::runLoopWakeups() { return t_wakeups; }
+
+SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
+                          Boolean returnAfterSourceHandled) {
+    platform::Backend& backend = platform::backend();
+    CFRunLoopRef rl = CFRunLoopGetCurrent();
+    rl->stopRequested = false;
+    CFAbsoluteTime now = backend.now();
+    CFAbsoluteTime deadline = now + std::max(0.0, seconds);
+    bool firstPass = true;
+
+    for (;;) {
+        rl->fireDueTimers(mode, now);
+        if (rl->stopRequested) return kCFRunLoopRunStopped;
+
+        const std::vector<CFRunLoopSourceRef> sources = rl->sourcesIn(mode);
+        const bool hasTimers = modeName(mode) == kCFRunLoopDefaultMode &&
+                               std::any_of(rl->timers.begin(), rl->timers.end(),
+                                           [](const auto& t) { return t->isValid(); });
+        if (sources.empty() && !hasTimers) return kCFRunLoopRunFinished;
+
+        // End the period with the last timer firing inside it (see the note at the top).
+        if (firstPass) {
+            if (auto last = rl->nextTimerBefore(mode, deadline, /*latest=*/true);
+                last && *last > now)
+                deadline = *last;
+            firstPass = false;
+        }
+
+        std::vector<int> fds;
+        for (CFRunLoopSourceRef s : sources)
+            if (s->enabledFd() >= 0) fds.push_back(s->enabledFd());
+
+        const bool timedOut = now >= deadline;
+        std::optional<CFAbsoluteTime> wakeAt = deadline;
+        if (auto next = rl->nextTimerBefore(mode, deadline, /*latest=*/false)) wakeAt = *next;
+        // When the period is over, only look for sources that are ready already.
+        const std::vector<int> ready = backend.wait(fds, timedOut ? now : *wakeAt);
+        if (!timedOut) ++t_wakeups;
+        now = backend.now();
+
+        bool handled = false;
+        for (CFRunLoopSourceRef s : sources) {
+            // A callback may have removed (and freed) a source served later in this pass.
+            if (s != sources.front()) {
+                const std::vector<CFRunLoopSourceRef> still = rl->sourcesIn(mode);
+                if (std::find(still.begin(), still.end(), s) == still.end()) continue;
+            }
+            const int fd = s->enabledFd();
+            if (fd < 0 || std::find(ready.begin(), ready.end(), fd) == ready.end()) continue;
+            s->perform();
+            handled = true;
+            if (returnAfterSourceHandled) break;
+        }
+        if (handled && returnAfterSourceHandled) return kCFRunLoopRunHandledSource;
+        if (rl->stopRequested) return kCFRunLoopRunStopped;
+        if (timedOut) return kCFRunLoopRunTimedOut;
+        if (now >= deadline) {
+            rl->fireDueTimers(mode, now);
+            return kCFRunLoopRunTimedOut;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- descriptor sources
+
+int __CFRunLoopSource::enabledFd() const {
+    if (fileDescriptor) return fileDescriptor->callbacksEnabled ? fileDescriptor->fd : -1;
+    return fd;
+}
+
+void __CFRunLoopSource::perform() {
+    if (fileDescriptor) {
+        // One-shot, as on the platform: the callout re-enables if it wants more.
+        fileDescriptor->callbacksEnabled = false;
+        if (fileDescriptor->callout)
+            fileDescriptor->callout(fileDescriptor, kCFFileDescriptorReadCallBack,
+                                    fileDescriptor->info);
+        return;
+    }
+    if (handler) handler();
+}
+
+CFFileDescriptorRef CFFileDescriptorCreate(CFAllocatorRef, CFFileDescriptorNativeDescriptor fd,
+                                           Boolean closeOnInvalidate,
+                                           CFFileDescriptorCallBack callout,
+                                           const CFFileDescriptorContext* context) {
+    platform::backend().record("CFFileDescriptorCreate(" + std::to_string(fd) + ")");
+    auto* f = new __CFFileDescriptor;  // freed by CFRelease
+    f->fd = fd;
+    f->closeOnInvalidate = closeOnInvalidate;
+    f->callout = callout;
+    f->info = context ? context->info : nullptr;
+    return f;
+}
+
+CFFileDescriptorNativeDescriptor CFFileDescriptorGetNativeDescriptor(CFFileDescriptorRef f) {
+    return f ? f->fd : -1;
+}
+
+void CFFileDescriptorEnableCallBacks(CFFileDescriptorRef f, CFOptionFlags callBackTypes) {
+    if (f && f->valid && (callBackTypes & kCFFileDescriptorReadCallBack))
+        f->callbacksEnabled = true;
+}
+
+void CFFileDescriptorInvalidate(CFFileDescriptorRef f) {
+    if (!f || !f->valid) return;
+    f->valid = false;
+    f->callbacksEnabled = false;
+    if (f->source)
+        std::erase_if(CFRunLoopGetCurrent()->sources,
+                      [&](const auto& entry) { return entry.first == f->source.get(); });
+    if (f->closeOnInvalidate) ::close(f->fd);
+}
+
+Boolean CFFileDescriptorIsValid(CFFileDescriptorRef f) { return f && f->valid; }
+
+void CFRelease(CFFileDescriptorRef f) {
+    if (!f) return;
+    CFFileDescriptorInvalidate(f);
+    delete f;
+}
+
+CFRunLoopSourceRef CFFileDescriptorCreateRunLoopSource(CFAllocatorRef, CFFileDescriptorRef f,
+                                                       CFIndex) {
+    if (!f) return nullptr;
+    if (!f->source) {
+        f->source = std::make_unique<__CFRunLoopSource>();
+        f->source->fileDescriptor = f;
+    }
+    return f->source.get();
+}

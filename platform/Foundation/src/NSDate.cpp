@@ -1,0 +1,112 @@
+// Dates count seconds from the reference date on the device's wall clock. The simulated
+// device keeps its wall clock in UTC, so local time and calendar arithmetic are UTC's.
+#include <backend/Backend.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+NSDate NSDate::date() { return NSDate(platform::backend().now()); }
+
+NSDate NSDate::dateWithTimeIntervalSinceNow(NSTimeInterval seconds) {
+    return NSDate(platform::backend().now() + seconds);
+}
+
+NSDate NSDate::dateWithTimeIntervalSince1970(NSTimeInterval seconds) {
+    return NSDate(seconds - kCFAbsoluteTimeIntervalSince1970);
+}
+
+NSDate NSDate::dateWithTimeIntervalSinceReferenceDate(NSTimeInterval seconds) {
+    return NSDate(seconds);
+}
+
+std::optional<NSDate> NSDate::fromPropertyList(const PList::Node* object) {
+    const auto* date = NSDynamicCast<PList::Date>(object);
+    if (!date) return std::nullopt;
+    // libplist 2.2 aborts reading a date node that libplist++ copied (Clone, Dictionary::Set):
+    // the copy records the wrong size. Its binary form is written from the value alone, so
+    // read the value back through a fresh node parsed from that form.
+    char* bytes = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(date->GetPlist(), &bytes, &length);
+    plist_t fresh = nullptr;
+    if (bytes) plist_from_bin(bytes, length, &fresh);
+    plist_to_bin_free(bytes);
+    if (!fresh) return std::nullopt;
+    int32_t sec = 0, usec = 0;
+    if (plist_get_node_type(fresh) == PLIST_DATE) plist_get_date_val(fresh, &sec, &usec);
+    plist_free(fresh);
+    return NSDate(sec + usec / 1e6);
+}
+
+NSTimeInterval NSDate::timeIntervalSince1970() const {
+    return sinceReferenceDate_ + kCFAbsoluteTimeIntervalSince1970;
+}
+
+NSTimeInterval NSDate::timeIntervalSinceDate(const NSDate& other) const {
+    return sinceReferenceDate_ - other.sinceReferenceDate_;
+}
+
+NSDate NSDate::dateByAddingTimeInterval(NSTimeInterval seconds) const {
+    return NSDate(sinceReferenceDate_ + seconds);
+}
+
+PList::Date NSDate::propertyListValue() const {
+    const double whole = std::isfinite(sinceReferenceDate_) ? std::floor(sinceReferenceDate_) : 0.0;
+    const double fraction = std::isfinite(sinceReferenceDate_) ? sinceReferenceDate_ - whole : 0.0;
+    const auto usec = static_cast<int32_t>(std::lround(fraction * 1e6));
+    // Built with plist_new_date: libplist++'s Date(timeval) stores a node that libplist 2.2
+    // cannot read back or copy (it aborts in plist_get_date_val). Its seconds are already
+    // relative to the reference date.
+    // libplist keeps 32-bit seconds: moments beyond its range are pinned to its ends.
+    const double seconds = std::clamp(whole, double(INT32_MIN), double(INT32_MAX));
+    return PList::Date(
+        plist_new_date(static_cast<int32_t>(seconds), usec >= 1000000 ? 999999 : usec));
+}
+
+NSString NSDate::description() const {
+    const NSDateComponents c = NSCalendar::currentCalendar().componentsFromDate(
+        NSYearCalendarUnit | NSMonthCalendarUnit | NSDayCalendarUnit | NSHourCalendarUnit |
+            NSMinuteCalendarUnit | NSSecondCalendarUnit,
+        *this);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04ld-%02ld-%02ld %02ld:%02ld:%02ld", c.year, c.month, c.day,
+                  c.hour, c.minute, c.second);
+    return text;
+}
+
+NSCalendar& NSCalendar::currentCalendar() {
+    static NSCalendar calendar;
+    return calendar;
+}
+
+NSDateComponents NSCalendar::componentsFromDate(NSUInteger unitFlags, const NSDate& date) const {
+    // Moments no calendar can name (not finite, or beyond any year) are pinned to a range
+    // gmtime handles.
+    const double since1970 = date.timeIntervalSince1970();
+    const auto seconds = static_cast<time_t>(
+        std::isfinite(since1970) ? std::clamp(std::floor(since1970), -6.7e10, 2.5e11) : 0.0);
+    std::tm tm{};
+    gmtime_r(&seconds, &tm);
+    NSDateComponents c;
+    if (unitFlags & NSYearCalendarUnit) c.year = tm.tm_year + 1900;
+    if (unitFlags & NSMonthCalendarUnit) c.month = tm.tm_mon + 1;
+    if (unitFlags & NSDayCalendarUnit) c.day = tm.tm_mday;
+    if (unitFlags & NSHourCalendarUnit) c.hour = tm.tm_hour;
+    if (unitFlags & NSMinuteCalendarUnit) c.minute = tm.tm_min;
+    if (unitFlags & NSSecondCalendarUnit) c.second = tm.tm_sec;
+    return c;
+}
+
+NSDate NSCalendar::dateFromComponents(const NSDateComponents& c) const {
+    std::tm tm{};
+    tm.tm_year = static_cast<int>(c.year) - 1900;
+    tm.tm_mon = static_cast<int>(c.month) - 1;
+    tm.tm_mday = static_cast<int>(c.day);
+    tm.tm_hour = static_cast<int>(c.hour);
+    tm.tm_min = static_cast<int>(c.minute);
+    tm.tm_sec = static_cast<int>(c.second);
+    return NSDate::dateWithTimeIntervalSince1970(static_cast<double>(timegm(&tm)));
+}

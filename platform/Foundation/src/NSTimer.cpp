@@ -1,0 +1,38 @@
+#include <backend/Backend.h>
+
+#include <cmath>
+
+#include "RunLoopInternals.h"
+
+NSTimer::NSTimer(NSTimeInterval interval, Action action, void* userInfo, BOOL repeats)
+    : interval_(interval > 0 ? interval : 0.0001),
+      action_(std::move(action)),
+      userInfo_(userInfo),
+      repeats_(repeats) {}
+
+NSTimer* NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, Action action,
+                                                 void* userInfo, BOOL repeats) {
+    platform::Backend& backend = platform::backend();
+    backend.record("NSTimer.scheduledTimerWithTimeInterval(" + std::to_string(interval) + ", " +
+                   (repeats ? "YES" : "NO") + ")");
+    auto* timer = new NSTimer(interval, std::move(action), userInfo, repeats);
+    timer->fireTime_ = backend.now() + timer->interval_;
+    CFRunLoopGetCurrent()->addTimer(timer);  // the run loop owns it
+    return timer;
+}
+
+void NSTimer::advancePast(CFAbsoluteTime now) {
+    if (!repeats_) return;
+    // Keep the timer on its grid; firings missed while the device slept are dropped.
+    const double behind = now - fireTime_;
+    const double steps = behind >= 0 ? std::floor(behind / interval_) + 1 : 1;
+    fireTime_ += steps * interval_;
+}
+
+void NSTimer::fire() {
+    if (!valid_) return;
+    if (!repeats_) valid_ = NO;
+    if (action_) action_(this);
+}
+
+void NSTimer::invalidate() { valid_ = NO; }

@@ -1,0 +1,71 @@
+// The system's code names device paths literally ("/System/Library/...", "/bin/launchctl").
+// On the simulated device those live under the device's root folder, so the two POSIX calls
+// that take device paths, dlopen and popen, are interposed here: a path (or, in a shell command
+// line, a word) that exists under the device root is resolved there before the real call runs.
+// Paths of the host (libraries, plug-ins) do not exist under the root and pass unchanged.
+#include <backend/Backend.h>
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <sstream>
+
+namespace {
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+std::string resolveExisting(const std::string& path) {
+    const std::string resolved = platform::hostPath(path);
+    return resolved != path && exists(resolved) ? resolved : path;
+}
+
+std::string resolveCommandLine(const std::string& command) {
+    std::string out;
+    std::string word;
+    auto flush = [&] {
+        out += !word.empty() && word.front() == '/' ? resolveExisting(word) : word;
+        word.clear();
+    };
+    for (char c : command) {
+        if (c == ' ' || c == '\t') {
+            flush();
+            out += c;
+        } else {
+            word += c;
+        }
+    }
+    flush();
+    return out;
+}
+
+template <class F>
+F realFunction(const char* name) {
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+namespace platform {
+std::string resolveDeviceCommandLine(const std::string& command) {
+    return activeDeviceRoot().empty() ? command : resolveCommandLine(command);
+}
+}  // namespace platform
+
+extern "C" void* dlopen(const char* file, int mode) noexcept {
+    using Dlopen = void* (*)(const char*, int);
+    static const Dlopen real = realFunction<Dlopen>("dlopen");
+    if (!file || file[0] != '/' || platform::activeDeviceRoot().empty()) return real(file, mode);
+    const std::string resolved = resolveExisting(file);
+    return real(resolved.c_str(), mode);
+}
+
+extern "C" FILE* popen(const char* command, const char* modes) {
+    using Popen = FILE* (*)(const char*, const char*);
+    static const Popen real = realFunction<Popen>("popen");
+    if (!command) return real(command, modes);
+    const std::string resolved = platform::resolveDeviceCommandLine(command);
+    return real(resolved.c_str(), modes);
+}

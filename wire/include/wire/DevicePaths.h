@@ -1,0 +1,45 @@
+// Device paths of the files and folders the simulated device's parties share, and the
+// translation between device paths and host paths of one root.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace wire::paths {
+
+inline constexpr const char* kSystemVersion = "/System/Library/CoreServices/SystemVersion.plist";
+inline constexpr const char* kLaunchDaemons = "/System/Library/LaunchDaemons";
+inline constexpr const char* kSpringBoard =
+    "/System/Library/CoreServices/SpringBoard.app/SpringBoard";
+inline constexpr const char* kOverrides =
+    "/private/var/db/launchd.db/com.apple.launchd/overrides.plist";
+inline constexpr const char* kAutoWake =
+    "/private/var/preferences/SystemConfiguration/com.apple.AutoWake.plist";
+inline constexpr const char* kPreferences = "/var/root/Library/Preferences";
+inline constexpr const char* kLocalNotifications =
+    "/var/mobile/Library/SpringBoard/LocalNotifications.plist";
+inline constexpr const char* kAlerts = "/var/mobile/Library/SpringBoard/Alerts.plist";
+inline constexpr const char* kRunFolder = "/var/run/sim";
+inline constexpr const char* kClock = "/var/run/sim/clock.plist";
+inline constexpr const char* kStatusBar = "/var/run/sim/statusbar.plist";
+inline constexpr const char* kSimdPid = "/var/run/sim/simd.pid";
+inline constexpr const char* kLogFolder = "/var/log/sim";
+inline constexpr const char* kEvents = "/var/log/sim/events.jsonl";
+inline constexpr const char* kDpkgInfo = "/var/lib/dpkg/info";
+inline constexpr const char* kAppBundle = "/Applications/VigilantPro.app";
+
+// The environment variable that names a device process's root (absolute host path).
+inline constexpr const char* kRootVariable = "SIMDEVICE_ROOT";
+
+}  // namespace wire::paths
+
+namespace wire {
+
+// The host path of `devicePath` ("/bin/launchctl") on the device at `hostRoot`.
+std::string inRoot(const std::string& hostRoot, const std::string& devicePath);
+// The device path of `hostPath` when it lies inside `hostRoot` (the root itself is "/").
+std::optional<std::string> deviceView(const std::string& hostRoot, const std::string& hostPath);
+// A path given by a user of the device: a host path inside the root, or else a device path.
+std::string resolveDeviceArgument(const std::string& hostRoot, const std::string& path);
+
+}  // namespace wire

@@ -1,0 +1,223 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <time.h>
+#include <unistd.h>
+#include <wire/Wire.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace wire {
+namespace {
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool readAll(int fd, char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::recv(fd, data, size, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// sun_path holds 108 bytes; a device may sit deeper than that. The folder is opened and the
+// socket named through /proc/self/fd, which is always short.
+struct ShortAddress {
+    int folderFd = -1;
+    sockaddr_un address{};
+    ~ShortAddress() {
+        if (folderFd >= 0) close(folderFd);
+    }
+};
+
+bool shortAddress(const std::string& hostRoot, const std::string& name, ShortAddress& out) {
+    out.folderFd = open(socketFolder(hostRoot).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (out.folderFd < 0) return false;
+    const std::string path = "/proc/self/fd/" + std::to_string(out.folderFd) + "/" + name + ".sock";
+    if (path.size() >= sizeof out.address.sun_path) return false;
+    out.address.sun_family = AF_UNIX;
+    std::memcpy(out.address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+}  // namespace
+
+std::string socketFolder(const std::string& hostRoot) { return hostRoot + "/var/run/sim"; }
+
+int connectToService(const std::string& hostRoot, const std::string& name) {
+    ShortAddress addr;
+    if (!shortAddress(hostRoot, name, addr)) return -1;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int listenAsService(const std::string& hostRoot, const std::string& name) {
+    std::error_code ec;
+    std::filesystem::create_directories(socketFolder(hostRoot), ec);
+    chmod(socketFolder(hostRoot).c_str(), 0700);
+    ShortAddress addr;
+    if (!shortAddress(hostRoot, name, addr)) return -1;
+    unlink(addr.address.sun_path);
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return -1;
+    const mode_t old = umask(0077);
+    const bool bound =
+        bind(fd, reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) == 0;
+    umask(old);
+    if (!bound || listen(fd, 64) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool sendMessage(int fd, const PList::Dictionary& message) {
+    const std::vector<char> body = message.ToBin();
+    if (body.size() > kMaxMessageBytes) return false;
+    const auto n = static_cast<uint32_t>(body.size());
+    const char header[4] = {static_cast<char>(n >> 24), static_cast<char>(n >> 16),
+                            static_cast<char>(n >> 8), static_cast<char>(n)};
+    std::vector<char> frame(header, header + 4);
+    frame.insert(frame.end(), body.begin(), body.end());
+    return writeAll(fd, frame.data(), frame.size());
+}
+
+namespace {
+uint32_t frameLength(const unsigned char* header) {
+    return (uint32_t{header[0]} << 24) | (uint32_t{header[1]} << 16) | (uint32_t{header[2]} << 8) |
+           uint32_t{header[3]};
+}
+}  // namespace
+
+std::unique_ptr<PList::Dictionary> receiveMessage(int fd) {
+    unsigned char header[4];
+    if (!readAll(fd, reinterpret_cast<char*>(header), 4)) return nullptr;
+    const uint32_t n = frameLength(header);
+    if (n == 0 || n > kMaxMessageBytes) return nullptr;
+    std::vector<char> body(n);
+    if (!readAll(fd, body.data(), n)) return nullptr;
+    return decodeMessage(body.data(), n);
+}
+
+FrameReader::Status FrameReader::readFrom(int fd) {
+    if (broken_) return Status::Broken;
+    char chunk[16384];
+    for (;;) {
+        const ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n > 0) {
+            buffer_.insert(buffer_.end(), chunk, chunk + n);
+            if (buffer_.size() > kMaxMessageBytes + 4) {
+                broken_ = true;
+                return Status::Broken;
+            }
+            continue;
+        }
+        if (n == 0) return Status::Closed;
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return Status::Open;
+        return Status::Closed;
+    }
+}
+
+std::unique_ptr<PList::Dictionary> FrameReader::next() {
+    if (broken_ || buffer_.size() < 4) return nullptr;
+    const uint32_t n = frameLength(reinterpret_cast<const unsigned char*>(buffer_.data()));
+    if (n == 0 || n > kMaxMessageBytes) {
+        broken_ = true;
+        return nullptr;
+    }
+    if (buffer_.size() < 4 + static_cast<size_t>(n)) return nullptr;
+    auto message = decodeMessage(buffer_.data() + 4, n);
+    buffer_.erase(buffer_.begin(), buffer_.begin() + 4 + n);
+    if (!message) broken_ = true;
+    return message;
+}
+
+std::unique_ptr<PList::Dictionary> receiveMessageWithin(int fd, int timeoutMs) {
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long elapsed =
+            (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (elapsed >= timeoutMs) return nullptr;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(timeoutMs - elapsed));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready <= 0) return nullptr;
+        // The peer writes a frame at once; what follows the header comes without delay.
+        return receiveMessage(fd);
+    }
+}
+
+std::unique_ptr<PList::Dictionary> decodeMessage(const char* body, uint32_t n) {
+    plist_t root = nullptr;
+    plist_from_bin(body, n, &root);
+    if (!root) return nullptr;
+    if (plist_get_node_type(root) != PLIST_DICT) {
+        plist_free(root);
+        return nullptr;
+    }
+    return std::unique_ptr<PList::Dictionary>(
+        static_cast<PList::Dictionary*>(PList::Node::FromPlist(root)));
+}
+
+std::string stringField(const PList::Dictionary& message, const std::string& key,
+                        const std::string& fallback) {
+    auto it = message.Find(key);
+    if (it == message.End() || it->second->GetType() != PLIST_STRING) return fallback;
+    return static_cast<PList::String*>(it->second)->GetValue();
+}
+
+std::optional<int64_t> integerField(const PList::Dictionary& message, const std::string& key) {
+    auto it = message.Find(key);
+    if (it == message.End() || it->second->GetType() != PLIST_UINT) return std::nullopt;
+    uint64_t value = 0;
+    plist_get_uint_val(it->second->GetPlist(), &value);
+    return static_cast<int64_t>(value);
+}
+
+std::optional<double> realField(const PList::Dictionary& message, const std::string& key) {
+    auto it = message.Find(key);
+    if (it == message.End()) return std::nullopt;
+    if (it->second->GetType() == PLIST_REAL) {
+        double value = 0;
+        plist_get_real_val(it->second->GetPlist(), &value);
+        return value;
+    }
+    if (auto i = integerField(message, key)) return static_cast<double>(*i);
+    return std::nullopt;
+}
+
+bool boolField(const PList::Dictionary& message, const std::string& key, bool fallback) {
+    auto it = message.Find(key);
+    if (it == message.End() || it->second->GetType() != PLIST_BOOLEAN) return fallback;
+    uint8_t value = 0;
+    plist_get_bool_val(it->second->GetPlist(), &value);
+    return value != 0;
+}
+
+}  // namespace wire

@@ -41,4 +41,24 @@ for args in "$work/untimed.jsonl $work/a.png" "$work/missing.jsonl $work/b.png" 
 done
 [ ! -e "$work/a.png" ] && [ ! -e "$work/b.png" ] || fail "a failed run left a picture"
 "$daychart" --help | grep -q "usage: daychart" || fail "--help says no usage"
+
+# A log that kept two boots, years apart: the last is drawn unless another is asked for.
+{ cat "$work/night.jsonl"
+  echo '{"time":"2031-05-01T08:00:00","source":"simd","event":"boot"}'
+  echo '{"time":"2031-05-01T08:30:00","source":"powerd","event":"sleep","wakeAt":null}'
+} > "$work/two-boots.jsonl"
+summary=$("$daychart" "$work/two-boots.jsonl" "$work/last.png")
+[ "$summary" = "daychart: boot 2 of 2, 2031-05-01 08:00 to 2031-05-01 08:30" ] ||
+  fail "the last boot was not drawn alone: $summary"
+summary=$("$daychart" --boot 1 "$work/two-boots.jsonl" "$work/first.png")
+[ "$summary" = "daychart: boot 1 of 2, 2026-12-08 21:00 to 2026-12-09 06:02" ] ||
+  fail "--boot 1 drew $summary"
+for args in "--boot 3:1" "--boot 0:2" "--boot x:2"; do
+  set +e
+  "$daychart" ${args%%:*} "$work/two-boots.jsonl" "$work/none.png" 2>/dev/null
+  status=$?
+  set -e
+  [ $status -eq "${args##*:}" ] || fail "daychart ${args%%:*} ended with $status"
+done
+[ ! -e "$work/none.png" ] || fail "a refused boot left a picture"
 echo "daychart: all cases hold"

@@ -1,6 +1,7 @@
 // daychart: draws a simulated device's day from its event log as a PNG: when the device was
 // awake and asleep, when the guard held (its status-bar item shown), the sleep questions it
-// refused and allowed, the wake-ups booked and why the device woke.
+// refused and allowed, the wake-ups booked and why the device woke. The log keeps every boot
+// of the device; one boot is drawn, the last unless asked for another.
 #include <QColor>
 #include <QDateTime>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <QPainter>
 #include <QTimeZone>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -43,15 +45,25 @@ std::string field(const Json& line, const char* name) {
     return line.contains(name) && line[name].is_string() ? line[name].get<std::string>() : "";
 }
 
-Day readDay(std::istream& in) {
-    Day day;
-    long long sleptAt = -1, shownAt = -1;
+// The log's timed events, one list per boot: simd's "boot" event starts each.
+std::vector<std::vector<Json>> readBoots(std::istream& in) {
+    std::vector<std::vector<Json>> boots;
     std::string text;
     while (std::getline(in, text)) {
-        const Json line = Json::parse(text, nullptr, false);
-        if (!line.is_object()) continue;
+        Json line = Json::parse(text, nullptr, false);
+        if (!line.is_object() || secondsOf(line) < 0) continue;
+        const bool boot = field(line, "source") == "simd" && field(line, "event") == "boot";
+        if (boots.empty() || (boot && !boots.back().empty())) boots.emplace_back();
+        boots.back().push_back(std::move(line));
+    }
+    return boots;
+}
+
+Day readDay(const std::vector<Json>& lines) {
+    Day day;
+    long long sleptAt = -1, shownAt = -1;
+    for (const Json& line : lines) {
         const long long t = secondsOf(line);
-        if (t < 0) continue;
         if (day.first < 0) day.first = t;
         day.last = t;
         const std::string event = field(line, "event");
@@ -150,26 +162,62 @@ class Chart {
     QImage image_;
 };
 
+constexpr char kUsage[] =
+    "usage: daychart [--boot N] EVENTS.jsonl OUT.png\n"
+    "Draws the device's day from its event log: asleep and awake, the guard holding,\n"
+    "sleep questions refused and allowed, wake-ups booked and why the device woke.\n"
+    "The log keeps every boot of the device; the last one is drawn.\n"
+    "  --boot N   draw the Nth boot instead (1 is the first)\n";
+
+// A positive whole number, or 0.
+long parseCount(const char* text) {
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    return end && *end == '\0' && end != text && n > 0 ? n : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || std::strcmp(argv[1], "--help") == 0) {
-        std::printf(
-            "usage: daychart EVENTS.jsonl OUT.png\n"
-            "Draws the device's day from its event log: asleep and awake, the guard holding,\n"
-            "sleep questions refused and allowed, wake-ups booked and why the device woke.\n");
-        return argc == 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
-    std::ifstream in(argv[1]);
+    long wanted = 0;  // 0: the last boot
+    std::vector<const char*> files;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--boot") == 0 && i + 1 < argc) {
+            wanted = parseCount(argv[++i]);
+            if (wanted == 0) {
+                std::fprintf(stderr, "daychart: --boot wants a boot's number (1 or more)\n");
+                return 2;
+            }
+        } else {
+            files.push_back(argv[i]);
+        }
+    }
+    if (files.size() != 2) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::ifstream in(files[0]);
     if (!in) {
-        std::fprintf(stderr, "daychart: cannot read %s\n", argv[1]);
+        std::fprintf(stderr, "daychart: cannot read %s\n", files[0]);
         return 1;
     }
-    const Day day = readDay(in);
-    if (day.first < 0) {
-        std::fprintf(stderr, "daychart: %s holds no timed events\n", argv[1]);
+    const std::vector<std::vector<Json>> boots = readBoots(in);
+    if (boots.empty()) {
+        std::fprintf(stderr, "daychart: %s holds no timed events\n", files[0]);
         return 1;
     }
+    const long count = static_cast<long>(boots.size());
+    if (wanted > count) {
+        std::fprintf(stderr, "daychart: %s holds %ld boot%s, not %ld\n", files[0], count,
+                     count == 1 ? "" : "s", wanted);
+        return 1;
+    }
+    const long drawn = wanted ? wanted : count;
+    const Day day = readDay(boots[static_cast<size_t>(drawn - 1)]);
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Qt's notes about the desktop (no runtime folder, say) are noise for a picture on disk.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
@@ -182,9 +230,18 @@ int main(int argc, char** argv) {
                                        .toString("yyyy-MM-dd HH:mm"),
                                    QDateTime::fromSecsSinceEpoch(day.last, QTimeZone::utc())
                                        .toString("yyyy-MM-dd HH:mm"));
-    if (!Chart(day).draw(title).save(QString::fromLocal8Bit(argv[2]), "PNG")) {
-        std::fprintf(stderr, "daychart: cannot write %s\n", argv[2]);
+    if (!Chart(day).draw(title).save(QString::fromLocal8Bit(files[1]), "PNG")) {
+        std::fprintf(stderr, "daychart: cannot write %s\n", files[1]);
         return 1;
     }
+    std::printf("daychart: boot %ld of %ld, %s to %s\n", drawn, count,
+                QDateTime::fromSecsSinceEpoch(day.first, QTimeZone::utc())
+                    .toString("yyyy-MM-dd HH:mm")
+                    .toStdString()
+                    .c_str(),
+                QDateTime::fromSecsSinceEpoch(day.last, QTimeZone::utc())
+                    .toString("yyyy-MM-dd HH:mm")
+                    .toStdString()
+                    .c_str());
     return 0;
 }

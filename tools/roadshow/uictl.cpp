@@ -48,16 +48,32 @@ bool readLine(int fd, std::string& line) {
     return false;
 }
 
+constexpr char kUsage[] =
+    "usage: uictl SOCKET COMMAND...\n"
+    "Sends each COMMAND (one argument each, e.g. \"tap preventSleepSwitch\") to the\n"
+    "control app's automation socket (VIGILANT_UI_AUTOMATION) and prints its reply line.\n"
+    "Waits up to 60 s for the socket. Exit status 1 when a reply is an error or the app is\n"
+    "gone, 2 on a usage error.\n"
+    "Commands:\n"
+    "  ping                         answers pong\n"
+    "  tap NAME                     taps the button, switch or bar button NAME (an alert's\n"
+    "                               buttons by title while one is up)\n"
+    "  tap-row TABLE SECTION ROW    taps a table row (- for the first visible table)\n"
+    "  pick PICKER COMPONENT ROW    turns a picker wheel to the row\n"
+    "  follow-link WEBVIEW HREF     follows a link of the page shown\n"
+    "  state                        the screen as JSON: alerts, navigation bar, status bar,\n"
+    "                               named widgets\n"
+    "  get NAME                     one widget as JSON\n"
+    "  screenshot FILE              writes the window as PNG\n"
+    "  quit                         ends the app\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3 || std::strcmp(argv[1], "--help") == 0) {
-        std::printf(
-            "usage: uictl SOCKET COMMAND...\n"
-            "Sends each COMMAND (one argument each, e.g. \"tap preventSleepSwitch\") to the\n"
-            "control app's automation socket and prints its reply line. Waits up to 60 s\n"
-            "for the socket. Exit status 1 when a reply is an error or the app is gone.\n");
-        return argc < 3 ? 2 : 0;
+    const bool help = argc >= 2 && std::strcmp(argv[1], "--help") == 0;
+    if (argc < 3 || help) {
+        std::fputs(kUsage, help ? stdout : stderr);
+        return help ? 0 : 2;
     }
     const int fd = connectTo(argv[1], 60);
     if (fd < 0) {

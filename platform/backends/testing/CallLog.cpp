@@ -1,0 +1,21 @@
+#include "CallLog.h"
+
+namespace platform::testing {
+
+CallLog::CallLog() { probe::watch(&CallLog::watched, this); }
+
+CallLog::~CallLog() {
+    if (keep_) probe::watch(nullptr, nullptr);
+}
+
+void CallLog::setKeep(bool keep) {
+    keep_ = keep;
+    probe::watch(keep ? &CallLog::watched : nullptr, keep ? this : nullptr);
+}
+
+void CallLog::watched(const probe::Event& event, void* context) {
+    auto* log = static_cast<CallLog*>(context);
+    std::visit([log](const auto& e) { log->add(e); }, event);
+}
+
+}  // namespace platform::testing

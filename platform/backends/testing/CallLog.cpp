@@ -8,6 +8,11 @@ CallLog::~CallLog() {
     if (keep_) probe::watch(nullptr, nullptr);
 }
 
+void CallLog::clear() {
+    records_.clear();
+    std::apply([](auto&... kinds) { (kinds.clear(), ...); }, byKind_);
+}
+
 void CallLog::setKeep(bool keep) {
     keep_ = keep;
     probe::watch(keep ? &CallLog::watched : nullptr, keep ? this : nullptr);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TestRecords.h"
@@ -17,23 +18,20 @@ class CallLog {
 
     template <class T>
     void add(T record) {
-        if (keep_) records_.emplace_back(std::move(record));
+        if (!keep_) return;
+        std::get<std::vector<T>>(byKind_).push_back(record);
+        records_.emplace_back(std::move(record));
     }
 
     const std::vector<Record>& all() const { return records_; }
     // The records of one kind, in order.
     template <class T>
-    std::vector<T> of() const {
-        std::vector<T> found;
-        for (const Record& r : records_)
-            if (const T* t = std::get_if<T>(&r)) found.push_back(*t);
-        return found;
+    const std::vector<T>& of() const {
+        return std::get<std::vector<T>>(byKind_);
     }
     template <class T>
     size_t count() const {
-        size_t n = 0;
-        for (const Record& r : records_) n += std::holds_alternative<T>(r);
-        return n;
+        return of<T>().size();
     }
     // Positions in all() of the records of one kind.
     template <class T>
@@ -43,7 +41,7 @@ class CallLog {
             if (std::holds_alternative<T>(records_[i])) found.push_back(i);
         return found;
     }
-    void clear() { records_.clear(); }
+    void clear();
     // Long runs (benchmarks) stop keeping records, and watching the probes, so the platform
     // itself does not grow or slow down.
     void setKeep(bool keep);
@@ -52,7 +50,15 @@ class CallLog {
   private:
     static void watched(const probe::Event& event, void* context);
 
+    template <class V>
+    struct VectorsOf;
+    template <class... T>
+    struct VectorsOf<std::variant<T...>> {
+        using type = std::tuple<std::vector<T>...>;
+    };
+
     std::vector<Record> records_;
+    VectorsOf<Record>::type byKind_;  // the same records, one list per kind
     bool keep_ = true;
 };
 

@@ -35,7 +35,7 @@ class TestBackend {
     // ---- the records, in order
     const std::vector<Record>& calls() const { return log_.all(); }
     template <class T>
-    std::vector<T> callsOf() const {
+    const std::vector<T>& callsOf() const {
         return log_.of<T>();
     }
     template <class T>
@@ -51,12 +51,12 @@ class TestBackend {
     void setKeepRecords(bool keep) { log_.setKeep(keep); }
 
     // ---- what reached the services, by kind
-    std::vector<PowerAnswer> powerAnswers() const { return callsOf<PowerAnswer>(); }
-    std::vector<WakeRequest> wakeRequests() const { return callsOf<WakeRequest>(); }
+    const std::vector<PowerAnswer>& powerAnswers() const { return callsOf<PowerAnswer>(); }
+    const std::vector<WakeRequest>& wakeRequests() const { return callsOf<WakeRequest>(); }
     std::vector<StatusBarRequest> statusBarRequests() const {
         return statusBarRequestsIn(calls());
     }
-    std::vector<CenterMessage> centerMessages() const { return callsOf<CenterMessage>(); }
+    const std::vector<CenterMessage>& centerMessages() const { return callsOf<CenterMessage>(); }
     const std::vector<LocalNotificationRecord>& notifications() const {
         return springBoard_.notifications();
     }

@@ -1,6 +1,7 @@
 // The ordered list of records the test backend's services and the frameworks' probes add to.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,7 +22,10 @@ class CallLog {
         if (!keep_) return;
         std::get<std::vector<T>>(byKind_).push_back(record);
         records_.emplace_back(std::move(record));
+        if (observer_) observer_(records_.back());
     }
+    // Called with each record as it is added, for tests that look at the moment of a call.
+    void observe(std::function<void(const Record&)> observer) { observer_ = std::move(observer); }
 
     const std::vector<Record>& all() const { return records_; }
     // The records of one kind, in order.
@@ -60,6 +64,7 @@ class CallLog {
     std::vector<Record> records_;
     VectorsOf<Record>::type byKind_;  // the same records, one list per kind
     bool keep_ = true;
+    std::function<void(const Record&)> observer_;
 };
 
 }  // namespace platform::testing

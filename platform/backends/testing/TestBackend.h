@@ -49,6 +49,10 @@ class TestBackend {
     // Forgets every record.
     void clearRecords() { log_.clear(); }
     void setKeepRecords(bool keep) { log_.setKeep(keep); }
+    // Called with each record as it is added.
+    void observeRecords(std::function<void(const Record&)> observer) {
+        log_.observe(std::move(observer));
+    }
 
     // ---- what reached the services, by kind
     const std::vector<PowerAnswer>& powerAnswers() const { return callsOf<PowerAnswer>(); }

@@ -1,5 +1,7 @@
 #include <backend/Backend.h>
 
+#include <utility>
+
 #include "../device/DeviceFiles.h"
 #include "../device/DeviceLinks.h"
 #include "../device/DevicePower.h"
@@ -32,11 +34,21 @@ SpringBoardService& springBoardService() {
 FilesService& filesService() { return active<FilesService, device::DeviceFiles>(); }
 ProcessService& processService() { return active<ProcessService, device::DeviceProcess>(); }
 
-void useService(PowerService* service) { installed<PowerService>() = service; }
-void useService(WakeService* service) { installed<WakeService>() = service; }
-void useService(SpringBoardService* service) { installed<SpringBoardService>() = service; }
-void useService(FilesService* service) { installed<FilesService>() = service; }
-void useService(ProcessService* service) { installed<ProcessService>() = service; }
+PowerService* useService(PowerService* service) {
+    return std::exchange(installed<PowerService>(), service);
+}
+WakeService* useService(WakeService* service) {
+    return std::exchange(installed<WakeService>(), service);
+}
+SpringBoardService* useService(SpringBoardService* service) {
+    return std::exchange(installed<SpringBoardService>(), service);
+}
+FilesService* useService(FilesService* service) {
+    return std::exchange(installed<FilesService>(), service);
+}
+ProcessService* useService(ProcessService* service) {
+    return std::exchange(installed<ProcessService>(), service);
+}
 
 std::string activeDeviceRoot() {
     FilesService* files = installed<FilesService>();

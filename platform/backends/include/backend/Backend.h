@@ -20,20 +20,24 @@ FilesService& filesService();
 ProcessService& processService();
 
 // Makes `service` (not owned) the active one of its kind; null returns to the device's.
-void useService(PowerService* service);
-void useService(WakeService* service);
-void useService(SpringBoardService* service);
-void useService(FilesService* service);
-void useService(ProcessService* service);
+// Returns the one a test had installed before, or null.
+PowerService* useService(PowerService* service);
+WakeService* useService(WakeService* service);
+SpringBoardService* useService(SpringBoardService* service);
+FilesService* useService(FilesService* service);
+ProcessService* useService(ProcessService* service);
 
-// Puts a service in place for its own lifetime, and the device's back after it.
+// Puts a service in place for its own lifetime, and the one before it back after it.
 template <class Service>
 class ServiceInUse {
   public:
-    explicit ServiceInUse(Service& service) { useService(&service); }
-    ~ServiceInUse() { useService(static_cast<Service*>(nullptr)); }
+    explicit ServiceInUse(Service& service) : before_(useService(&service)) {}
+    ~ServiceInUse() { useService(before_); }
     ServiceInUse(const ServiceInUse&) = delete;
     ServiceInUse& operator=(const ServiceInUse&) = delete;
+
+  private:
+    Service* before_;
 };
 
 // The active device root without starting the device's services; empty when none.

@@ -1,6 +1,5 @@
 #include "TestPlatform.h"
 
-
 #include <filesystem>
 #include <stdexcept>
 

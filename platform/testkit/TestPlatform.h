@@ -68,11 +68,15 @@ class TestPlatform : public TestBackend {
 
     // ---- files of the device root
     std::string deviceRoot() { return files().deviceRoot(); }
-    std::string hostPathOf(const std::string& devicePath) const { return files().hostPathOf(devicePath); }
+    std::string hostPathOf(const std::string& devicePath) const {
+        return files().hostPathOf(devicePath);
+    }
     void writeFile(const std::string& devicePath, const std::string& bytes) {
         files().writeFile(devicePath, bytes);
     }
-    std::string readFile(const std::string& devicePath) const { return files().readFile(devicePath); }
+    std::string readFile(const std::string& devicePath) const {
+        return files().readFile(devicePath);
+    }
     bool fileExists(const std::string& devicePath) const { return files().fileExists(devicePath); }
     void removeFile(const std::string& devicePath) { files().removeFile(devicePath); }
     // The system wake-request list, as raw bytes or as entries.

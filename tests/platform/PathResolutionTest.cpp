@@ -1,7 +1,7 @@
 // Device paths resolve under the device root: platform::hostPath, and the dlopen and popen
 // interposers that let the system's code name device paths literally.
-#include <dlfcn.h>
 #include <backend/Backend.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "SpringBoardSideBackend.h"
 #include "Server.h"
+#include "SpringBoardSideBackend.h"
 
 namespace {
 

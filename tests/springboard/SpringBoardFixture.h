@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FakeEventSink.h"
-#include "SpringBoardSideBackend.h"
 #include "SpringBoardApp.h"
+#include "SpringBoardSideBackend.h"
 
 // Builds a request dictionary: Request("statusbar").text("item", "A").flag("show", true).
 class Request {
@@ -84,7 +84,8 @@ class SpringBoardTest : public testing::Test {
         while (backend.process().now() < until) {
             if (CFRunLoopRunInMode(kCFRunLoopDefaultMode, until - backend.process().now(), false) ==
                 kCFRunLoopRunFinished)
-                backend.process().setAbsoluteTime(until);  // nothing to wait for: time simply passes
+                backend.process().setAbsoluteTime(
+                    until);  // nothing to wait for: time simply passes
         }
     }
 
@@ -122,7 +123,8 @@ class SpringBoardTest : public testing::Test {
     }
     size_t logLinesContaining(const std::string& text) const {
         size_t n = 0;
-        for (const std::string& line : backend.logLines()) n += line.find(text) != std::string::npos;
+        for (const std::string& line : backend.logLines())
+            n += line.find(text) != std::string::npos;
         return n;
     }
 

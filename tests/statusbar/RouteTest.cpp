@@ -91,8 +91,9 @@ TEST(ApplicationRoute, HideWithoutAnEarlierShowInTheProcessDoesNothing) {
             TestPlatform device;
             device.setSystemVersion("2.2.1");
             namedController()->removeIcon();
-            const bool nothing = device.statusBarRequests().empty() &&
-                                 statusbar_test::requestsOf(device, kRouteApplication, false).empty();
+            const bool nothing =
+                device.statusBarRequests().empty() &&
+                statusbar_test::requestsOf(device, kRouteApplication, false).empty();
             namedController()->addIcon();
             namedController()->removeIcon();
             std::_Exit(nothing && device.statusBarRequests().size() == 2 ? 0 : 1);

@@ -19,7 +19,8 @@ TEST(SpringBoardServicesRoute, ShowAsksThePortAndPassesNameAndZero) {
     namedController()->addIcon();
     EXPECT_GE(device.countCalls<SpringBoardPortRequest>(), 1u);
     EXPECT_EQ(requestsOf(device, kRouteSpringBoardServices, true),
-              (std::vector<StatusBarRequest>{{kRouteSpringBoardServices, "VigilantPro", true, 16962, 0}}));
+              (std::vector<StatusBarRequest>{
+                  {kRouteSpringBoardServices, "VigilantPro", true, 16962, 0}}));
     EXPECT_EQ(
         device.statusBarRequests(),
         (std::vector<StatusBarRequest>{{kRouteSpringBoardServices, kIconName, true, 0x4242, 0}}));

@@ -39,8 +39,9 @@ bool __CFRunLoop::modeMatches(const std::string& registered, CFRunLoopMode runni
 }
 
 void CFRunLoopAddSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode) {
-    platform::probe::report(
-        [&] { return platform::probe::RunLoopSourceAdded{rl, source, modeName(mode)}; });
+    platform::probe::report([&] {
+        return platform::probe::RunLoopSourceAdded{rl, source, modeName(mode)};
+    });
     if (!rl || !source) return;
     auto& entries = rl->sources;
     const auto entry = std::make_pair(source, modeName(mode));
@@ -48,8 +49,9 @@ void CFRunLoopAddSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMod
 }
 
 void CFRunLoopRemoveSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode) {
-    platform::probe::report(
-        [&] { return platform::probe::RunLoopSourceRemoved{rl, source, modeName(mode)}; });
+    platform::probe::report([&] {
+        return platform::probe::RunLoopSourceRemoved{rl, source, modeName(mode)};
+    });
     if (!rl) return;
     std::erase(rl->sources, std::make_pair(source, modeName(mode)));
 }

@@ -13,8 +13,9 @@ NSTimer::NSTimer(NSTimeInterval interval, Action action, void* userInfo, BOOL re
 
 NSTimer* NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, Action action,
                                                  void* userInfo, BOOL repeats) {
-    platform::probe::report(
-        [&] { return platform::probe::TimerScheduled{interval, bool(repeats)}; });
+    platform::probe::report([&] {
+        return platform::probe::TimerScheduled{interval, bool(repeats)};
+    });
     auto* timer = new NSTimer(interval, std::move(action), userInfo, repeats);
     timer->fireTime_ = platform::processService().now() + timer->interval_;
     CFRunLoopGetCurrent()->addTimer(timer);  // the run loop owns it

@@ -61,9 +61,8 @@ NSString NSUserDefaults::filePath() const {
 }
 
 void NSUserDefaults::registerDefaults(const NSDictionary& registrationDictionary) {
-    platform::probe::report([&] {
-        return platform::probe::DefaultsRegistered{registrationDictionary.GetSize()};
-    });
+    platform::probe::report(
+        [&] { return platform::probe::DefaultsRegistered{registrationDictionary.GetSize()}; });
     for (auto it = registrationDictionary.Begin(); it != registrationDictionary.End(); ++it)
         registered_->Set(it->first, it->second);
 }

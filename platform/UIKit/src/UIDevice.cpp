@@ -6,9 +6,7 @@ UIDevice& UIDevice::currentDevice() {
     return device;
 }
 
-NSString UIDevice::systemVersion() const {
-    return platform::filesService().systemVersion();
-}
+NSString UIDevice::systemVersion() const { return platform::filesService().systemVersion(); }
 
 UIApplication* UIApplication::sharedApplication() {
     static UIApplication application;  // replaced by the one UIApplicationMain runs
@@ -25,7 +23,8 @@ void UIApplication::removeStatusBarImageNamed(const NSString& name) {
 
 void UIApplication::scheduleLocalNotification(const UILocalNotification& notification) {
     platform::NotificationRequest request;
-    if (auto date = notification.fireDate()) request.fireDate = date->timeIntervalSinceReferenceDate();
+    if (auto date = notification.fireDate())
+        request.fireDate = date->timeIntervalSinceReferenceDate();
     request.repeatInterval = static_cast<unsigned long>(notification.repeatInterval());
     request.alertBody = notification.alertBody();
     request.alertLaunchImage = notification.alertLaunchImage();

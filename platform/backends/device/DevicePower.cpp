@@ -91,7 +91,8 @@ PowerService::Result DevicePower::deregister(uint32_t notifier) {
     for (auto& [connection, entry] : connections_) {
         if (entry.notifier != notifier || !entry.registered) continue;
         entry.registered = false;
-        if (!entry.dead) wire::sendMessage(entry.fd.get(), DeviceLinks::message("power-deregister"));
+        if (!entry.dead)
+            wire::sendMessage(entry.fd.get(), DeviceLinks::message("power-deregister"));
         return Result::ok;
     }
     return Result::failed;

@@ -57,9 +57,7 @@ class TestBackend {
     // ---- what reached the services, by kind
     const std::vector<PowerAnswer>& powerAnswers() const { return callsOf<PowerAnswer>(); }
     const std::vector<WakeRequest>& wakeRequests() const { return callsOf<WakeRequest>(); }
-    std::vector<StatusBarRequest> statusBarRequests() const {
-        return statusBarRequestsIn(calls());
-    }
+    std::vector<StatusBarRequest> statusBarRequests() const { return statusBarRequestsIn(calls()); }
     const std::vector<CenterMessage>& centerMessages() const { return callsOf<CenterMessage>(); }
     const std::vector<LocalNotificationRecord>& notifications() const {
         return springBoard_.notifications();

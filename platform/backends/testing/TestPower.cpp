@@ -56,8 +56,7 @@ bool TestPower::nextMessage(uint32_t connection, uint32_t* type, long* argument)
 
 PowerService::Result TestPower::answer(uint32_t connection, long argument, bool allow) {
     log_.add(PowerAnswer{connection, argument, allow});
-    return connection == registration_.connection && connection != 0 ? Result::ok
-                                                                     : Result::notOpen;
+    return connection == registration_.connection && connection != 0 ? Result::ok : Result::notOpen;
 }
 
 PowerService::Result TestPower::deregister(uint32_t notifier) {

@@ -28,8 +28,7 @@ uint32_t TestSpringBoard::serverPort() {
     return port_;
 }
 
-void TestSpringBoard::statusBarItem(uint32_t port, const std::string& name, bool show,
-                                    int flags) {
+void TestSpringBoard::statusBarItem(uint32_t port, const std::string& name, bool show, int flags) {
     log_.add(StatusBarRequest{kRouteSpringBoardServices, name, show, port, flags});
 }
 

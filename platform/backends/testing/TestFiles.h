@@ -3,6 +3,7 @@
 #pragma once
 
 #include <backend/FilesService.h>
+#include <wire/DevicePaths.h>
 
 #include "CallLog.h"
 
@@ -10,7 +11,7 @@ namespace platform::testing {
 
 class TestFiles final : public FilesService {
   public:
-    static constexpr const char* kDefaultBundlePath = "/Applications/VigilantPro.app";
+    static constexpr const char* kDefaultBundlePath = wire::paths::kAppBundle;
     static constexpr const char* kDefaultSystemVersion = "3.1.3";
 
     explicit TestFiles(CallLog& log);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <backend/WakeService.h>
+#include <wire/DevicePaths.h>
 
 #include <vector>
 
@@ -13,8 +14,7 @@ namespace platform::testing {
 
 class TestWake final : public WakeService {
   public:
-    static constexpr const char* kAutoWakePath =
-        "/private/var/preferences/SystemConfiguration/com.apple.AutoWake.plist";
+    static constexpr const char* kAutoWakePath = wire::paths::kAutoWake;
 
     TestWake(CallLog& log, TestFiles& files) : log_(log), files_(files) {}
 

@@ -5,7 +5,7 @@ namespace platform::testing {
 CallLog::CallLog() { probe::watch(&CallLog::watched, this); }
 
 CallLog::~CallLog() {
-    if (keep_) probe::watch(nullptr, nullptr);
+    if (probe::watchedBy(this)) probe::watch(nullptr, nullptr);
 }
 
 void CallLog::clear() {
@@ -15,7 +15,10 @@ void CallLog::clear() {
 
 void CallLog::setKeep(bool keep) {
     keep_ = keep;
-    probe::watch(keep ? &CallLog::watched : nullptr, keep ? this : nullptr);
+    if (keep)
+        probe::watch(&CallLog::watched, this);
+    else if (probe::watchedBy(this))
+        probe::watch(nullptr, nullptr);
 }
 
 void CallLog::watched(const probe::Event& event, void* context) {

@@ -5,6 +5,8 @@
 // adds that.
 #pragma once
 
+#include <backend/Backend.h>
+
 #include <vector>
 
 #include "CallLog.h"
@@ -18,8 +20,7 @@ namespace platform::testing {
 
 class TestBackend {
   public:
-    TestBackend();
-    ~TestBackend();
+    TestBackend() = default;
     TestBackend(const TestBackend&) = delete;
     TestBackend& operator=(const TestBackend&) = delete;
 
@@ -72,6 +73,12 @@ class TestBackend {
     TestPower power_{log_};
     TestWake wake_{log_, files_};
     TestSpringBoard springBoard_{log_};
+    // Last, so they go first: the services in place before come back.
+    ServiceInUse<ProcessService> processInUse_{process_};
+    ServiceInUse<FilesService> filesInUse_{files_};
+    ServiceInUse<PowerService> powerInUse_{power_};
+    ServiceInUse<WakeService> wakeInUse_{wake_};
+    ServiceInUse<SpringBoardService> springBoardInUse_{springBoard_};
 };
 
 }  // namespace platform::testing

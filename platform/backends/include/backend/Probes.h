@@ -128,6 +128,7 @@ extern void* g_context;
 }  // namespace detail
 
 inline bool watched() { return detail::g_watcher != nullptr; }
+inline bool watchedBy(const void* context) { return watched() && detail::g_context == context; }
 
 // `make` builds the event; it runs only while somebody watches.
 template <class Make>

@@ -1,6 +1,6 @@
-#include <Foundation/Foundation.h>
 // Dates count seconds from the reference date on the device's wall clock. The simulated
 // device keeps its wall clock in UTC, so local time and calendar arithmetic are UTC's.
+#include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 
 #include <algorithm>

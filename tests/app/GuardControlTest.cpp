@@ -13,6 +13,8 @@
 
 namespace {
 using apptest::AppHarness;
+using platform::testing::Record;
+namespace probe = platform::probe;
 
 const char* const kPlist = "/System/Library/LaunchDaemons/com.quillmoor.vigilantpro.plist";
 const std::string kLoad = std::string("load -w ") + kPlist;
@@ -28,12 +30,17 @@ AppHarness::Options onSystem(const std::string& version) {
     return options;
 }
 
-// Index of the first recorded call that starts with `prefix`; calls().size() when none.
-size_t firstCall(AppHarness& app, const std::string& prefix) {
+// Index of the first recorded call equal to `call`; calls().size() when none.
+size_t firstCall(AppHarness& app, const Record& call) {
     const auto& calls = app.device().calls();
-    for (size_t i = 0; i < calls.size(); ++i)
-        if (calls[i].starts_with(prefix)) return i;
-    return calls.size();
+    return static_cast<size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
+}
+
+// Index of the first recorded call of one kind; calls().size() when none.
+template <class T>
+size_t firstOf(AppHarness& app) {
+    const auto found = app.device().indicesOf<T>();
+    return found.empty() ? app.device().calls().size() : found.front();
 }
 
 std::optional<bool> boolIn(const PList::Dictionary* dict, const std::string& key) {
@@ -77,9 +84,10 @@ TEST(GuardControlLaunchd, SwitchingOnShowsTheHintLoadsTheJobAndInsertsTheSection
     EXPECT_TRUE(app.settingBool("StatusBarIconWarning"));
     EXPECT_EQ(root->tableView()->numberOfSections(), 2);
     // The hint comes first, is recorded as shown, and the section slides in from the right.
-    const size_t shown = firstCall(app, "UIAlertView.show(");
-    const size_t stored = firstCall(app, "NSUserDefaults.setBoolForKey(StatusBarIconWarning)");
-    const size_t inserted = firstCall(app, "UITableView.insertSections(1, 1)");
+    const size_t shown = firstOf<probe::AlertShown>(app);
+    const size_t stored = firstCall(
+        app, probe::DefaultsWritten{probe::DefaultsChange::boolean, "StatusBarIconWarning"});
+    const size_t inserted = firstCall(app, probe::SectionsInserted{{1}, 1});
     EXPECT_LT(shown, stored);
     EXPECT_LT(stored, inserted);
     EXPECT_LT(inserted, app.device().calls().size());
@@ -96,7 +104,7 @@ TEST(GuardControlLaunchd, TheHintShowsOnlyTheFirstTime) {
     app.flip(guard);
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());
     EXPECT_EQ(app.launchctlCalls(), (std::vector<std::string>{"list", kLoad, kUnload, kLoad}));
-    EXPECT_EQ(app.device().countCalls("UIAlertView.show"), 1u);
+    EXPECT_EQ(app.device().countCalls<probe::AlertShown>(), 1u);
 }
 
 TEST(GuardControlLaunchd, AStoredHintIsNeverShownAgain) {
@@ -117,8 +125,8 @@ TEST(GuardControlLaunchd, SwitchingOffDeletesTheSectionThenUnloads) {
     app.flip(root->preventSleepSwitch());
     EXPECT_EQ(app.launchctlCalls(), (std::vector<std::string>{"list", kUnload}));
     EXPECT_EQ(root->tableView()->numberOfSections(), 1);
-    EXPECT_EQ(app.device().countCalls("UITableView.deleteSections"), 1u);
-    EXPECT_LT(firstCall(app, "UITableView.deleteSections(1, 2)"), app.device().calls().size());
+    EXPECT_EQ(app.device().countCalls<probe::SectionsDeleted>(), 1u);
+    EXPECT_LT(firstCall(app, probe::SectionsDeleted{{1}, 2}), app.device().calls().size());
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());
 }
 
@@ -182,7 +190,7 @@ TEST(GuardControlNotification, SwitchingOffCancelsRemovesTheImageAndStoresFalse)
     app.flip(guard);
     app.flip(guard);
     EXPECT_TRUE(app.device().notifications().empty());
-    EXPECT_EQ(app.device().countCalls("UIApplication.cancelAllLocalNotifications"), 1u);
+    EXPECT_EQ(app.device().countCalls<platform::testing::NotificationsCancelled>(), 1u);
     const auto& messages = app.device().centerMessages();
     ASSERT_EQ(messages.size(), 2u);
     ASSERT_NE(messages[1].userInfo, nullptr);
@@ -218,8 +226,8 @@ TEST(GuardControlNotification, TheScheduleIsRefusedEveryTimeButStored) {
     EXPECT_TRUE(schedule->isOn());
     EXPECT_TRUE(app.settingBool("Schedule"));
     // The guard is not restarted.
-    EXPECT_EQ(app.device().countCalls("UIApplication.scheduleLocalNotification"), 0u);
-    EXPECT_EQ(app.device().countCalls("UIApplication.cancelAllLocalNotifications"), 0u);
+    EXPECT_EQ(app.device().countCalls<platform::testing::LocalNotificationRecord>(), 0u);
+    EXPECT_EQ(app.device().countCalls<platform::testing::NotificationsCancelled>(), 0u);
 
     app.flip(schedule);  // off: stored, nothing shown
     EXPECT_FALSE(app.settingBool("Schedule"));

@@ -53,10 +53,10 @@ TEST_F(HelpBrowser, OpensTitledWithDoneAndAHiddenSpinnerOnTheHelpPage) {
     EXPECT_FALSE(browser->backButton()->isEnabled());
     EXPECT_FALSE(browser->forwardButton()->isEnabled());
     EXPECT_EQ(browser->webView()->delegate(), browser);
-    EXPECT_EQ(app.device().callsNamed("UIWebView.loadRequest"),
-              std::vector<std::string>{std::string("UIWebView.loadRequest(") + kHelpURL + ")"});
-    EXPECT_EQ(app.device().callsNamed("UIViewController.presentModalViewControllerAnimated"),
-              std::vector<std::string>{"UIViewController.presentModalViewControllerAnimated(YES)"});
+    EXPECT_EQ(app.device().callsOf<platform::probe::WebRequestLoaded>(),
+              std::vector<platform::probe::WebRequestLoaded>{{kHelpURL}});
+    EXPECT_EQ(app.device().callsOf<platform::probe::ModalPresented>(),
+              std::vector<platform::probe::ModalPresented>{{true}});
 }
 
 TEST_F(HelpBrowser, FollowingALinkThenGoingBackMovesTheButtons) {

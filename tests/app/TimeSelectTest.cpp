@@ -8,6 +8,15 @@
 
 namespace {
 using apptest::AppHarness;
+namespace probe = platform::probe;
+
+// The keys stored with setObjectForKey, in order.
+std::vector<std::string> objectStores(AppHarness& app) {
+    std::vector<std::string> keys;
+    for (const probe::DefaultsWritten& write : app.device().callsOf<probe::DefaultsWritten>())
+        if (write.change == probe::DefaultsChange::object) keys.push_back(write.key);
+    return keys;
+}
 
 const char* const kListingWithGuard = "PID\tStatus\tLabel\n-\t0\tcom.quillmoor.vigilantpro\n";
 
@@ -59,7 +68,7 @@ TEST_F(TimePicker, OpensFromTheWindowRowWithItsBarAndTheDefaults) {
               std::optional<NSIndexPath>(NSIndexPath::indexPathForRowInSection(0, 0)));
     EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{9, 0}));
     EXPECT_EQ(labels(picker), Labels("09:00", "17:00"));
-    EXPECT_EQ(app.device().countCalls("UINavigationController.pushViewControllerAnimated"), 1u);
+    EXPECT_EQ(app.device().countCalls<probe::ControllerPushed>(), 1u);
 }
 
 TEST_F(TimePicker, OtherRowsOpenNothingAndTheScheduleSwitchDoesNotMatter) {
@@ -81,9 +90,8 @@ TEST_F(TimePicker, AWindowAcrossMidnightOpensOnTheStart) {
     app.device().clearRecords();
     app.tapRow(picker->bedTableView(), 0, 1);  // the end row: the wheels follow, animated
     EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{7, 0}));
-    EXPECT_EQ(app.device().callsNamed("UIPickerView.selectRow"),
-              (std::vector<std::string>{"UIPickerView.selectRow(7, 0, YES)",
-                                        "UIPickerView.selectRow(0, 1, YES)"}));
+    EXPECT_EQ(app.device().callsOf<probe::PickerRowSelected>(),
+              (std::vector<probe::PickerRowSelected>{{7, 0, true}, {0, 1, true}}));
     picker->bedPickerView()->userSelectRowInComponent(6, 0);
     EXPECT_EQ(picker->endHour(), 6);
     EXPECT_EQ(picker->startHour(), 23);
@@ -105,9 +113,7 @@ TEST_F(TimePicker, SaveStoresStartThenEndThenRestartsThenPops) {
     app.device().clearRecords();
     app.tap(picker->navigationItem().rightBarButtonItem());
 
-    const auto stores = app.device().callsNamed("NSUserDefaults.setObjectForKey");
-    EXPECT_EQ(stores, (std::vector<std::string>{"NSUserDefaults.setObjectForKey(ScheduleStart)",
-                                                "NSUserDefaults.setObjectForKey(ScheduleEnd)"}));
+    EXPECT_EQ(objectStores(app), (std::vector<std::string>{"ScheduleStart", "ScheduleEnd"}));
     EXPECT_EQ(app.settingInt("ScheduleStart"), std::optional<long long>(1385));
     EXPECT_EQ(app.settingInt("ScheduleEnd"), std::optional<long long>(360));
     const auto calls = app.launchctlCalls();
@@ -151,7 +157,7 @@ TEST_F(TimePicker, CancelStoresNothingAndReopensOnTheStoredValues) {
     app.device().clearRecords();
     app.tap(picker->navigationItem().leftBarButtonItem());
     EXPECT_EQ(app.topScreen(), app.root());
-    EXPECT_EQ(app.device().countCalls("NSUserDefaults.setObjectForKey"), 0u);
+    EXPECT_EQ(objectStores(app).size(), 0u);
     EXPECT_EQ(app.settingInt("ScheduleStart"), std::nullopt);
     EXPECT_EQ(app.launchctlCalls().size(), 1u);  // only the listing at load
     EXPECT_EQ(app.root()->startLabel()->text(), std::optional<NSString>("09:00"));

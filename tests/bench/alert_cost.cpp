@@ -12,7 +12,7 @@
 #include <cstdlib>
 
 #include "KeepAliveMarker.h"
-#include "RecordingBackend.h"
+#include "SpringBoardSideBackend.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: alert_cost [rounds]   (rounds > 0, default 2000000)\n");
         return 64;
     }
-    RecordingBackend backend;  // takes the extension's log lines
+    SpringBoardSideBackend backend;  // takes the extension's log lines
 
     Class controllerClass =
         objc_allocateClassPair(objc::rootObjectClass(), "SBAlertItemsController", 0);

@@ -2,6 +2,7 @@
 // over many questions of both kinds, with the guard active (cancel) and inactive (allow).
 // Prints the median and the 99th percentile.
 #include <IOKit/pwr_mgt/IOPMLib.h>
+#include <backend/Backend.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,16 +19,36 @@ namespace {
 
 constexpr int kQuestions = 20000;
 
-// Takes the moment each answer reaches the platform.
-class TimedDevice : public TestPlatform {
+// The test platform's power service, taking the moment each answer reaches it.
+class TimedPower : public platform::PowerService {
   public:
+    explicit TimedPower(platform::PowerService& inner) : inner_(inner) {}
     Clock::time_point answeredAt;
     int answers = 0;
-    IOReturn answerPowerChange(io_connect_t connection, long argument, bool allow) override {
+    Registration registerForSystemPower() override { return inner_.registerForSystemPower(); }
+    bool nextMessage(uint32_t connection, uint32_t* type, long* argument) override {
+        return inner_.nextMessage(connection, type, argument);
+    }
+    Result answer(uint32_t connection, long argument, bool allow) override {
         answeredAt = Clock::now();
         ++answers;
-        return TestPlatform::answerPowerChange(connection, argument, allow);
+        return inner_.answer(connection, argument, allow);
     }
+    Result deregister(uint32_t notifier) override { return inner_.deregister(notifier); }
+    Result close(uint32_t connection) override { return inner_.close(connection); }
+
+  private:
+    platform::PowerService& inner_;
+};
+
+// A test platform whose power service alone is replaced by the timed one.
+class TimedDevice : public TestPlatform {
+  public:
+    TimedDevice() : timed(power()), inUse(timed) {}
+    TimedPower timed;
+
+  private:
+    platform::ServiceInUse<platform::PowerService> inUse;
 };
 
 struct Figures {
@@ -39,15 +60,15 @@ Figures measure(TimedDevice& device) {
     micros.reserve(kQuestions);
     for (int i = 0; i < kQuestions; ++i) {
         const natural_t code = i % 2 ? kIOMessageSystemWillSleep : kIOMessageCanSystemSleep;
-        const int before = device.answers;
+        const int before = device.timed.answers;
         const Clock::time_point arrival = Clock::now();
         device.deliverPowerMessage(code, 0x100 + i);
-        if (device.answers != before + 1) {
+        if (device.timed.answers != before + 1) {
             std::fprintf(stderr, "question %d was not answered once\n", i);
             return {-1, -1, -1};
         }
         micros.push_back(
-            std::chrono::duration<double, std::micro>(device.answeredAt - arrival).count());
+            std::chrono::duration<double, std::micro>(device.timed.answeredAt - arrival).count());
     }
     std::sort(micros.begin(), micros.end());
     return {micros[micros.size() / 2], micros[micros.size() * 99 / 100], micros.back()};

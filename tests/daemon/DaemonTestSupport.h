@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "AppSettings.h"
@@ -13,7 +14,9 @@
 
 namespace daemon_test {
 
+using platform::testing::Record;
 using platform::testing::TestPlatform;
+using Records = std::vector<Record>;
 
 inline constexpr const char* kLabel = "com.quillmoor.vigilantpro";
 
@@ -37,37 +40,30 @@ inline void writeSchedule(TestPlatform& device, bool on, int start, int end) {
     device.reloadUserDefaults();
 }
 
-// The text between the parentheses of a recorded call.
-inline std::string argumentsOf(const std::string& call) {
-    const size_t open = call.find('(');
-    return open == std::string::npos ? "" : call.substr(open + 1, call.size() - open - 2);
+// A recorded date as the platform shows it, "YYYY-MM-DD HH:MM:SS".
+inline std::string dateText(double sinceReferenceDate) {
+    return NSDate::dateWithTimeIntervalSinceReferenceDate(sinceReferenceDate).description();
 }
 
 // The guard's visible actions in order: "subscribe", "timer 10", "timer 20", "show", "hide",
 // "book <date>", "withdraw <date>", "allow <arg>", "cancel <arg>".
 inline std::vector<std::string> guardEvents(const TestPlatform& device) {
+    using namespace platform::testing;
     std::vector<std::string> events;
-    for (const std::string& call : device.calls()) {
-        const std::string name = call.substr(0, call.find('('));
-        const std::string args = argumentsOf(call);
-        const std::string firstArg = args.substr(0, args.find(','));
-        if (name == "IORegisterForSystemPower")
+    for (const Record& record : device.calls()) {
+        if (std::holds_alternative<PowerRegistration>(record)) {
             events.push_back("subscribe");
-        else if (name == "NSTimer.scheduledTimerWithTimeInterval")
-            events.push_back("timer " + std::to_string(std::stoi(firstArg)));
-        else if (name == "SBAddStatusBarItem" || name == "UIApplication.addStatusBarImageNamed")
-            events.push_back("show");
-        else if (name == "SBRemoveStatusBarItem" ||
-                 name == "UIApplication.removeStatusBarImageNamed")
-            events.push_back("hide");
-        else if (name == "CPScheduleWakeAtDateWithIdentifier")
-            events.push_back("book " + firstArg);
-        else if (name == "CPCancelWakeAtDateWithIdentifier")
-            events.push_back("withdraw " + firstArg);
-        else if (name == "IOAllowPowerChange")
-            events.push_back("allow " + args.substr(args.find(", ") + 2));
-        else if (name == "IOCancelPowerChange")
-            events.push_back("cancel " + args.substr(args.find(", ") + 2));
+        } else if (const auto* timer = std::get_if<platform::probe::TimerScheduled>(&record)) {
+            events.push_back("timer " + std::to_string(static_cast<int>(timer->interval)));
+        } else if (const auto* item = std::get_if<StatusBarRequest>(&record)) {
+            events.push_back(item->show ? "show" : "hide");
+        } else if (const auto* wake = std::get_if<WakeRequest>(&record)) {
+            events.push_back((wake->action == WakeAction::schedule ? "book " : "withdraw ") +
+                             dateText(wake->date));
+        } else if (const auto* answer = std::get_if<PowerAnswer>(&record)) {
+            events.push_back((answer->allow ? "allow " : "cancel ") +
+                             std::to_string(answer->argument));
+        }
     }
     return events;
 }

@@ -176,9 +176,7 @@ TEST(PowerMessages, SleepQuestionIsAnsweredFromTheFlagAlone) {
     device->clearRecords();
     device->deliverPowerMessage(kIOMessageCanSystemSleep, 9);
     // No clock, settings, version or file was consulted: the answer is the only call.
-    EXPECT_EQ(device->calls(),
-              (std::vector<std::string>{"IOCancelPowerChange(" +
-                                        std::to_string(device->powerConnection()) + ", 9)"}));
+    EXPECT_EQ(device->calls(), (Records{PowerAnswer{device->powerConnection(), 9, false}}));
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_P(UnsupportedVersion, DoesNothingThenOrLater) {
     auto device = makeDevice(GetParam(), "2026-12-07 14:00:00");
     writeSchedule(*device, true, 1320, 360);
     Daemon daemon;
-    EXPECT_EQ(device->calls(), (Events{"UIDevice.systemVersion()"}));
+    EXPECT_EQ(device->calls(), (Records{platform::testing::SystemVersionRead{}}));
     EXPECT_FALSE(daemon.inSchedule());
     EXPECT_EQ(daemon.powerController(), nullptr);
     EXPECT_FALSE(device->deliverPowerMessage(kIOMessageCanSystemSleep, 1));
@@ -109,7 +109,7 @@ TEST(DaemonStartup, FailedSubscriptionLeavesTimersIconAndBookingsWorking) {
     Daemon daemon;
     EXPECT_FALSE(device->powerRegistered());
     EXPECT_EQ(daemon.powerController()->rootPort(), 0u);
-    EXPECT_EQ(device->countCalls("CFRunLoopAddSource"), 0u);
+    EXPECT_EQ(device->countCalls<platform::probe::RunLoopSourceAdded>(), 0u);
     EXPECT_EQ(countOf(guardEvents(*device), "book"), 1u);
     device->advance(10);
     EXPECT_TRUE(daemon.inSchedule());

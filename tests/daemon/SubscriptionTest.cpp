@@ -5,6 +5,10 @@
 #include "PowerController.h"
 
 using namespace daemon_test;
+using namespace platform::testing;
+using platform::probe::NotificationPortDestroyed;
+using platform::probe::RunLoopSourceAdded;
+using platform::probe::RunLoopSourceRemoved;
 
 namespace {
 
@@ -18,16 +22,15 @@ TEST(PowerSubscription, SecondSubscribeDoesNothing) {
     NoDelegate delegate;
     PowerController controller(&delegate);
     EXPECT_EQ(controller.rootPort(), 0u);  // not subscribed by construction
-    EXPECT_EQ(device.countCalls("IORegisterForSystemPower"), 0u);
+    EXPECT_EQ(device.countCalls<PowerRegistration>(), 0u);
     controller.registerForPowerNotifications();
     const io_connect_t port = controller.rootPort();
     EXPECT_NE(port, 0u);
     controller.registerForPowerNotifications();
     EXPECT_EQ(controller.rootPort(), port);
-    EXPECT_EQ(device.countCalls("IORegisterForSystemPower"), 1u);
-    EXPECT_EQ(device.countCalls("CFRunLoopAddSource"), 1u);
-    const std::string added = device.callsNamed("CFRunLoopAddSource")[0];
-    EXPECT_NE(added.find(", kCFRunLoopCommonModes)"), std::string::npos);
+    EXPECT_EQ(device.countCalls<PowerRegistration>(), 1u);
+    EXPECT_EQ(device.countCalls<RunLoopSourceAdded>(), 1u);
+    EXPECT_EQ(device.callsOf<RunLoopSourceAdded>()[0].mode, "kCFRunLoopCommonModes");
 }
 
 TEST(PowerSubscription, UnsubscribeBeforeSubscribingDoesNothing) {
@@ -48,11 +51,12 @@ TEST(PowerSubscription, UnsubscribeRemovesThenEndsThenReleasesInOrder) {
     device.clearRecords();
     controller.unregisterForPowerNotifications();
     ASSERT_EQ(device.calls().size(), 4u);
-    EXPECT_EQ(device.calls()[0].rfind("CFRunLoopRemoveSource(", 0), 0u);
-    EXPECT_NE(device.calls()[0].find("kCFRunLoopCommonModes"), std::string::npos);
-    EXPECT_EQ(device.calls()[1].rfind("IODeregisterForSystemPower(", 0), 0u);
-    EXPECT_EQ(device.calls()[2], "IOServiceClose(" + std::to_string(port) + ")");
-    EXPECT_EQ(device.calls()[3], "IONotificationPortDestroy()");
+    const auto* removed = std::get_if<RunLoopSourceRemoved>(&device.calls()[0]);
+    ASSERT_NE(removed, nullptr);
+    EXPECT_EQ(removed->mode, "kCFRunLoopCommonModes");
+    EXPECT_TRUE(std::holds_alternative<PowerDeregistration>(device.calls()[1]));
+    EXPECT_EQ(device.calls()[2], Record(PowerClose{port}));
+    EXPECT_EQ(device.calls()[3], Record(NotificationPortDestroyed{}));
     EXPECT_EQ(controller.rootPort(), 0u);
     controller.unregisterForPowerNotifications();  // twice: nothing more
     EXPECT_EQ(device.calls().size(), 4u);
@@ -68,13 +72,13 @@ TEST(PowerSubscription, FailedEndKeepsTheConnectionForALaterTry) {
     device.failNextPowerDeregistration();
     device.clearRecords();
     controller.unregisterForPowerNotifications();
-    EXPECT_EQ(device.countCalls("CFRunLoopRemoveSource"), 1u);
-    EXPECT_EQ(device.countCalls("IOServiceClose"), 0u);
-    EXPECT_EQ(device.countCalls("IONotificationPortDestroy"), 0u);
+    EXPECT_EQ(device.countCalls<RunLoopSourceRemoved>(), 1u);
+    EXPECT_EQ(device.countCalls<PowerClose>(), 0u);
+    EXPECT_EQ(device.countCalls<NotificationPortDestroyed>(), 0u);
     EXPECT_EQ(controller.rootPort(), port);
     controller.unregisterForPowerNotifications();
-    EXPECT_EQ(device.countCalls("IODeregisterForSystemPower"), 2u);
-    EXPECT_EQ(device.countCalls("IOServiceClose"), 1u);
+    EXPECT_EQ(device.countCalls<PowerDeregistration>(), 2u);
+    EXPECT_EQ(device.countCalls<PowerClose>(), 1u);
     EXPECT_EQ(controller.rootPort(), 0u);
 }
 
@@ -85,12 +89,12 @@ TEST(PowerSubscription, FailedSubscribeAddsNoSourceAndCanBeTriedAgain) {
     device.failNextPowerRegistration();
     controller.registerForPowerNotifications();
     EXPECT_EQ(controller.rootPort(), 0u);
-    EXPECT_EQ(device.countCalls("CFRunLoopAddSource"), 0u);
+    EXPECT_EQ(device.countCalls<RunLoopSourceAdded>(), 0u);
     controller.unregisterForPowerNotifications();  // not subscribed: nothing
-    EXPECT_EQ(device.countCalls("CFRunLoopRemoveSource"), 0u);
+    EXPECT_EQ(device.countCalls<RunLoopSourceRemoved>(), 0u);
     controller.registerForPowerNotifications();
     EXPECT_NE(controller.rootPort(), 0u);
-    EXPECT_EQ(device.countCalls("IORegisterForSystemPower"), 2u);
+    EXPECT_EQ(device.countCalls<PowerRegistration>(), 2u);
 }
 
 TEST(PowerSubscription, TeardownUnsubscribes) {
@@ -100,8 +104,8 @@ TEST(PowerSubscription, TeardownUnsubscribes) {
         PowerController controller(&delegate);
         controller.registerForPowerNotifications();
     }
-    EXPECT_EQ(device.countCalls("IODeregisterForSystemPower"), 1u);
-    EXPECT_EQ(device.countCalls("IOServiceClose"), 1u);
+    EXPECT_EQ(device.countCalls<PowerDeregistration>(), 1u);
+    EXPECT_EQ(device.countCalls<PowerClose>(), 1u);
     EXPECT_FALSE(device.powerRegistered());
 }
 

@@ -1,5 +1,6 @@
 // Device paths resolve under the device root: platform::hostPath, and the dlopen and popen
 // interposers that let the system's code name device paths literally.
+#include <backend/Backend.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // delivers and the files it keeps. Other suites rely on each of these.
 #include <AppSupport/AppSupport.h>
 #include <UIKit/UIKit.h>
+#include <backend/Backend.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,7 +40,11 @@ TEST(TestPlatformLifetime, InstallsItselfAndLeavesAnEmptyRunLoopAndNoRoot) {
     {
         TestPlatform device;
         root = device.deviceRoot();
-        EXPECT_EQ(&platform::backend(), &device);
+        EXPECT_EQ(&platform::processService(), &device.process());
+        EXPECT_EQ(&platform::filesService(), &device.files());
+        EXPECT_EQ(&platform::powerService(), &device.power());
+        EXPECT_EQ(&platform::wakeService(), &device.wake());
+        EXPECT_EQ(&platform::springBoardService(), &device.springBoard());
         EXPECT_TRUE(std::filesystem::is_directory(root));
         NSTimer::scheduledTimerWithTimeInterval(
             1, [&](NSTimer*) { ++fired; }, nullptr, true);
@@ -57,13 +62,15 @@ TEST(TestPlatformRecords, KeepsCallsInOrderWithArguments) {
     device.setSystemVersion("2.2.1");
     EXPECT_EQ(UIDevice::currentDevice().systemVersion(), "2.2.1");
     CPScheduleWakeAtDateWithIdentifier(NSDate::date(), "com.example");
-    const std::vector<std::string> expected{
-        "UIDevice.systemVersion()",
-        "CPScheduleWakeAtDateWithIdentifier(2026-12-07 10:00:00, com.example)"};
+    const WakeRequest booked{WakeAction::schedule, NSDate::date().timeIntervalSinceReferenceDate(),
+                             "com.example"};
+    const std::vector<Record> expected{SystemVersionRead{}, booked};
     EXPECT_EQ(device.calls(), expected);
-    EXPECT_EQ(device.callsNamed("UIDevice.systemVersion"), std::vector<std::string>{expected[0]});
-    EXPECT_EQ(device.countCalls("UIDevice"), 0u);  // whole names only
-    EXPECT_EQ(device.indicesOf("CPScheduleWakeAtDateWithIdentifier"), std::vector<size_t>{1});
+    EXPECT_EQ(NSDate::dateWithTimeIntervalSinceReferenceDate(booked.date).description(),
+              "2026-12-07 10:00:00");
+    EXPECT_EQ(device.callsOf<SystemVersionRead>(), std::vector<SystemVersionRead>{{}});
+    EXPECT_EQ(device.countCalls<StatusBarRequest>(), 0u);  // one kind only
+    EXPECT_EQ(device.indicesOf<WakeRequest>(), std::vector<size_t>{1});
     device.clearRecords();
     EXPECT_TRUE(device.calls().empty());
     EXPECT_TRUE(device.wakeRequests().empty());
@@ -166,7 +173,7 @@ TEST(TestPlatformStatusBar, RecordsAllThreeRoutes) {
     TestPlatform device;
     UIApplication app;
     app.addStatusBarImageNamed("A");
-    device.springBoardStatusBarItem(9, "B", true, 0);
+    device.springBoard().statusBarItem(9, "B", true, 0);
     PList::Dictionary show;
     show.Set("item", PList::String("C"));
     show.Set("properties", PList::Integer(uint64_t{1}));

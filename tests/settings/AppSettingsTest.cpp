@@ -8,6 +8,10 @@
 #include "AppSettings.h"
 #include "TestPlatform.h"
 
+using platform::probe::DefaultsChange;
+using platform::probe::DefaultsSynchronized;
+using platform::probe::DefaultsWritten;
+using platform::testing::Record;
 using platform::testing::TestPlatform;
 
 namespace {
@@ -91,15 +95,17 @@ INSTANTIATE_TEST_SUITE_P(Table, AppSettingsDerived,
 // Watches settingsDirty at every call the setters make into the store.
 class DirtyWatchingPlatform : public TestPlatform {
   public:
-    DirtyWatchingPlatform() { AppSettings::sharedSettings(); }  // registered before watching
-    void record(const std::string& call) override {
-        if (call.rfind("NSUserDefaults.", 0) == 0 &&
-            call.rfind("NSUserDefaults.registerDefaults", 0))
-            seen.push_back(call +
-                           (AppSettings::sharedSettings()->settingsDirty() ? " dirty" : " clean"));
-        TestPlatform::record(call);
+    // A store call and whether the settings were dirty when it was made.
+    using Seen = std::pair<Record, bool>;
+    DirtyWatchingPlatform() {
+        AppSettings::sharedSettings();  // registered before watching
+        observeRecords([this](const Record& record) {
+            if (std::holds_alternative<DefaultsWritten>(record) ||
+                std::holds_alternative<DefaultsSynchronized>(record))
+                seen.emplace_back(record, AppSettings::sharedSettings()->settingsDirty());
+        });
     }
-    std::vector<std::string> seen;
+    std::vector<Seen> seen;
 };
 
 struct SetterCase {
@@ -108,7 +114,7 @@ struct SetterCase {
     const char* key;
     plist_type storedType;
     long long storedValue;
-    const char* writeCall;
+    DefaultsWritten write;
 };
 // Test names show the case, not its bytes.
 void PrintTo(const SetterCase& c, std::ostream* os) { *os << c.name; }
@@ -118,8 +124,8 @@ class AppSettingsSetters : public ::testing::TestWithParam<SetterCase> {};
 TEST_P(AppSettingsSetters, WriteThroughWhileDirtyThenFlushedAndClean) {
     DirtyWatchingPlatform device;
     GetParam().set();
-    const std::vector<std::string> expected{std::string(GetParam().writeCall) + " dirty",
-                                            "NSUserDefaults.synchronize() dirty"};
+    const std::vector<DirtyWatchingPlatform::Seen> expected{{GetParam().write, true},
+                                                            {DefaultsSynchronized{}, true}};
     EXPECT_EQ(device.seen, expected);
     EXPECT_FALSE(settings().settingsDirty());
     const FileState stored = fileEntry(device, GetParam().key);
@@ -130,21 +136,42 @@ TEST_P(AppSettingsSetters, WriteThroughWhileDirtyThenFlushedAndClean) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, AppSettingsSetters,
-    ::testing::Values(
-        SetterCase{"Schedule", [] { settings().setSchedule(YES); }, "Schedule", PLIST_BOOLEAN, 1,
-                   "NSUserDefaults.setObjectForKey(Schedule)"},
-        SetterCase{"ScheduleStart", [] { settings().setScheduleStart(1320); }, "ScheduleStart",
-                   PLIST_UINT, 1320, "NSUserDefaults.setObjectForKey(ScheduleStart)"},
-        SetterCase{"ScheduleEnd", [] { settings().setScheduleEnd(360); }, "ScheduleEnd", PLIST_UINT,
-                   360, "NSUserDefaults.setObjectForKey(ScheduleEnd)"},
-        SetterCase{"NotificationsEnabled", [] { settings().setNotificationsEnabled(YES); },
-                   "NotificationsEnabled", PLIST_BOOLEAN, 1,
-                   "NSUserDefaults.setObjectForKey(NotificationsEnabled)"},
-        SetterCase{"StatusBarIconWarning", [] { settings().setStatusBarIconWarning(YES); },
-                   "StatusBarIconWarning", PLIST_BOOLEAN, 1,
-                   "NSUserDefaults.setBoolForKey(StatusBarIconWarning)"},
-        SetterCase{"ScheduleOff", [] { settings().setSchedule(NO); }, "Schedule", PLIST_BOOLEAN, 0,
-                   "NSUserDefaults.setObjectForKey(Schedule)"}),
+    ::testing::Values(SetterCase{"Schedule",
+                                 [] { settings().setSchedule(YES); },
+                                 "Schedule",
+                                 PLIST_BOOLEAN,
+                                 1,
+                                 {DefaultsChange::object, "Schedule"}},
+                      SetterCase{"ScheduleStart",
+                                 [] { settings().setScheduleStart(1320); },
+                                 "ScheduleStart",
+                                 PLIST_UINT,
+                                 1320,
+                                 {DefaultsChange::object, "ScheduleStart"}},
+                      SetterCase{"ScheduleEnd",
+                                 [] { settings().setScheduleEnd(360); },
+                                 "ScheduleEnd",
+                                 PLIST_UINT,
+                                 360,
+                                 {DefaultsChange::object, "ScheduleEnd"}},
+                      SetterCase{"NotificationsEnabled",
+                                 [] { settings().setNotificationsEnabled(YES); },
+                                 "NotificationsEnabled",
+                                 PLIST_BOOLEAN,
+                                 1,
+                                 {DefaultsChange::object, "NotificationsEnabled"}},
+                      SetterCase{"StatusBarIconWarning",
+                                 [] { settings().setStatusBarIconWarning(YES); },
+                                 "StatusBarIconWarning",
+                                 PLIST_BOOLEAN,
+                                 1,
+                                 {DefaultsChange::boolean, "StatusBarIconWarning"}},
+                      SetterCase{"ScheduleOff",
+                                 [] { settings().setSchedule(NO); },
+                                 "Schedule",
+                                 PLIST_BOOLEAN,
+                                 0,
+                                 {DefaultsChange::object, "Schedule"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AppSettingsSync, FailedFlushIsUnnoticedAndStillCleans) {
@@ -202,9 +229,8 @@ TEST(AppSettingsShared, TwiceIsTheSameInstanceAndRegistersOnce) {
             AppSettings* first = AppSettings::sharedSettings();
             AppSettings* second = AppSettings::sharedSettings();
             const bool ok = first && first == second &&
-                            device.countCalls("NSUserDefaults.registerDefaults") == 1 &&
-                            device.callsNamed("NSUserDefaults.registerDefaults")[0] ==
-                                "NSUserDefaults.registerDefaults(2 keys)" &&
+                            device.callsOf<platform::probe::DefaultsRegistered>() ==
+                                std::vector<platform::probe::DefaultsRegistered>{{2}} &&
                             !first->settingsDirty();
             std::_Exit(ok ? 0 : 1);
         },

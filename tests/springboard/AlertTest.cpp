@@ -33,7 +33,7 @@ TEST_F(Alerts, OnlyNotificationAlertsAnswerAlertLaunchImage) {
 TEST_F(Alerts, ShownAlertsAreAppendedWithTheDeviceTimeAndLogged) {
     ASSERT_TRUE(
         ok(send(std::move(Request("alert").text("body", "first").text("launchImage", "L")))));
-    backend.clock += 42;
+    backend.process().moveBy(42);
     ASSERT_TRUE(ok(send(std::move(Request("alert").text("body", "second").flag("plain", true)))));
 
     const auto alerts = arrayFile(files.alerts);

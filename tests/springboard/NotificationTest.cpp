@@ -81,7 +81,8 @@ TEST_F(Notifications, SimctlBooksRelativeToNowAndWithoutALaunchImage) {
 
 TEST_F(Notifications, MissedMinutesFireOnceAndTheGridIsKept) {
     ASSERT_TRUE(ok(send(schedule(kStart + 60, 64))));
-    backend.clock = kStart + 60 + 10 * 60 + 15;  // the device was asleep for ten minutes
+    backend.process().setAbsoluteTime(kStart + 60 + 10 * 60 +
+                                      15);  // the device was asleep for ten minutes
     runFor(1);
     EXPECT_EQ(firedDates(), (std::vector<double>{kStart + 60}));
     EXPECT_EQ(springBoard->notifications().nextFireDate(), kStart + 60 + 11 * 60);
@@ -95,7 +96,7 @@ TEST_F(Notifications, OutlastARestartOfSpringBoardAndFireWhatCameDueMeanwhile) {
     EXPECT_TRUE(events.named("notification-fired").empty());
 
     springBoard.reset();
-    backend.clock = kStart + 150;  // both came due while SpringBoard was down
+    backend.process().setAbsoluteTime(kStart + 150);  // both came due while SpringBoard was down
     startSpringBoard();
     EXPECT_EQ(firedDates(), (std::vector<double>{kStart + 60, kStart + 120}));
     runFor(30);

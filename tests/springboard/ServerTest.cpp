@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "RecordingBackend.h"
 #include "Server.h"
+#include "SpringBoardSideBackend.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ class SocketServer : public testing::Test {
         char pattern[] = "/tmp/vigilant-sbserver-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root = pattern;
-        backend.root = root;
+        backend.files().setDeviceRoot(root);
         const int fd = wire::listenAsService(root, "springboard");
         ASSERT_GE(fd, 0);
         server = std::make_unique<Server>(fd, [this](const PList::Dictionary& request) {
@@ -49,7 +49,7 @@ class SocketServer : public testing::Test {
     }
     void serve() { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1, false); }
 
-    RecordingBackend backend;
+    SpringBoardSideBackend backend;
     std::string root;
     std::unique_ptr<Server> server;
     std::vector<int> clients;

@@ -20,16 +20,16 @@ class WithExtension : public SpringBoardTest {
                       folder / "VigilantSubstrate.plist");
     }
     size_t linesEqualTo(const std::string& text) const {
-        return static_cast<size_t>(
-            std::count(backend.logLines.begin(), backend.logLines.end(), text));
+        const std::vector<std::string> lines = backend.logLines();
+        return static_cast<size_t>(std::count(lines.begin(), lines.end(), text));
     }
 };
 
 TEST_F(WithExtension, StartsOncePerSpringBoardStartWithItsTwoLines) {
     EXPECT_EQ(linesEqualTo("VigilantSubstrate: starting up..."), 1u);
     EXPECT_EQ(linesEqualTo("VigilantSubstrate: successfully started."), 1u);
-    const auto first = std::find(backend.logLines.begin(), backend.logLines.end(),
-                                 "VigilantSubstrate: starting up...");
+    const std::vector<std::string> lines = backend.logLines();
+    const auto first = std::find(lines.begin(), lines.end(), "VigilantSubstrate: starting up...");
     EXPECT_EQ(*(first + 1), "VigilantSubstrate: successfully started.");
 }
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "FakeEventSink.h"
-#include "RecordingBackend.h"
 #include "SpringBoardApp.h"
+#include "SpringBoardSideBackend.h"
 
 // Builds a request dictionary: Request("statusbar").text("item", "A").flag("show", true).
 class Request {
@@ -53,8 +53,8 @@ class SpringBoardTest : public testing::Test {
         char pattern[] = "/tmp/vigilant-springboard-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root = pattern;
-        backend.root = root;
-        backend.clock = kStart;
+        backend.files().setDeviceRoot(root);
+        backend.process().setAbsoluteTime(kStart);
         files = SpringBoardApp::filesOfDevice(root);
         prepareDevice();
         startSpringBoard();
@@ -80,11 +80,12 @@ class SpringBoardTest : public testing::Test {
     // Lets the device clock run for `seconds` with SpringBoard's timers firing on time.
     // A run period may end early (with its last timer), so periods are run until the time is up.
     void runFor(double seconds) {
-        const double until = backend.clock + seconds;
-        while (backend.clock < until) {
-            if (CFRunLoopRunInMode(kCFRunLoopDefaultMode, until - backend.clock, false) ==
+        const double until = backend.process().now() + seconds;
+        while (backend.process().now() < until) {
+            if (CFRunLoopRunInMode(kCFRunLoopDefaultMode, until - backend.process().now(), false) ==
                 kCFRunLoopRunFinished)
-                backend.clock = until;  // nothing to wait for: time simply passes
+                backend.process().setAbsoluteTime(
+                    until);  // nothing to wait for: time simply passes
         }
     }
 
@@ -122,11 +123,12 @@ class SpringBoardTest : public testing::Test {
     }
     size_t logLinesContaining(const std::string& text) const {
         size_t n = 0;
-        for (const std::string& line : backend.logLines) n += line.find(text) != std::string::npos;
+        for (const std::string& line : backend.logLines())
+            n += line.find(text) != std::string::npos;
         return n;
     }
 
-    RecordingBackend backend;
+    SpringBoardSideBackend backend;
     FakeEventSink events;
     std::string root;
     SpringBoardApp::Files files;

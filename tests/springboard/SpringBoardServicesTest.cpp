@@ -4,13 +4,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include "RecordingBackend.h"
+#include "SpringBoardSideBackend.h"
 
 namespace {
 
 TEST(SpringBoardServices, ForwardsThePortAndTheStatusBarCalls) {
-    RecordingBackend backend;
-    backend.serverPort = 0xabc;
+    SpringBoardSideBackend backend;
+    backend.springBoard().setServerPort(0xabc);
     void* library = dlopen(SBS_PATH, RTLD_LAZY);
     ASSERT_NE(library, nullptr) << dlerror();
     auto port = reinterpret_cast<SBSSpringBoardServerPortFunction>(
@@ -25,17 +25,18 @@ TEST(SpringBoardServices, ForwardsThePortAndTheStatusBarCalls) {
     remove(0xabc, "VigilantPro");
     add(0xabc, nullptr, 0);  // nothing to show
     remove(0xabc, nullptr);
-    ASSERT_EQ(backend.statusBarCalls.size(), 2u);
-    EXPECT_EQ(backend.statusBarCalls[0].port, 0xabcu);
-    EXPECT_EQ(backend.statusBarCalls[0].name, "VigilantPro");
-    EXPECT_TRUE(backend.statusBarCalls[0].show);
-    EXPECT_EQ(backend.statusBarCalls[0].flags, 0);
-    EXPECT_FALSE(backend.statusBarCalls[1].show);
+    const auto& calls = backend.callsOf<platform::testing::StatusBarRequest>();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].port, 0xabcu);
+    EXPECT_EQ(calls[0].item, "VigilantPro");
+    EXPECT_TRUE(calls[0].show);
+    EXPECT_EQ(calls[0].flags, 0);
+    EXPECT_FALSE(calls[1].show);
     dlclose(library);
 }
 
 TEST(SpringBoardServices, TheTestVariantLacksOnlySBRemoveStatusBarItem) {
-    RecordingBackend backend;
+    SpringBoardSideBackend backend;
     void* library = dlopen(SBS_WITHOUT_REMOVE_PATH, RTLD_LAZY);
     ASSERT_NE(library, nullptr) << dlerror();
     EXPECT_NE(dlsym(library, "SBSSpringBoardServerPort"), nullptr);

@@ -57,9 +57,9 @@ TEST(LibStatusBar, CentreIsLookedUpAnewForEveryMessageAndNoVersionIsAsked) {
     LibStatusBar::addStatusBarImageNamed("VigilantPro");
     LibStatusBar::addStatusBarImageNamed("VigilantPro");
     LibStatusBar::removeStatusBarImageNamed("VigilantPro");
-    EXPECT_EQ(device.countCalls("CPDistributedMessagingCenter.centerNamed"), 3u);
-    EXPECT_EQ(device.countCalls("CPDistributedMessagingCenter.sendMessageNameUserInfo"), 3u);
-    EXPECT_EQ(device.countCalls("UIDevice.systemVersion"), 0u);
+    EXPECT_EQ(device.countCalls<platform::probe::CenterLookedUp>(), 3u);
+    EXPECT_EQ(device.countCalls<CenterMessage>(), 3u);
+    EXPECT_EQ(device.countCalls<SystemVersionRead>(), 0u);
     const std::vector<StatusBarRequest> expected{{kRouteLibStatusBar, "VigilantPro", true, 0, 0},
                                                  {kRouteLibStatusBar, "VigilantPro", true, 0, 0},
                                                  {kRouteLibStatusBar, "VigilantPro", false, 0, 0}};

@@ -27,7 +27,7 @@ TEST_P(RouteByVersion, AddThenRemoveTakeTheVersionsRoute) {
 
     device.clearRecords();
     controller->addIcon();
-    EXPECT_EQ(device.countCalls("UIDevice.systemVersion"), GetParam().versionReadsPerCall);
+    EXPECT_EQ(device.countCalls<SystemVersionRead>(), GetParam().versionReadsPerCall);
     controller->removeIcon();
 
     const bool viaServices = std::string(GetParam().route) == kRouteSpringBoardServices;
@@ -35,7 +35,7 @@ TEST_P(RouteByVersion, AddThenRemoveTakeTheVersionsRoute) {
     const std::vector<StatusBarRequest> expected{{GetParam().route, kIconName, true, port, 0},
                                                  {GetParam().route, kIconName, false, port, 0}};
     EXPECT_EQ(device.statusBarRequests(), expected);
-    EXPECT_EQ(device.countCalls("UIDevice.systemVersion"), 2 * GetParam().versionReadsPerCall);
+    EXPECT_EQ(device.countCalls<SystemVersionRead>(), 2 * GetParam().versionReadsPerCall);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RouteByVersion,
@@ -91,8 +91,9 @@ TEST(ApplicationRoute, HideWithoutAnEarlierShowInTheProcessDoesNothing) {
             TestPlatform device;
             device.setSystemVersion("2.2.1");
             namedController()->removeIcon();
-            const bool nothing = device.statusBarRequests().empty() &&
-                                 device.countCalls("UIApplication.removeStatusBarImageNamed") == 0;
+            const bool nothing =
+                device.statusBarRequests().empty() &&
+                statusbar_test::requestsOf(device, kRouteApplication, false).empty();
             namedController()->addIcon();
             namedController()->removeIcon();
             std::_Exit(nothing && device.statusBarRequests().size() == 2 ? 0 : 1);
@@ -106,9 +107,9 @@ TEST(ApplicationRoute, OneApplicationObjectServesEveryCall) {
     StatusBarController* controller = namedController();
     for (int i = 0; i < 3; ++i) controller->addIcon();
     controller->removeIcon();
-    EXPECT_EQ(device.countCalls("UIApplication.addStatusBarImageNamed"), 3u);
-    EXPECT_EQ(device.callsNamed("UIApplication.removeStatusBarImageNamed"),
-              std::vector<std::string>{"UIApplication.removeStatusBarImageNamed(VigilantPro)"});
+    EXPECT_EQ(statusbar_test::requestsOf(device, kRouteApplication, true).size(), 3u);
+    EXPECT_EQ(statusbar_test::requestsOf(device, kRouteApplication, false),
+              (std::vector<StatusBarRequest>{{kRouteApplication, "VigilantPro", false, 0, 0}}));
 }
 
 }  // namespace

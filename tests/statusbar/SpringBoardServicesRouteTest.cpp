@@ -8,6 +8,7 @@ using namespace platform::testing;
 using statusbar_test::installedHandler;
 using statusbar_test::kIconName;
 using statusbar_test::namedController;
+using statusbar_test::requestsOf;
 
 namespace {
 
@@ -16,10 +17,10 @@ TEST(SpringBoardServicesRoute, ShowAsksThePortAndPassesNameAndZero) {
     device.installSpringBoardServices(SBS_LIBRARY);
     device.setSpringBoardServerPort(0x4242);
     namedController()->addIcon();
-    const std::vector<std::string> expected{"SBSSpringBoardServerPort()",
-                                            "SBAddStatusBarItem(16962, VigilantPro, 0)"};
-    EXPECT_EQ(device.callsNamed("SBSSpringBoardServerPort")[0], expected[0]);
-    EXPECT_EQ(device.callsNamed("SBAddStatusBarItem"), std::vector<std::string>{expected[1]});
+    EXPECT_GE(device.countCalls<SpringBoardPortRequest>(), 1u);
+    EXPECT_EQ(requestsOf(device, kRouteSpringBoardServices, true),
+              (std::vector<StatusBarRequest>{
+                  {kRouteSpringBoardServices, "VigilantPro", true, 16962, 0}}));
     EXPECT_EQ(
         device.statusBarRequests(),
         (std::vector<StatusBarRequest>{{kRouteSpringBoardServices, kIconName, true, 0x4242, 0}}));
@@ -36,7 +37,7 @@ TEST(SpringBoardServicesRoute, HideUsesThePortOfTheLastShowWithoutAskingAgain) {
     device.setSpringBoardServerPort(0x3333);  // SpringBoard restarted: not asked by a hide
     device.clearRecords();
     controller->removeIcon();
-    EXPECT_EQ(device.countCalls("SBSSpringBoardServerPort"), 0u);
+    EXPECT_EQ(device.countCalls<SpringBoardPortRequest>(), 0u);
     EXPECT_EQ(
         device.statusBarRequests(),
         (std::vector<StatusBarRequest>{{kRouteSpringBoardServices, kIconName, false, 0x2222, 0}}));
@@ -62,7 +63,7 @@ TEST(SpringBoardServicesRoute, LibraryWithoutRemoveShowsButNeverCallsAMissingHid
     EXPECT_EQ(device.statusBarRequests(),
               (std::vector<StatusBarRequest>{{kRouteSpringBoardServices, kIconName, true,
                                               TestPlatform::kDefaultSpringBoardPort, 0}}));
-    EXPECT_EQ(device.countCalls("SBRemoveStatusBarItem"), 0u);
+    EXPECT_EQ(requestsOf(device, kRouteSpringBoardServices, false).size(), 0u);
 }
 
 TEST(SpringBoardServicesRoute, LibraryIsOpenedAndClosedAtEveryCall) {
@@ -73,10 +74,10 @@ TEST(SpringBoardServicesRoute, LibraryIsOpenedAndClosedAtEveryCall) {
     // Replacing the library between calls takes effect: nothing of it is kept open.
     device.installSpringBoardServices(SBS_LIBRARY_WITHOUT_REMOVE);
     controller->removeIcon();
-    EXPECT_EQ(device.countCalls("SBRemoveStatusBarItem"), 0u);
+    EXPECT_EQ(requestsOf(device, kRouteSpringBoardServices, false).size(), 0u);
     device.installSpringBoardServices(SBS_LIBRARY);
     controller->removeIcon();
-    EXPECT_EQ(device.countCalls("SBRemoveStatusBarItem"), 1u);
+    EXPECT_EQ(requestsOf(device, kRouteSpringBoardServices, false).size(), 1u);
 }
 
 TEST(TerminationHandlers, EveryAddInstallsThemAndRemoveLeavesThem) {

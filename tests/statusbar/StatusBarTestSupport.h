@@ -34,4 +34,13 @@ inline std::vector<platform::testing::StatusBarRequest> requestsOf(
     return found;
 }
 
+// The shows (or hides) that went by one route.
+inline std::vector<platform::testing::StatusBarRequest> requestsOf(
+    const platform::testing::TestPlatform& device, const std::string& route, bool show) {
+    std::vector<platform::testing::StatusBarRequest> found;
+    for (const auto& request : requestsOf(device, show))
+        if (request.route == route) found.push_back(request);
+    return found;
+}
+
 }  // namespace statusbar_test

@@ -81,10 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TerminationAfterShow, SignalDuringTheFirstShowStillHides) {
     // The signal comes while the show request is on its way, before any handler existed.
     struct SignallingDevice : TestPlatform {
-        void springBoardStatusBarItem(mach_port_t port, const std::string& name, bool show,
-                                      int flags) override {
-            TestPlatform::springBoardStatusBarItem(port, name, show, flags);
-            if (show) raise(SIGTERM);
+        SignallingDevice() {
+            observeRecords([](const Record& record) {
+                const auto* request = std::get_if<StatusBarRequest>(&record);
+                if (request && request->route == kRouteSpringBoardServices && request->show)
+                    raise(SIGTERM);
+            });
         }
     };
     EXPECT_EXIT(

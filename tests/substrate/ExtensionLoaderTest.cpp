@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "RecordingBackend.h"
+#include "SpringBoardSideBackend.h"
 
 namespace fs = std::filesystem;
 
@@ -31,11 +31,11 @@ class ExtensionLoader : public testing::Test {
     void SetUp() override {
         char pattern[] = "/tmp/vigilant-loader-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        backend.root = pattern;
-        folder = backend.root + substrate::kDynamicLibrariesFolder;
+        backend.files().setDeviceRoot(pattern);
+        folder = backend.files().deviceRoot() + substrate::kDynamicLibrariesFolder;
         fs::create_directories(folder);
     }
-    void TearDown() override { fs::remove_all(backend.root); }
+    void TearDown() override { fs::remove_all(backend.files().deviceRoot()); }
 
     void addLibrary(const std::string& base) {
         fs::copy_file(LOADER_PROBE_PATH, folder + "/" + base + ".dylib");
@@ -45,7 +45,8 @@ class ExtensionLoader : public testing::Test {
     }
     std::vector<std::string> linesContaining(const std::string& text) const {
         std::vector<std::string> found;
-        std::copy_if(backend.logLines.begin(), backend.logLines.end(), std::back_inserter(found),
+        const std::vector<std::string> lines = backend.logLines();
+        std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
                      [&](const std::string& l) { return l.find(text) != std::string::npos; });
         return found;
     }
@@ -54,7 +55,7 @@ class ExtensionLoader : public testing::Test {
                                          "com.apple.springboard");
     }
 
-    RecordingBackend backend;
+    SpringBoardSideBackend backend;
     std::string folder;
 };
 

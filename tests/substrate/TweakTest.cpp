@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "KeepAliveMarker.h"
-#include "RecordingBackend.h"
+#include "SpringBoardSideBackend.h"
 
 namespace {
 
@@ -36,13 +36,13 @@ Class g_controllerClass = nullptr;
 Class g_notificationItemClass = nullptr;
 Class g_plainItemClass = nullptr;
 IMP g_springBoardImp = nullptr;
-RecordingBackend* g_backend = nullptr;
+SpringBoardSideBackend* g_backend = nullptr;
 std::vector<std::string> g_linesAtLoad;
 
 class SpringBoardWithExtension : public testing::Environment {
   public:
     void SetUp() override {
-        g_backend = new RecordingBackend;
+        g_backend = new SpringBoardSideBackend;
         g_controllerClass =
             objc_allocateClassPair(objc::rootObjectClass(), "SBAlertItemsController", 0);
         g_springBoardImp = imp_fromFunction(&springBoardActivateAlertItem);
@@ -58,7 +58,7 @@ class SpringBoardWithExtension : public testing::Environment {
         objc_registerClassPair(g_plainItemClass);
 
         ASSERT_NE(dlopen(VIGILANT_SUBSTRATE_PATH, RTLD_NOW), nullptr) << dlerror();
-        g_linesAtLoad = g_backend->logLines;
+        g_linesAtLoad = g_backend->logLines();
     }
 };
 const auto* const g_environment = testing::AddGlobalTestEnvironment(new SpringBoardWithExtension);
@@ -77,11 +77,11 @@ TEST(Extension, LogsItsTwoLinesInOrderOncePerLoad) {
     EXPECT_EQ(g_linesAtLoad,
               (std::vector<std::string>{"VigilantSubstrate: starting up...",
                                         "VigilantSubstrate: successfully started."}));
-    const size_t before = g_backend->logLines.size();
+    const size_t before = g_backend->logLines().size();
     void* again = dlopen(VIGILANT_SUBSTRATE_PATH, RTLD_NOW);  // already loaded: no second start
     ASSERT_NE(again, nullptr);
     dlclose(again);
-    EXPECT_EQ(g_backend->logLines.size(), before);
+    EXPECT_EQ(g_backend->logLines().size(), before);
 }
 
 TEST(Extension, KeepsSpringBoardsOwnImplementationUnderThePrefix) {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "RecordingBackend.h"
+#include "SpringBoardSideBackend.h"
 
 namespace {
 
 TEST(ExtensionWithoutAlertsController, StartsAndLeavesTheProcessUnchanged) {
-    RecordingBackend backend;
+    SpringBoardSideBackend backend;
     ASSERT_NE(dlopen(VIGILANT_SUBSTRATE_PATH, RTLD_NOW), nullptr) << dlerror();
-    EXPECT_EQ(backend.logLines,
+    EXPECT_EQ(backend.logLines(),
               (std::vector<std::string>{"VigilantSubstrate: starting up...",
                                         "VigilantSubstrate: successfully started."}));
     EXPECT_EQ(objc_getClass("SBAlertItemsController"), nullptr);

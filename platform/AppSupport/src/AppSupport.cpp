@@ -1,27 +1,21 @@
 #include <AppSupport/AppSupport.h>
 #include <backend/Backend.h>
+#include <backend/Probes.h>
 
 BOOL CPScheduleWakeAtDateWithIdentifier(const NSDate& date, const NSString& identifier) {
-    platform::backend().record("CPScheduleWakeAtDateWithIdentifier(" + date.description() + ", " +
-                               identifier + ")");
-    return platform::backend().scheduleWake(date.timeIntervalSinceReferenceDate(), identifier);
+    return platform::wakeService().schedule(date.timeIntervalSinceReferenceDate(), identifier);
 }
 
 BOOL CPCancelWakeAtDateWithIdentifier(const NSDate& date, const NSString& identifier) {
-    platform::backend().record("CPCancelWakeAtDateWithIdentifier(" + date.description() + ", " +
-                               identifier + ")");
-    return platform::backend().cancelWake(date.timeIntervalSinceReferenceDate(), identifier);
+    return platform::wakeService().cancel(date.timeIntervalSinceReferenceDate(), identifier);
 }
 
 CPDistributedMessagingCenter CPDistributedMessagingCenter::centerNamed(const NSString& name) {
-    platform::backend().record("CPDistributedMessagingCenter.centerNamed(" + name + ")");
+    platform::probe::report([&] { return platform::probe::CenterLookedUp{name}; });
     return CPDistributedMessagingCenter(name);
 }
 
 BOOL CPDistributedMessagingCenter::sendMessageNameUserInfo(const NSString& message,
                                                            const NSDictionary* userInfo) const {
-    platform::backend().record("CPDistributedMessagingCenter.sendMessageNameUserInfo(" + name_ +
-                               ", " + message + ", " + (userInfo ? userInfo->ToXml() : "nil") +
-                               ")");
-    return platform::backend().sendCenterMessage(name_, message, userInfo);
+    return platform::springBoardService().sendCenterMessage(name_, message, userInfo);
 }

@@ -5,12 +5,12 @@
 // with that firing instead. Timers on a 10 s grid and 10 s run periods then cost one wakeup
 // per tick rather than two, which is what a phone's battery pays for.
 #include <backend/Backend.h>
+#include <backend/Probes.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <set>
-#include <sstream>
 
 #include "RunLoopInternals.h"
 
@@ -21,17 +21,11 @@ namespace {
 
 std::string modeName(CFRunLoopMode mode) { return mode ? mode : "(null)"; }
 
-std::string pointerText(const void* p) {
-    std::ostringstream out;
-    out << p;
-    return out.str();
-}
-
 thread_local unsigned long long t_wakeups = 0;
 
 }  // namespace
 
-CFAbsoluteTime CFAbsoluteTimeGetCurrent() { return platform::backend().now(); }
+CFAbsoluteTime CFAbsoluteTimeGetCurrent() { return platform::processService().now(); }
 
 __CFRunLoop* CFRunLoopGetCurrent() {
     thread_local __CFRunLoop loop;
@@ -45,8 +39,9 @@ bool __CFRunLoop::modeMatches(const std::string& registered, CFRunLoopMode runni
 }
 
 void CFRunLoopAddSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode) {
-    platform::backend().record("CFRunLoopAddSource(" + pointerText(rl) + ", " +
-                               pointerText(source) + ", " + modeName(mode) + ")");
+    platform::probe::report([&] {
+        return platform::probe::RunLoopSourceAdded{rl, source, modeName(mode)};
+    });
     if (!rl || !source) return;
     auto& entries = rl->sources;
     const auto entry = std::make_pair(source, modeName(mode));
@@ -54,8 +49,9 @@ void CFRunLoopAddSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMod
 }
 
 void CFRunLoopRemoveSource(CFRunLoopRef rl, CFRunLoopSourceRef source, CFRunLoopMode mode) {
-    platform::backend().record("CFRunLoopRemoveSource(" + pointerText(rl) + ", " +
-                               pointerText(source) + ", " + modeName(mode) + ")");
+    platform::probe::report([&] {
+        return platform::probe::RunLoopSourceRemoved{rl, source, modeName(mode)};
+    });
     if (!rl) return;
     std::erase(rl->sources, std::make_pair(source, modeName(mode)));
 }
@@ -119,10 +115,10 @@ unsigned long long platform::runLoopWakeups() { return t_wakeups; }
 
 SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
                           Boolean returnAfterSourceHandled) {
-    platform::Backend& backend = platform::backend();
+    platform::ProcessService& process = platform::processService();
     CFRunLoopRef rl = CFRunLoopGetCurrent();
     rl->stopRequested = false;
-    CFAbsoluteTime now = backend.now();
+    CFAbsoluteTime now = process.now();
     CFAbsoluteTime deadline = now + std::max(0.0, seconds);
     bool firstPass = true;
 
@@ -152,9 +148,9 @@ SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
         std::optional<CFAbsoluteTime> wakeAt = deadline;
         if (auto next = rl->nextTimerBefore(mode, deadline, /*latest=*/false)) wakeAt = *next;
         // When the period is over, only look for sources that are ready already.
-        const std::vector<int> ready = backend.wait(fds, timedOut ? now : *wakeAt);
+        const std::vector<int> ready = process.wait(fds, timedOut ? now : *wakeAt);
         if (!timedOut) ++t_wakeups;
-        now = backend.now();
+        now = process.now();
 
         bool handled = false;
         for (CFRunLoopSourceRef s : sources) {
@@ -202,7 +198,7 @@ CFFileDescriptorRef CFFileDescriptorCreate(CFAllocatorRef, CFFileDescriptorNativ
                                            Boolean closeOnInvalidate,
                                            CFFileDescriptorCallBack callout,
                                            const CFFileDescriptorContext* context) {
-    platform::backend().record("CFFileDescriptorCreate(" + std::to_string(fd) + ")");
+    platform::probe::report([&] { return platform::probe::FileDescriptorCreated{fd}; });
     auto* f = new __CFFileDescriptor;  // freed by CFRelease
     f->fd = fd;
     f->closeOnInvalidate = closeOnInvalidate;

@@ -1,3 +1,4 @@
+#include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 #include <unistd.h>
 
@@ -26,7 +27,7 @@ NSBundle& NSBundle::mainBundle() {
     auto& slot = mainSlot();
     if (!slot) {
         slot = std::make_unique<NSBundle>();
-        slot->bundlePath_ = platform::backend().mainBundlePath();
+        slot->bundlePath_ = platform::filesService().mainBundlePath();
         slot->info_ = loadDictionary(slot->bundlePath_ + "/Info.plist");
         // The language in use is English; its strings are a property list, as on the phone.
         slot->localizedInfo_ = loadDictionary(slot->bundlePath_ + "/en.lproj/InfoPlist.strings");
@@ -67,7 +68,7 @@ NSProcessInfo& NSProcessInfo::processInfo() {
     return info;
 }
 
-NSString NSProcessInfo::processName() const { return platform::backend().processName(); }
+NSString NSProcessInfo::processName() const { return platform::processService().name(); }
 
 int NSProcessInfo::processIdentifier() const { return static_cast<int>(getpid()); }
 
@@ -81,6 +82,5 @@ void NSLog(const char* format, ...) {
     std::string line(needed > 0 ? static_cast<size_t>(needed) : 0, '\0');
     std::vsnprintf(line.data(), line.size() + 1, format, args);
     va_end(args);
-    platform::backend().record("NSLog(" + line + ")");
-    platform::backend().log(line);
+    platform::processService().log(line);
 }

@@ -1,5 +1,6 @@
 // Dates count seconds from the reference date on the device's wall clock. The simulated
 // device keeps its wall clock in UTC, so local time and calendar arithmetic are UTC's.
+#include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 
 #include <algorithm>
@@ -8,10 +9,10 @@
 #include <cstdio>
 #include <ctime>
 
-NSDate NSDate::date() { return NSDate(platform::backend().now()); }
+NSDate NSDate::date() { return NSDate(platform::processService().now()); }
 
 NSDate NSDate::dateWithTimeIntervalSinceNow(NSTimeInterval seconds) {
-    return NSDate(platform::backend().now() + seconds);
+    return NSDate(platform::processService().now() + seconds);
 }
 
 NSDate NSDate::dateWithTimeIntervalSince1970(NSTimeInterval seconds) {

@@ -1,4 +1,6 @@
+#include <Foundation/Foundation.h>
 #include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -152,7 +154,7 @@ std::unique_ptr<PList::Node> NSNumber::propertyListValue() const {
 // ---------------------------------------------------------------- NSData
 
 std::optional<NSData> NSData::dataWithContentsOfFile(const NSString& path) {
-    platform::backend().record("NSData.dataWithContentsOfFile(" + path + ")");
+    platform::probe::report([&] { return platform::probe::FileRead{path}; });
     std::ifstream in(platform::hostPath(path), std::ios::binary);
     if (!in) return std::nullopt;
     // A read error (the path is a folder, the disk failed) surfaces as an exception from the

@@ -1,4 +1,5 @@
 #include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include <cmath>
 
@@ -12,11 +13,11 @@ NSTimer::NSTimer(NSTimeInterval interval, Action action, void* userInfo, BOOL re
 
 NSTimer* NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, Action action,
                                                  void* userInfo, BOOL repeats) {
-    platform::Backend& backend = platform::backend();
-    backend.record("NSTimer.scheduledTimerWithTimeInterval(" + std::to_string(interval) + ", " +
-                   (repeats ? "YES" : "NO") + ")");
+    platform::probe::report([&] {
+        return platform::probe::TimerScheduled{interval, bool(repeats)};
+    });
     auto* timer = new NSTimer(interval, std::move(action), userInfo, repeats);
-    timer->fireTime_ = backend.now() + timer->interval_;
+    timer->fireTime_ = platform::processService().now() + timer->interval_;
     CFRunLoopGetCurrent()->addTimer(timer);  // the run loop owns it
     return timer;
 }

@@ -1,4 +1,6 @@
+#include <Foundation/Foundation.h>
 #include <backend/Backend.h>
+#include <backend/Probes.h>
 #include <base/AtomicFile.h>
 
 #include <cstdio>
@@ -55,12 +57,12 @@ NSUserDefaults::NSUserDefaults()
 NSUserDefaults::~NSUserDefaults() = default;
 
 NSString NSUserDefaults::filePath() const {
-    return platform::backend().homeDirectory() + "/Library/Preferences/" + domain_ + ".plist";
+    return platform::filesService().homeDirectory() + "/Library/Preferences/" + domain_ + ".plist";
 }
 
 void NSUserDefaults::registerDefaults(const NSDictionary& registrationDictionary) {
-    platform::backend().record("NSUserDefaults.registerDefaults(" +
-                               std::to_string(registrationDictionary.GetSize()) + " keys)");
+    platform::probe::report(
+        [&] { return platform::probe::DefaultsRegistered{registrationDictionary.GetSize()}; });
     for (auto it = registrationDictionary.Begin(); it != registrationDictionary.End(); ++it)
         registered_->Set(it->first, it->second);
 }
@@ -105,33 +107,39 @@ NSString NSUserDefaults::stringForKey(const NSString& key) const {
     return s ? s->GetValue() : NSString();
 }
 
+namespace {
+void reportWrite(platform::probe::DefaultsChange change, const NSString& key) {
+    platform::probe::report([&] { return platform::probe::DefaultsWritten{change, key}; });
+}
+}  // namespace
+
 void NSUserDefaults::setObjectForKey(const NSNumber& value, const NSString& key) {
-    platform::backend().record("NSUserDefaults.setObjectForKey(" + key + ")");
+    reportWrite(platform::probe::DefaultsChange::object, key);
     values_->Set(key, value.propertyListValue().get());
 }
 
 void NSUserDefaults::setObjectForKey(const PList::Node& value, const NSString& key) {
-    platform::backend().record("NSUserDefaults.setObjectForKey(" + key + ")");
+    reportWrite(platform::probe::DefaultsChange::object, key);
     values_->Set(key, value);
 }
 
 void NSUserDefaults::setBoolForKey(BOOL value, const NSString& key) {
-    platform::backend().record("NSUserDefaults.setBoolForKey(" + key + ")");
+    reportWrite(platform::probe::DefaultsChange::boolean, key);
     values_->Set(key, PList::Boolean(value));
 }
 
 void NSUserDefaults::setIntegerForKey(NSInteger value, const NSString& key) {
-    platform::backend().record("NSUserDefaults.setIntegerForKey(" + key + ")");
+    reportWrite(platform::probe::DefaultsChange::integer, key);
     values_->Set(key, PList::Integer(static_cast<uint64_t>(value)));
 }
 
 void NSUserDefaults::removeObjectForKey(const NSString& key) {
-    platform::backend().record("NSUserDefaults.removeObjectForKey(" + key + ")");
+    reportWrite(platform::probe::DefaultsChange::removal, key);
     values_->Remove(key);
 }
 
 BOOL NSUserDefaults::synchronize() {
-    platform::backend().record("NSUserDefaults.synchronize()");
+    platform::probe::report([] { return platform::probe::DefaultsSynchronized{}; });
     const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
         *values_, NSPropertyListXMLFormat_v1_0, nullptr);
     return base::writeFileAtomically(platform::hostPath(filePath()), data.bytes());

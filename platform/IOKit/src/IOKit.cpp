@@ -1,6 +1,6 @@
+#include <IOKit/pwr_mgt/IOPMLib.h>
 #include <backend/Backend.h>
-
-#include <sstream>
+#include <backend/Probes.h>
 
 #include "RunLoopInternals.h"
 
@@ -12,18 +12,23 @@ struct IONotificationPort {
 };
 
 namespace {
-std::string hex(natural_t value) {
-    std::ostringstream out;
-    out << "0x" << std::uppercase << std::hex << value;
-    return out.str();
+IOReturn returnOf(platform::PowerService::Result result) {
+    switch (result) {
+        case platform::PowerService::Result::ok:
+            return kIOReturnSuccess;
+        case platform::PowerService::Result::notOpen:
+            return kIOReturnNotOpen;
+        case platform::PowerService::Result::failed:
+            break;
+    }
+    return kIOReturnError;
 }
 }  // namespace
 
 io_connect_t IORegisterForSystemPower(void* refcon, IONotificationPortRef* thePortRef,
                                       IOServiceInterestCallback callback, io_object_t* notifier) {
-    platform::Backend& backend = platform::backend();
-    backend.record("IORegisterForSystemPower()");
-    const platform::Backend::PowerRegistration reg = backend.registerForSystemPower();
+    const platform::PowerService::Registration reg =
+        platform::powerService().registerForSystemPower();
     if (reg.connection == 0) return 0;
     auto* port = new IONotificationPort;  // freed by IONotificationPortDestroy
     port->connection = reg.connection;
@@ -31,9 +36,9 @@ io_connect_t IORegisterForSystemPower(void* refcon, IONotificationPortRef* thePo
     port->callback = callback;
     port->source.fd = reg.eventFd;
     port->source.handler = [port] {
-        natural_t type = 0;
+        uint32_t type = 0;
         long argument = 0;
-        while (platform::backend().nextPowerMessage(port->connection, &type, &argument))
+        while (platform::powerService().nextMessage(port->connection, &type, &argument))
             if (port->callback)
                 port->callback(port->refcon, 0, type, reinterpret_cast<void*>(argument));
     };
@@ -47,48 +52,23 @@ CFRunLoopSourceRef IONotificationPortGetRunLoopSource(IONotificationPortRef noti
 }
 
 IOReturn IOAllowPowerChange(io_connect_t kernelPort, long notificationID) {
-    platform::backend().record("IOAllowPowerChange(" + std::to_string(kernelPort) + ", " +
-                               std::to_string(notificationID) + ")");
-    return platform::backend().answerPowerChange(kernelPort, notificationID, true);
+    return returnOf(platform::powerService().answer(kernelPort, notificationID, true));
 }
 
 IOReturn IOCancelPowerChange(io_connect_t kernelPort, long notificationID) {
-    platform::backend().record("IOCancelPowerChange(" + std::to_string(kernelPort) + ", " +
-                               std::to_string(notificationID) + ")");
-    return platform::backend().answerPowerChange(kernelPort, notificationID, false);
+    return returnOf(platform::powerService().answer(kernelPort, notificationID, false));
 }
 
 IOReturn IODeregisterForSystemPower(io_object_t* notifier) {
-    platform::backend().record("IODeregisterForSystemPower(" +
-                               std::to_string(notifier ? *notifier : 0) + ")");
     if (!notifier) return kIOReturnError;
-    return platform::backend().deregisterForSystemPower(*notifier);
+    return returnOf(platform::powerService().deregister(*notifier));
 }
 
 kern_return_t IOServiceClose(io_connect_t connect) {
-    platform::backend().record("IOServiceClose(" + std::to_string(connect) + ")");
-    return platform::backend().serviceClose(connect);
+    return returnOf(platform::powerService().close(connect));  // KERN_SUCCESS is success
 }
 
 void IONotificationPortDestroy(IONotificationPortRef notify) {
-    platform::backend().record("IONotificationPortDestroy()");
+    platform::probe::report([] { return platform::probe::NotificationPortDestroyed{}; });
     delete notify;
-}
-
-// Kept for readable logs and test failures.
-std::string platformPowerMessageName(natural_t type) {
-    switch (type) {
-        case kIOMessageCanSystemSleep:
-            return "kIOMessageCanSystemSleep";
-        case kIOMessageSystemWillSleep:
-            return "kIOMessageSystemWillSleep";
-        case kIOMessageSystemWillNotSleep:
-            return "kIOMessageSystemWillNotSleep";
-        case kIOMessageSystemHasPoweredOn:
-            return "kIOMessageSystemHasPoweredOn";
-        case kIOMessageSystemWillPowerOn:
-            return "kIOMessageSystemWillPowerOn";
-        default:
-            return hex(type);
-    }
 }

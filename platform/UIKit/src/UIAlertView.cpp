@@ -1,6 +1,6 @@
 #include <UIKit/UIAlertView.h>
 #include <UIKit/UIWindow.h>
-#include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include <algorithm>
 
@@ -41,10 +41,9 @@ NSString UIAlertView::buttonTitleAtIndex(NSInteger index) const {
 UIAlertView* UIAlertView::show(std::unique_ptr<UIAlertView> alert) {
     if (!alert || alert->visible_) return alert.release();
     UIAlertView* raw = alert.get();
-    std::string buttons;
-    for (const auto& b : raw->buttons_) buttons += ", " + b;
-    platform::backend().record("UIAlertView.show(" + raw->title_.value_or("nil") + ", " +
-                               raw->message_.value_or("nil") + buttons + ")");
+    platform::probe::report([&] {
+        return platform::probe::AlertShown{raw->title_, raw->message_, raw->buttons_};
+    });
     QWidget* window = UIWindow::keyWindow() ? UIWindow::keyWindow()->widget() : nullptr;
     std::vector<QString> titles;
     for (const auto& b : raw->buttons_) titles.push_back(QString::fromStdString(b));
@@ -66,8 +65,9 @@ void UIAlertView::dismissWithClickedButtonIndexAnimated(NSInteger buttonIndex, B
     if (!visible_) return;
     visible_ = false;
     if (QWidget* w = widget()) w->hide();
-    platform::backend().record("UIAlertView.dismiss(" + title_.value_or("nil") + ", " +
-                               std::to_string(buttonIndex) + ")");
+    platform::probe::report([&] {
+        return platform::probe::AlertDismissed{title_, static_cast<long>(buttonIndex)};
+    });
     if (delegate_) delegate_->alertViewClickedButtonAtIndex(this, buttonIndex);
     auto& alerts = shown();
     auto it =

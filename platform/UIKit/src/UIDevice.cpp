@@ -6,10 +6,7 @@ UIDevice& UIDevice::currentDevice() {
     return device;
 }
 
-NSString UIDevice::systemVersion() const {
-    platform::backend().record("UIDevice.systemVersion()");
-    return platform::backend().systemVersion();
-}
+NSString UIDevice::systemVersion() const { return platform::filesService().systemVersion(); }
 
 UIApplication* UIApplication::sharedApplication() {
     static UIApplication application;  // replaced by the one UIApplicationMain runs
@@ -17,33 +14,29 @@ UIApplication* UIApplication::sharedApplication() {
 }
 
 void UIApplication::addStatusBarImageNamed(const NSString& name) {
-    platform::backend().record("UIApplication.addStatusBarImageNamed(" + name + ")");
-    platform::backend().applicationStatusBarImage(name, true);
+    platform::springBoardService().applicationStatusBarImage(name, true);
 }
 
 void UIApplication::removeStatusBarImageNamed(const NSString& name) {
-    platform::backend().record("UIApplication.removeStatusBarImageNamed(" + name + ")");
-    platform::backend().applicationStatusBarImage(name, false);
+    platform::springBoardService().applicationStatusBarImage(name, false);
 }
 
 void UIApplication::scheduleLocalNotification(const UILocalNotification& notification) {
-    platform::backend().record(
-        "UIApplication.scheduleLocalNotification(" +
-        (notification.fireDate() ? notification.fireDate()->description() : "nil") + ", " +
-        std::to_string(notification.repeatInterval()) + ", " +
-        notification.alertBody().value_or("nil") + ", " +
-        notification.alertLaunchImage().value_or("nil") + ")");
-    platform::backend().scheduleLocalNotification(
-        NSBundle::mainBundle().bundleIdentifier().value_or(""), notification);
+    platform::NotificationRequest request;
+    if (auto date = notification.fireDate())
+        request.fireDate = date->timeIntervalSinceReferenceDate();
+    request.repeatInterval = static_cast<unsigned long>(notification.repeatInterval());
+    request.alertBody = notification.alertBody();
+    request.alertLaunchImage = notification.alertLaunchImage();
+    platform::springBoardService().scheduleLocalNotification(
+        NSBundle::mainBundle().bundleIdentifier().value_or(""), request);
 }
 
 void UIApplication::cancelAllLocalNotifications() {
-    platform::backend().record("UIApplication.cancelAllLocalNotifications()");
-    platform::backend().cancelAllLocalNotifications(
+    platform::springBoardService().cancelAllLocalNotifications(
         NSBundle::mainBundle().bundleIdentifier().value_or(""));
 }
 
 BOOL UIApplication::openURL(const NSString& url) {
-    platform::backend().record("UIApplication.openURL(" + url + ")");
-    return platform::backend().openURL(url);
+    return platform::springBoardService().openURL(url);
 }

@@ -1,5 +1,5 @@
 #include <UIKit/UINavigationController.h>
-#include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include "NavigationView.h"
 #include "Support.h"
@@ -107,8 +107,7 @@ void UINavigationController::viewDidDisappear(BOOL animated) {
 void UINavigationController::pushViewControllerAnimated(
     std::unique_ptr<UIViewController> controller, BOOL animated) {
     if (!controller) return;
-    platform::backend().record("UINavigationController.pushViewControllerAnimated(" +
-                               std::string(animated ? "YES" : "NO") + ")");
+    platform::probe::report([&] { return platform::probe::ControllerPushed{bool(animated)}; });
     if (stack_.empty()) {
         UIViewController* raw = controller.get();
         setRoot(raw, std::move(controller));
@@ -138,8 +137,7 @@ void UINavigationController::pushViewControllerAnimated(
 
 UIViewController* UINavigationController::popViewControllerAnimated(BOOL animated) {
     if (stack_.size() < 2) return nullptr;
-    platform::backend().record("UINavigationController.popViewControllerAnimated(" +
-                               std::string(animated ? "YES" : "NO") + ")");
+    platform::probe::report([&] { return platform::probe::ControllerPopped{bool(animated)}; });
     auto leaving =
         std::make_shared<std::unique_ptr<UIViewController>>(std::move(stack_.back().owned));
     UIViewController* from = stack_.back().controller;

@@ -1,5 +1,5 @@
 #include <UIKit/UIPickerView.h>
-#include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include "PickerWidget.h"
 
@@ -39,8 +39,10 @@ NSInteger UIPickerView::selectedRowInComponent(NSInteger component) const {
 }
 
 void UIPickerView::selectRowInComponentAnimated(NSInteger row, NSInteger component, BOOL animated) {
-    platform::backend().record("UIPickerView.selectRow(" + std::to_string(row) + ", " +
-                               std::to_string(component) + ", " + (animated ? "YES" : "NO") + ")");
+    platform::probe::report([&] {
+        return platform::probe::PickerRowSelected{static_cast<long>(row),
+                                                  static_cast<long>(component), bool(animated)};
+    });
     if (widget())
         pickerWidget()->select(static_cast<int>(component), static_cast<int>(row), animated);
 }

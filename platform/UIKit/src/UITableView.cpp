@@ -1,16 +1,11 @@
 #include <UIKit/UITableView.h>
-#include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include "TableWidget.h"
 
 namespace {
-std::string indexText(const NSIndexSet& set) {
-    std::string text;
-    for (NSUInteger i : set.indexes()) {
-        if (!text.empty()) text += ' ';
-        text += std::to_string(i);
-    }
-    return text;
+std::vector<unsigned long> indexesOf(const NSIndexSet& set) {
+    return std::vector<unsigned long>(set.indexes().begin(), set.indexes().end());
 }
 }  // namespace
 
@@ -40,15 +35,17 @@ void UITableView::reloadData() {
 
 void UITableView::insertSectionsWithRowAnimation(const NSIndexSet& sections,
                                                  UITableViewRowAnimation animation) {
-    platform::backend().record("UITableView.insertSections(" + indexText(sections) + ", " +
-                               std::to_string(animation) + ")");
+    platform::probe::report([&] {
+        return platform::probe::SectionsInserted{indexesOf(sections), static_cast<int>(animation)};
+    });
     if (widget()) tableWidget()->insertSections(sections, animation);
 }
 
 void UITableView::deleteSectionsWithRowAnimation(const NSIndexSet& sections,
                                                  UITableViewRowAnimation animation) {
-    platform::backend().record("UITableView.deleteSections(" + indexText(sections) + ", " +
-                               std::to_string(animation) + ")");
+    platform::probe::report([&] {
+        return platform::probe::SectionsDeleted{indexesOf(sections), static_cast<int>(animation)};
+    });
     if (widget()) tableWidget()->deleteSections(sections, animation);
 }
 

@@ -1,7 +1,7 @@
 #include <UIKit/UINavigationController.h>
 #include <UIKit/UIViewController.h>
 #include <UIKit/UIWindow.h>
-#include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include "NibLoader.h"
 #include "Support.h"
@@ -85,8 +85,7 @@ uikit::WindowWidget* windowFor(UIViewController* controller) {
 void UIViewController::presentModalViewControllerAnimated(
     std::unique_ptr<UIViewController> controller, BOOL animated) {
     if (!controller || modal_) return;
-    platform::backend().record("UIViewController.presentModalViewControllerAnimated(" +
-                               std::string(animated ? "YES" : "NO") + ")");
+    platform::probe::report([&] { return platform::probe::ModalPresented{bool(animated)}; });
     uikit::WindowWidget* window = windowFor(this);
     modal_ = std::move(controller);
     modal_->presenting_ = this;
@@ -121,8 +120,7 @@ void UIViewController::dismissModalViewControllerAnimated(BOOL animated) {
             navigation_->dismissModalViewControllerAnimated(animated);
         return;
     }
-    platform::backend().record("UIViewController.dismissModalViewControllerAnimated(" +
-                               std::string(animated ? "YES" : "NO") + ")");
+    platform::probe::report([&] { return platform::probe::ModalDismissed{bool(animated)}; });
     auto closing = std::make_shared<std::unique_ptr<UIViewController>>(std::move(modal_));
     UIViewController* presented = closing->get();
     QWidget* view = presented->view()->widget();

@@ -1,5 +1,6 @@
 #include <UIKit/UIWebView.h>
 #include <backend/Backend.h>
+#include <backend/Probes.h>
 
 #include <QFileInfo>
 #include <QTimer>
@@ -17,7 +18,8 @@ UIWebView::~UIWebView() = default;
 uikit::WebWidget* UIWebView::webWidget() const { return static_cast<uikit::WebWidget*>(widget()); }
 
 void UIWebView::loadRequest(const NSURLRequest& request) {
-    platform::backend().record("UIWebView.loadRequest(" + request.URL().absoluteString() + ")");
+    platform::probe::report(
+        [&] { return platform::probe::WebRequestLoaded{request.URL().absoluteString()}; });
     startLoad(request, std::nullopt);
 }
 

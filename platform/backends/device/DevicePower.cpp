@@ -1,11 +1,11 @@
-// IOKit power on the simulated device: each registration is a connection of its own to simd,
-// whose descriptor is the run-loop source; simd pushes {op:"power", message, argument} on it
-// and the answers go back on it.
+#include "DevicePower.h"
+
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 #include <wire/Wire.h>
 
-#include "DeviceBackend.h"
+#include "DeviceLinks.h"
 
 namespace platform::device {
 
@@ -13,46 +13,54 @@ namespace {
 constexpr int kRegisterTimeoutMs = 10000;
 }
 
-Backend::PowerRegistration DeviceBackend::registerForSystemPower() {
-    PowerRegistration registration;
-    const int fd = wire::connectToService(root_, "simd");
-    if (fd < 0) return registration;
-    PList::Dictionary request = message("power-register");
-    request.Set("pid", PList::Integer(static_cast<uint64_t>(getpid())));
+DevicePower& DevicePower::instance() {
+    static DevicePower* power = new DevicePower;  // never destroyed, as the links
+    return *power;
+}
+
+DevicePower::DevicePower() {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) == 0) quietFd_ = pipeFds[0];  // the write end stays open
+}
+
+PowerService::Registration DevicePower::registerForSystemPower() {
+    Registration registration;
+    base::ScopedFd fd(wire::connectToService(DeviceLinks::instance().root(), "simd"));
+    if (!fd) return registration;
+    PList::Dictionary request = DeviceLinks::message("power-register");
+    DeviceLinks::addPid(request);
     std::unique_ptr<PList::Dictionary> reply;
-    if (wire::sendMessage(fd, request)) reply = wire::receiveMessageWithin(fd, kRegisterTimeoutMs);
-    if (!reply || !wire::boolField(*reply, "ok")) {
-        close(fd);
-        return registration;
-    }
-    std::lock_guard lock(powerMutex_);
-    const io_connect_t connection = nextConnection_;
+    if (wire::sendMessage(fd.get(), request))
+        reply = wire::receiveMessageWithin(fd.get(), kRegisterTimeoutMs);
+    if (!reply || !wire::boolField(*reply, "ok")) return registration;
+    std::lock_guard lock(mutex_);
+    const uint32_t connection = nextConnection_;
     nextConnection_ += 4;
-    PowerConnection& entry = power_[connection];
-    entry.fd = fd;
+    Connection& entry = connections_[connection];
+    entry.fd = std::move(fd);
     entry.notifier = connection + 1;
     registration.connection = connection;
     registration.notifier = entry.notifier;
-    registration.eventFd = fd;
+    registration.eventFd = entry.fd.get();
     return registration;
 }
 
-void DeviceBackend::deaden(PowerConnection& connection) {
+void DevicePower::deaden(Connection& connection) {
     // simd is gone. The descriptor stays a valid run-loop source that never fires again,
     // instead of an end-of-file that would wake the run loop forever.
-    if (quietFd_ >= 0) dup2(quietFd_, connection.fd);
+    if (quietFd_ >= 0) dup2(quietFd_, connection.fd.get());
     connection.dead = true;
 }
 
-bool DeviceBackend::nextPowerMessage(io_connect_t connection, natural_t* type, long* argument) {
-    std::lock_guard lock(powerMutex_);
-    auto it = power_.find(connection);
-    if (it == power_.end() || it->second.dead) return false;
-    PowerConnection& entry = it->second;
+bool DevicePower::nextMessage(uint32_t connection, uint32_t* type, long* argument) {
+    std::lock_guard lock(mutex_);
+    auto it = connections_.find(connection);
+    if (it == connections_.end() || it->second.dead) return false;
+    Connection& entry = it->second;
     for (;;) {
-        pollfd p{entry.fd, POLLIN, 0};
+        pollfd p{entry.fd.get(), POLLIN, 0};
         if (poll(&p, 1, 0) <= 0) return false;
-        auto pushed = wire::receiveMessage(entry.fd);
+        auto pushed = wire::receiveMessage(entry.fd.get());
         if (!pushed) {
             deaden(entry);
             return false;
@@ -61,41 +69,41 @@ bool DeviceBackend::nextPowerMessage(io_connect_t connection, natural_t* type, l
         const auto code = wire::integerField(*pushed, "message");
         const auto value = wire::integerField(*pushed, "argument");
         if (!code || !value || !entry.registered) continue;
-        *type = static_cast<natural_t>(*code);
+        *type = static_cast<uint32_t>(*code);
         *argument = static_cast<long>(*value);
         return true;
     }
 }
 
-IOReturn DeviceBackend::answerPowerChange(io_connect_t connection, long argument, bool allow) {
-    std::lock_guard lock(powerMutex_);
-    auto it = power_.find(connection);
-    if (it == power_.end()) return kIOReturnNotOpen;
-    if (it->second.dead) return kIOReturnError;
-    PList::Dictionary answer = message("power-answer");
-    answer.Set("argument", PList::Integer(static_cast<uint64_t>(argument)));
-    answer.Set("allow", PList::Boolean(allow));
-    return wire::sendMessage(it->second.fd, answer) ? kIOReturnSuccess : kIOReturnError;
+PowerService::Result DevicePower::answer(uint32_t connection, long argument, bool allow) {
+    std::lock_guard lock(mutex_);
+    auto it = connections_.find(connection);
+    if (it == connections_.end()) return Result::notOpen;
+    if (it->second.dead) return Result::failed;
+    PList::Dictionary m = DeviceLinks::message("power-answer");
+    m.Set("argument", PList::Integer(static_cast<uint64_t>(argument)));
+    m.Set("allow", PList::Boolean(allow));
+    return wire::sendMessage(it->second.fd.get(), m) ? Result::ok : Result::failed;
 }
 
-IOReturn DeviceBackend::deregisterForSystemPower(io_object_t notifier) {
-    std::lock_guard lock(powerMutex_);
-    for (auto& [connection, entry] : power_) {
+PowerService::Result DevicePower::deregister(uint32_t notifier) {
+    std::lock_guard lock(mutex_);
+    for (auto& [connection, entry] : connections_) {
         if (entry.notifier != notifier || !entry.registered) continue;
         entry.registered = false;
-        if (!entry.dead) wire::sendMessage(entry.fd, message("power-deregister"));
-        return kIOReturnSuccess;
+        if (!entry.dead)
+            wire::sendMessage(entry.fd.get(), DeviceLinks::message("power-deregister"));
+        return Result::ok;
     }
-    return kIOReturnError;
+    return Result::failed;
 }
 
-kern_return_t DeviceBackend::serviceClose(io_connect_t connection) {
-    std::lock_guard lock(powerMutex_);
-    auto it = power_.find(connection);
-    if (it == power_.end()) return kIOReturnNotOpen;
-    close(it->second.fd);
-    power_.erase(it);
-    return KERN_SUCCESS;
+PowerService::Result DevicePower::close(uint32_t connection) {
+    std::lock_guard lock(mutex_);
+    auto it = connections_.find(connection);
+    if (it == connections_.end()) return Result::notOpen;
+    connections_.erase(it);  // closes its descriptor
+    return Result::ok;
 }
 
 }  // namespace platform::device

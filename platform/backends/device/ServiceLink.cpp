@@ -50,6 +50,11 @@ bool ServiceLink::sendLocked(const PList::Dictionary& message) {
     return false;
 }
 
+bool ServiceLink::connect() {
+    std::lock_guard lock(mutex_);
+    return connectLocked();
+}
+
 bool ServiceLink::send(const PList::Dictionary& message) {
     std::lock_guard lock(mutex_);
     return sendLocked(message);

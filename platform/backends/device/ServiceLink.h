@@ -21,6 +21,8 @@ class ServiceLink {
     ServiceLink(const ServiceLink&) = delete;
     ServiceLink& operator=(const ServiceLink&) = delete;
 
+    // Connects now (greeting) unless connected; false when the service cannot be reached.
+    bool connect();
     // One-way: false when the service could not be reached even after reconnecting.
     bool send(const PList::Dictionary& message);
     // Request and reply on this connection (for services that reply to requests only).

@@ -1,16 +1,58 @@
 #include <backend/Backend.h>
 
+#include <utility>
+
+#include "../device/DeviceFiles.h"
+#include "../device/DeviceLinks.h"
+#include "../device/DevicePower.h"
+#include "../device/DeviceProcess.h"
+#include "../device/DeviceSpringBoard.h"
+#include "../device/DeviceWake.h"
+
 namespace platform {
+
 namespace {
-Backend* g_override = nullptr;
+// The services a test installed; null: the device's.
+template <class Service>
+Service*& installed() {
+    static Service* service = nullptr;
+    return service;
 }
 
-Backend& backend() { return g_override ? *g_override : deviceBackend(); }
+template <class Service, class Device>
+Service& active() {
+    Service* service = installed<Service>();
+    return service ? *service : Device::instance();
+}
+}  // namespace
 
-void setBackend(Backend* replacement) { g_override = replacement; }
+PowerService& powerService() { return active<PowerService, device::DevicePower>(); }
+WakeService& wakeService() { return active<WakeService, device::DeviceWake>(); }
+SpringBoardService& springBoardService() {
+    return active<SpringBoardService, device::DeviceSpringBoard>();
+}
+FilesService& filesService() { return active<FilesService, device::DeviceFiles>(); }
+ProcessService& processService() { return active<ProcessService, device::DeviceProcess>(); }
+
+PowerService* useService(PowerService* service) {
+    return std::exchange(installed<PowerService>(), service);
+}
+WakeService* useService(WakeService* service) {
+    return std::exchange(installed<WakeService>(), service);
+}
+SpringBoardService* useService(SpringBoardService* service) {
+    return std::exchange(installed<SpringBoardService>(), service);
+}
+FilesService* useService(FilesService* service) {
+    return std::exchange(installed<FilesService>(), service);
+}
+ProcessService* useService(ProcessService* service) {
+    return std::exchange(installed<ProcessService>(), service);
+}
 
 std::string activeDeviceRoot() {
-    return g_override ? g_override->deviceRoot() : deviceRootFromEnvironment();
+    FilesService* files = installed<FilesService>();
+    return files ? files->deviceRoot() : device::rootFromEnvironment();
 }
 
 std::string hostPath(const std::string& devicePath) {

@@ -1,68 +1,124 @@
-// What the in-process test platform keeps of the requests the code under test made, so tests
-// can check them exactly and in order.
+// What the test backend keeps of the calls that reach its services, and of what the
+// frameworks report through their probes, as typed records in one ordered list, so tests can
+// check them exactly and in order across kinds.
 #pragma once
 
-#include <CoreFoundation/CoreFoundation.h>
-#include <IOKit/pwr_mgt/IOPMLib.h>
-#include <SpringBoardServices/SpringBoardServices.h>
+#include <backend/Probes.h>
 #include <plist/plist++.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace platform::testing {
 
+// ---- power
+// A registration asked for; connection 0 when it failed.
+struct PowerRegistration {
+    uint32_t connection = 0;
+    bool operator==(const PowerRegistration&) const = default;
+};
+struct PowerAnswer {
+    uint32_t connection = 0;
+    long argument = 0;
+    bool allow = false;
+    bool operator==(const PowerAnswer&) const = default;
+};
+struct PowerDeregistration {
+    uint32_t notifier = 0;
+    bool operator==(const PowerDeregistration&) const = default;
+};
+struct PowerClose {
+    uint32_t connection = 0;
+    bool operator==(const PowerClose&) const = default;
+};
+
+// ---- wake
+enum class WakeAction { schedule, cancel };
+struct WakeRequest {
+    WakeAction action = WakeAction::schedule;
+    double date = 0;  // seconds since the reference date
+    std::string identifier;
+    bool operator==(const WakeRequest&) const = default;
+};
+
+// ---- SpringBoard
 // The three ways a process reaches the status bar, named as the device's event log names them.
 inline constexpr const char* kRouteApplication = "UIApplication";
 inline constexpr const char* kRouteSpringBoardServices = "SpringBoardServices";
 inline constexpr const char* kRouteLibStatusBar = "libstatusbar";
 
-struct PowerAnswer {
-    io_connect_t connection = 0;
-    long argument = 0;
-    bool allow = false;
-    bool operator==(const PowerAnswer&) const = default;
-};
-
-enum class WakeAction { schedule, cancel };
-
-struct WakeRequest {
-    WakeAction action = WakeAction::schedule;
-    CFAbsoluteTime date = 0;
-    std::string identifier;
-    bool operator==(const WakeRequest&) const = default;
-};
-
-// One entry of the system's wake-request list.
-struct AutoWakeEntry {
-    CFAbsoluteTime time = 0;
-    std::string scheduledBy;
-    bool operator==(const AutoWakeEntry&) const = default;
-};
-
 struct StatusBarRequest {
     std::string route;  // kRoute...
     std::string item;
     bool show = false;
-    mach_port_t port = 0;  // SpringBoardServices only
-    int flags = 0;         // SpringBoardServices show only
+    uint32_t port = 0;  // SpringBoardServices only
+    int flags = 0;      // SpringBoardServices show only
     bool operator==(const StatusBarRequest&) const = default;
 };
-
+struct SpringBoardPortRequest {
+    bool operator==(const SpringBoardPortRequest&) const = default;
+};
 struct CenterMessage {
     std::string center;
     std::string message;
     std::string userInfoXml;                            // empty when no userInfo was sent
     std::shared_ptr<const PList::Dictionary> userInfo;  // null when none was sent
+    bool operator==(const CenterMessage& other) const {
+        return center == other.center && message == other.message &&
+               userInfoXml == other.userInfoXml;
+    }
 };
-
 struct LocalNotificationRecord {
     std::string app;
-    std::optional<CFAbsoluteTime> fireDate;
+    std::optional<double> fireDate;
     unsigned long repeatInterval = 0;
     std::optional<std::string> alertBody;
     std::optional<std::string> alertLaunchImage;
+    bool operator==(const LocalNotificationRecord&) const = default;
+};
+struct NotificationsCancelled {
+    std::string app;
+    bool operator==(const NotificationsCancelled&) const = default;
+};
+struct URLOpened {
+    std::string url;
+    bool operator==(const URLOpened&) const = default;
+};
+
+// ---- files and the process
+struct SystemVersionRead {
+    bool operator==(const SystemVersionRead&) const = default;
+};
+struct LogLine {
+    std::string text;
+    bool operator==(const LogLine&) const = default;
+};
+
+using ServiceRecord =
+    std::variant<PowerRegistration, PowerAnswer, PowerDeregistration, PowerClose, WakeRequest,
+                 StatusBarRequest, SpringBoardPortRequest, CenterMessage, LocalNotificationRecord,
+                 NotificationsCancelled, URLOpened, SystemVersionRead, LogLine>;
+
+namespace detail {
+template <class A, class B>
+struct Joined;
+template <class... A, class... B>
+struct Joined<std::variant<A...>, std::variant<B...>> {
+    using type = std::variant<A..., B...>;
+};
+}  // namespace detail
+
+// A service call or a framework's probe event.
+using Record = detail::Joined<ServiceRecord, probe::Event>::type;
+
+// One entry of the system's wake-request list.
+struct AutoWakeEntry {
+    double time = 0;
+    std::string scheduledBy;
+    bool operator==(const AutoWakeEntry&) const = default;
 };
 
 }  // namespace platform::testing

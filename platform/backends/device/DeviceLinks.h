@@ -1,0 +1,46 @@
+// What the device's services share in a process on the simulated device: the device root,
+// its clock, the process's name and the links to simd and SpringBoard (sim/README.md).
+#pragma once
+
+#include <plist/plist++.h>
+#include <wire/DeviceClock.h>
+
+#include <string>
+
+#include "ServiceLink.h"
+
+namespace platform::device {
+
+// The device root the environment names; empty outside a device.
+std::string rootFromEnvironment();
+
+class DeviceLinks {
+  public:
+    // The process's links, made on first use. Outside a booted device it says so on stderr
+    // and ends the process with status 69.
+    static DeviceLinks& instance();
+    DeviceLinks(std::string root, wire::DeviceClock clock);
+
+    const std::string& root() const { return root_; }
+    const wire::DeviceClock& clock() const { return clock_; }
+    const std::string& processName() const { return processName_; }
+    ServiceLink& simd() { return simd_; }
+    ServiceLink& springBoard() { return springBoard_; }
+
+    // {"op": op}, the start of every message.
+    static PList::Dictionary message(const std::string& op);
+    // Adds this process's "pid", which the requests that name their sender carry last.
+    static void addPid(PList::Dictionary& message);
+
+  private:
+    std::string root_;
+    wire::DeviceClock clock_;
+    std::string processName_;
+    ServiceLink simd_;
+    ServiceLink springBoard_;
+};
+
+// How long a device process waits for a service's reply.
+inline constexpr int kReplyTimeoutMs = 10000;
+
+}  // namespace platform::device

@@ -1,0 +1,59 @@
+#include "DeviceProcess.h"
+
+#include <poll.h>
+#include <unistd.h>
+#include <wire/DeviceTime.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "DeviceLinks.h"
+
+namespace platform::device {
+
+DeviceProcess& DeviceProcess::instance() {
+    static DeviceProcess* process = new DeviceProcess;  // never destroyed, as the links
+    return *process;
+}
+
+double DeviceProcess::now() { return DeviceLinks::instance().clock().now(); }
+
+std::vector<int> DeviceProcess::wait(const std::vector<int>& fds, std::optional<double> until) {
+    std::vector<pollfd> polled;
+    for (int fd : fds) polled.push_back({fd, POLLIN, 0});
+    timespec timeout{};
+    timespec* limit = nullptr;
+    if (until) {
+        const double seconds =
+            std::max(0.0, DeviceLinks::instance().clock().hostTimeAt(*until) - wire::hostNow());
+        timeout.tv_sec = static_cast<time_t>(std::min(seconds, 1e9));
+        timeout.tv_nsec = static_cast<long>((seconds - std::floor(seconds)) * 1e9);
+        if (timeout.tv_nsec >= 1000000000L) timeout.tv_nsec = 999999999L;
+        limit = &timeout;
+    }
+    std::vector<int> ready;
+    const int n = ppoll(polled.data(), polled.size(), limit, nullptr);
+    if (n <= 0) return ready;
+    for (const pollfd& p : polled)
+        if (p.revents & (POLLIN | POLLHUP | POLLERR)) ready.push_back(p.fd);
+    return ready;
+}
+
+std::string DeviceProcess::name() { return DeviceLinks::instance().processName(); }
+
+void DeviceProcess::log(const std::string& line) {
+    DeviceLinks& links = DeviceLinks::instance();
+    const std::string& name = links.processName();
+    std::fprintf(stderr, "%s[%d]: %s\n", name.c_str(), static_cast<int>(getpid()), line.c_str());
+    // An event for the device's log; simd stamps the time.
+    PList::Dictionary m = DeviceLinks::message("log");
+    m.Set("pid", PList::Integer(static_cast<uint64_t>(getpid())));
+    m.Set("process", PList::String(name));
+    m.Set("text", PList::String(line));
+    m.Set("source", PList::String(name));
+    m.Set("event", PList::String("log"));
+    links.simd().send(m);
+}
+
+}  // namespace platform::device

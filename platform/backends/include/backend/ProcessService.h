@@ -1,0 +1,23 @@
+// The process service: the process's clock and waiting, its name and its log.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class ProcessService {
+  public:
+    virtual ~ProcessService() = default;
+    // Device time, seconds since the reference date (2001-01-01 00:00:00), local wall clock.
+    virtual double now() = 0;
+    // Blocks until one of `fds` is readable or the device clock reaches `until` (no limit when
+    // empty). Returns the readable descriptors, possibly none.
+    virtual std::vector<int> wait(const std::vector<int>& fds, std::optional<double> until) = 0;
+    virtual std::string name() = 0;
+    // One line of the process's log (NSLog).
+    virtual void log(const std::string& line) = 0;
+};
+
+}  // namespace platform

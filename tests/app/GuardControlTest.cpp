@@ -37,11 +37,7 @@ size_t firstCall(AppHarness& app, const std::string& prefix) {
 }
 
 std::optional<bool> boolIn(const PList::Dictionary* dict, const std::string& key) {
-    if (!dict) return std::nullopt;
-    auto it = dict->Find(key);
-    if (it == dict->End()) return std::nullopt;
-    auto* b = NSDynamicCast<PList::Boolean>(it->second);
-    return b ? std::optional<bool>(b->GetValue()) : std::nullopt;
+    return dict ? platform::testing::settingBoolean(*dict, key) : std::nullopt;
 }
 
 struct VersionCase {
@@ -165,8 +161,8 @@ TEST(GuardControlNotification, SwitchingOnBooksOneRepeatingNotificationAndShowsT
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].center, "com.apple.springboard.libstatusbar");
     EXPECT_EQ(messages[0].message, "setProperties:userInfo:");
-    ASSERT_NE(messages[0].userInfo, nullptr);
-    EXPECT_EQ(messages[0].userInfo->GetSize(), 2u);
+    ASSERT_TRUE(messages[0].userInfo);
+    EXPECT_EQ(messages[0].userInfo->count(), 2u);
 
     EXPECT_TRUE(app.settingBool("NotificationsEnabled"));
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());  // no reboot hint on this path
@@ -185,8 +181,8 @@ TEST(GuardControlNotification, SwitchingOffCancelsRemovesTheImageAndStoresFalse)
     EXPECT_EQ(app.device().countCalls("UIApplication.cancelAllLocalNotifications"), 1u);
     const auto& messages = app.device().centerMessages();
     ASSERT_EQ(messages.size(), 2u);
-    ASSERT_NE(messages[1].userInfo, nullptr);
-    EXPECT_EQ(messages[1].userInfo->GetSize(), 1u);  // the hide request: the item alone
+    ASSERT_TRUE(messages[1].userInfo);
+    EXPECT_EQ(messages[1].userInfo->count(), 1u);  // the hide request: the item alone
     EXPECT_EQ(boolIn(app.settings().get(), "NotificationsEnabled"), std::optional<bool>(false));
     EXPECT_EQ(app.root()->tableView()->numberOfSections(), 1);
     EXPECT_TRUE(app.launchctlCalls().empty());

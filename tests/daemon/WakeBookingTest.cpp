@@ -171,13 +171,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(OddWakeList, BinaryListIsReadToo) {
     WakeFixture f("2026-12-07 17:01:37", 540);
-    PList::Dictionary entry;
-    entry.Set("scheduledby", PList::String(kLabel));
-    entry.Set("time", NSDate::date().propertyListValue());
-    PList::Array wake;
-    wake.Append(&entry);
-    PList::Dictionary top;
-    top.Set("wake", wake);
+    NSDictionary entry;
+    entry.setObjectForKey(kLabel, "scheduledby");
+    entry.setObjectForKey(NSDate::date(), "time");
+    NSArray wake;
+    wake.addObject(entry);
+    NSDictionary top;
+    top.setObjectForKey(wake, "wake");
     const NSData binary = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
         top, NSPropertyListBinaryFormat_v1_0, nullptr);
     f.device->writeAutoWakeFile(std::string(binary.bytes().begin(), binary.bytes().end()));

@@ -167,9 +167,9 @@ TEST(TestPlatformStatusBar, RecordsAllThreeRoutes) {
     UIApplication app;
     app.addStatusBarImageNamed("A");
     device.springBoardStatusBarItem(9, "B", true, 0);
-    PList::Dictionary show;
-    show.Set("item", PList::String("C"));
-    show.Set("properties", PList::Integer(uint64_t{1}));
+    NSDictionary show;
+    show.setObjectForKey("C", "item");
+    show.setObjectForKey(NSNumber::numberWithInt(1), "properties");
     CPDistributedMessagingCenter::centerNamed("com.apple.springboard.libstatusbar")
         .sendMessageNameUserInfo("setProperties:userInfo:", &show);
     const std::vector<StatusBarRequest> expected{{kRouteApplication, "A", true, 0, 0},
@@ -177,7 +177,7 @@ TEST(TestPlatformStatusBar, RecordsAllThreeRoutes) {
                                                  {kRouteLibStatusBar, "C", true, 0, 0}};
     EXPECT_EQ(device.statusBarRequests(), expected);
     ASSERT_EQ(device.centerMessages().size(), 1u);
-    EXPECT_EQ(device.centerMessages()[0].userInfo->GetSize(), 2u);
+    EXPECT_EQ(device.centerMessages()[0].userInfo, show);
     EXPECT_NE(device.centerMessages()[0].userInfoXml.find("<key>properties</key>"),
               std::string::npos);
 }

@@ -11,11 +11,10 @@ namespace {
 constexpr const char* kCenter = "com.apple.springboard.libstatusbar";
 constexpr const char* kMessage = "setProperties:userInfo:";
 
-std::string stringEntry(const PList::Dictionary& dict, const std::string& key) {
-    auto it = dict.Find(key);
-    if (it == dict.End()) return "(absent)";
-    const auto* s = NSDynamicCast<PList::String>(it->second);
-    return s ? s->GetValue() : "(not a string)";
+std::string stringEntry(const NSDictionary& dict, const std::string& key) {
+    const NSObject object = dict.objectForKey(key);
+    if (!object) return "(absent)";
+    return NSDynamicCast<NSString>(object).value_or("(not a string)");
 }
 
 class LibStatusBarPayloads : public ::testing::TestWithParam<std::string> {};
@@ -28,12 +27,13 @@ TEST_P(LibStatusBarPayloads, ShowCarriesItemAndIntegerOneProperties) {
     EXPECT_EQ(sent.center, kCenter);
     EXPECT_EQ(sent.message, kMessage);
     ASSERT_TRUE(sent.userInfo);
-    EXPECT_EQ(sent.userInfo->GetSize(), 2u);
+    EXPECT_EQ(sent.userInfo->count(), 2u);
     EXPECT_EQ(stringEntry(*sent.userInfo, "item"), GetParam());
-    auto properties = sent.userInfo->Find("properties");
-    ASSERT_NE(properties, sent.userInfo->End());
-    ASSERT_EQ(properties->second->GetType(), PLIST_UINT);  // an integer number, not a boolean
-    EXPECT_EQ(NSNumber::fromPropertyList(properties->second)->integerValue(), 1);
+    const auto properties = NSDynamicCast<NSNumber>(sent.userInfo->objectForKey("properties"));
+    ASSERT_TRUE(properties);
+    EXPECT_STREQ(properties->objCType(), "q");  // an integer number, not a boolean
+    EXPECT_EQ(properties->integerValue(), 1);
+    EXPECT_NE(sent.userInfoXml.find("<integer>1</integer>"), std::string::npos) << sent.userInfoXml;
 }
 
 TEST_P(LibStatusBarPayloads, HideCarriesTheItemAlone) {
@@ -44,9 +44,9 @@ TEST_P(LibStatusBarPayloads, HideCarriesTheItemAlone) {
     EXPECT_EQ(sent.center, kCenter);
     EXPECT_EQ(sent.message, kMessage);
     ASSERT_TRUE(sent.userInfo);
-    EXPECT_EQ(sent.userInfo->GetSize(), 1u);
+    EXPECT_EQ(sent.userInfo->count(), 1u);
     EXPECT_EQ(stringEntry(*sent.userInfo, "item"), GetParam());
-    EXPECT_EQ(sent.userInfo->Find("properties"), sent.userInfo->End());
+    EXPECT_FALSE(sent.userInfo->objectForKey("properties"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, LibStatusBarPayloads,
@@ -73,8 +73,8 @@ TEST(LibStatusBar, ControllerOnIOS4SendsTheSamePayloads) {
     controller->addIcon();
     controller->removeIcon();
     ASSERT_EQ(device.centerMessages().size(), 2u);
-    EXPECT_EQ(device.centerMessages()[0].userInfo->GetSize(), 2u);
-    EXPECT_EQ(device.centerMessages()[1].userInfo->GetSize(), 1u);
+    EXPECT_EQ(device.centerMessages()[0].userInfo->count(), 2u);
+    EXPECT_EQ(device.centerMessages()[1].userInfo->count(), 1u);
     EXPECT_EQ(stringEntry(*device.centerMessages()[1].userInfo, "item"), "VigilantPro");
 }
 

@@ -54,8 +54,7 @@ class RecordingBackend : public platform::Backend {
     kern_return_t serviceClose(io_connect_t) override { return KERN_SUCCESS; }
     bool scheduleWake(CFAbsoluteTime, const std::string&) override { return false; }
     bool cancelWake(CFAbsoluteTime, const std::string&) override { return false; }
-    bool sendCenterMessage(const std::string&, const std::string&,
-                           const PList::Dictionary*) override {
+    bool sendCenterMessage(const std::string&, const std::string&, const NSDictionary*) override {
         return false;
     }
     void applicationStatusBarImage(const std::string&, bool) override {}

@@ -18,10 +18,17 @@ CPDistributedMessagingCenter CPDistributedMessagingCenter::centerNamed(const NSS
     return CPDistributedMessagingCenter(name);
 }
 
+namespace {
+NSString xmlOf(const NSDictionary& dictionary) {
+    const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
+        dictionary, NSPropertyListXMLFormat_v1_0, nullptr);
+    return NSString(data.bytes().begin(), data.bytes().end());
+}
+}  // namespace
+
 BOOL CPDistributedMessagingCenter::sendMessageNameUserInfo(const NSString& message,
                                                            const NSDictionary* userInfo) const {
     platform::backend().record("CPDistributedMessagingCenter.sendMessageNameUserInfo(" + name_ +
-                               ", " + message + ", " + (userInfo ? userInfo->ToXml() : "nil") +
-                               ")");
+                               ", " + message + ", " + (userInfo ? xmlOf(*userInfo) : "nil") + ")");
     return platform::backend().sendCenterMessage(name_, message, userInfo);
 }

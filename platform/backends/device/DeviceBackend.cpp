@@ -165,11 +165,16 @@ bool DeviceBackend::cancelWake(CFAbsoluteTime date, const std::string& identifie
 }
 
 bool DeviceBackend::sendCenterMessage(const std::string& center, const std::string& name,
-                                      const PList::Dictionary* userInfo) {
+                                      const NSDictionary* userInfo) {
     PList::Dictionary m = message("center");
     m.Set("center", PList::String(center));
     m.Set("message", PList::String(name));
-    if (userInfo) m.Set("userInfo", *userInfo);
+    if (userInfo) {
+        // Foundation's objects reach the wire as the property list they write.
+        const NSData xml = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
+            *userInfo, NSPropertyListXMLFormat_v1_0, nullptr);
+        if (auto node = base::parsePlist(xml.bytes(), nullptr)) m.Set("userInfo", *node);
+    }
     m.Set("pid", PList::Integer(static_cast<uint64_t>(getpid())));
     return springBoard_.send(m);
 }

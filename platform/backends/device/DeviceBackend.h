@@ -41,7 +41,7 @@ class DeviceBackend final : public Backend {
     bool scheduleWake(CFAbsoluteTime date, const std::string& identifier) override;
     bool cancelWake(CFAbsoluteTime date, const std::string& identifier) override;
     bool sendCenterMessage(const std::string& center, const std::string& message,
-                           const PList::Dictionary* userInfo) override;
+                           const NSDictionary* userInfo) override;
 
     void applicationStatusBarImage(const std::string& name, bool show) override;
     mach_port_t springBoardServerPort() override;

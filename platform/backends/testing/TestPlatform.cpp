@@ -20,10 +20,10 @@ std::string makeTemporaryRoot() {
     return pattern;
 }
 
-std::unique_ptr<NSDictionary> bundleInfo(const std::string& identifier) {
-    auto info = std::make_unique<NSDictionary>();
-    info->Set("CFBundleIdentifier", PList::String(identifier));
-    info->Set("CFBundleExecutable", PList::String("VigilantPro"));
+NSDictionary bundleInfo(const std::string& identifier) {
+    NSDictionary info;
+    info.setObjectForKey(identifier, "CFBundleIdentifier");
+    info.setObjectForKey("VigilantPro", "CFBundleExecutable");
     return info;
 }
 }  // namespace
@@ -54,7 +54,7 @@ void TestPlatform::emptyCurrentRunLoop() {
 }
 
 void TestPlatform::setBundleIdentifier(const std::string& identifier) {
-    NSBundle::setMainBundle(bundlePath_, bundleInfo(identifier), nullptr);
+    NSBundle::setMainBundle(bundlePath_, bundleInfo(identifier), std::nullopt);
     NSUserDefaults::resetStandardUserDefaults(/*keepRegisteredDefaults=*/true);
 }
 

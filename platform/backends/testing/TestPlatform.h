@@ -9,6 +9,7 @@
 #pragma once
 
 #include <backend/Backend.h>
+#include <plist/plist++.h>
 
 #include <deque>
 #include <string>
@@ -18,6 +19,12 @@
 #include "TestRecords.h"
 
 namespace platform::testing {
+
+// What a settings file holds at `key`, as the platform reads it: a number (integer, real or
+// boolean), a boolean alone, an integer alone. None when the key is absent or holds another kind.
+std::optional<NSNumber> settingNumber(const PList::Dictionary& settings, const std::string& key);
+std::optional<bool> settingBoolean(const PList::Dictionary& settings, const std::string& key);
+std::optional<long long> settingInteger(const PList::Dictionary& settings, const std::string& key);
 
 class TestPlatform : public Backend {
   public:
@@ -99,7 +106,11 @@ class TestPlatform : public Backend {
     void writeSettingsFile(const std::string& bytes) { writeFile(settingsDevicePath(), bytes); }
     void writeSettings(const PList::Dictionary& settings);
     // The parsed settings file; null when it is missing or no dictionary.
-    std::unique_ptr<PList::Dictionary> readSettings() const;
+    std::unique_ptr<PList::Dictionary> readSettings() const {
+        return readDictionary(settingsDevicePath());
+    }
+    // A parsed property-list file of the device; null when it is missing or no dictionary.
+    std::unique_ptr<PList::Dictionary> readDictionary(const std::string& devicePath) const;
     // Places a library at the device's SpringBoardServices path (a symbolic link to it).
     void installSpringBoardServices(const std::string& hostLibraryPath);
 
@@ -129,7 +140,7 @@ class TestPlatform : public Backend {
     bool scheduleWake(CFAbsoluteTime date, const std::string& identifier) override;
     bool cancelWake(CFAbsoluteTime date, const std::string& identifier) override;
     bool sendCenterMessage(const std::string& center, const std::string& message,
-                           const PList::Dictionary* userInfo) override;
+                           const NSDictionary* userInfo) override;
     void applicationStatusBarImage(const std::string& name, bool show) override;
     mach_port_t springBoardServerPort() override { return springBoardPort_; }
     void springBoardStatusBarItem(mach_port_t port, const std::string& name, bool show,

@@ -1,5 +1,6 @@
 // Files of the test device's root, and the wake-request list that bookings edit.
 #include <base/AtomicFile.h>
+#include <base/PlistFile.h>
 
 #include <cmath>
 #include <filesystem>
@@ -13,24 +14,18 @@ namespace platform::testing {
 
 namespace {
 
-std::unique_ptr<PList::Node> parse(const std::string& bytes) {
+// The wake-request list is the system's file: it is read and written as the system's own
+// frameworks do, through Foundation.
+NSObject parse(const std::string& bytes) {
     return NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
         NSData(std::vector<char>(bytes.begin(), bytes.end())), NSPropertyListImmutable, nullptr,
         nullptr);
 }
 
-std::string xmlOf(const PList::Node& node) {
+std::string xmlOf(const NSObject& object) {
     const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-        node, NSPropertyListXMLFormat_v1_0, nullptr);
+        object, NSPropertyListXMLFormat_v1_0, nullptr);
     return std::string(data.bytes().begin(), data.bytes().end());
-}
-
-PList::Dictionary entryNode(const AutoWakeEntry& entry) {
-    PList::Dictionary node;
-    node.Set("time",
-             NSDate::dateWithTimeIntervalSinceReferenceDate(entry.time).propertyListValue());
-    node.Set("scheduledby", PList::String(entry.scheduledBy));
-    return node;
 }
 }  // namespace
 
@@ -55,42 +50,30 @@ void TestPlatform::removeFile(const std::string& devicePath) {
 }
 
 void TestPlatform::writeAutoWakeEntries(const std::vector<AutoWakeEntry>& entries) {
-    // Built through the C interface: libplist++ 2.2 leaks the elements of every array it
-    // copies, and putting an array into a dictionary copies it.
-    plist_t wake = plist_new_array();
-    for (const AutoWakeEntry& entry : entries)
-        plist_array_append_item(wake, plist_copy(entryNode(entry).GetPlist()));
-    plist_t top = plist_new_dict();
-    plist_dict_set_item(top, "wake", wake);
-    char* xml = nullptr;
-    uint32_t length = 0;
-    plist_to_xml(top, &xml, &length);
-    writeAutoWakeFile(std::string(xml, length));
-    plist_to_xml_free(xml);
-    plist_free(top);
+    NSArray wake;
+    for (const AutoWakeEntry& entry : entries) {
+        NSDictionary element;
+        element.setObjectForKey(NSDate::dateWithTimeIntervalSinceReferenceDate(entry.time), "time");
+        element.setObjectForKey(entry.scheduledBy, "scheduledby");
+        wake.addObject(element);
+    }
+    NSDictionary top;
+    top.setObjectForKey(wake, "wake");
+    writeAutoWakeFile(xmlOf(top));
 }
 
 std::vector<AutoWakeEntry> TestPlatform::autoWakeEntries() const {
     std::vector<AutoWakeEntry> entries;
-    const auto plist = parse(readFile(kAutoWakePath));
-    auto* top = NSDynamicCast<NSDictionary>(plist.get());
-    if (!top) return entries;
-    auto it = top->Find("wake");
-    auto* wake = it == top->End() ? nullptr : NSDynamicCast<NSArray>(it->second);
-    if (!wake) return entries;
-    for (NSUInteger i = 0; i < NSArrayCount(*wake); ++i) {
-        const auto object = NSArrayObjectAtIndex(*wake, i);
-        const auto* element = NSDynamicCast<NSDictionary>(object.get());
+    const auto top = NSDynamicCast<NSDictionary>(parse(readFile(kAutoWakePath)));
+    const auto wake = top ? NSDynamicCast<NSArray>(top->objectForKey("wake")) : std::nullopt;
+    for (NSUInteger i = 0; wake && i < wake->count(); ++i) {
+        const auto element = NSDynamicCast<NSDictionary>(wake->objectAtIndex(i));
         if (!element) continue;
         AutoWakeEntry entry;
-        auto time = element->Find("time");
-        if (time != element->End())
-            if (auto date = NSDate::fromPropertyList(time->second))
-                entry.time = date->timeIntervalSinceReferenceDate();
-        auto by = element->Find("scheduledby");
-        if (by != element->End())
-            if (const auto* s = NSDynamicCast<PList::String>(by->second))
-                entry.scheduledBy = s->GetValue();
+        if (auto date = NSDynamicCast<NSDate>(element->objectForKey("time")))
+            entry.time = date->timeIntervalSinceReferenceDate();
+        entry.scheduledBy =
+            NSDynamicCast<NSString>(element->objectForKey("scheduledby")).value_or("");
         entries.push_back(entry);
     }
     return entries;
@@ -102,8 +85,7 @@ void TestPlatform::editAutoWakeFile(const AutoWakeEntry& entry, bool add) {
     if (!maintainAutoWake_) return;
     const AutoWakeEntry whole{std::floor(entry.time), entry.scheduledBy};
     const bool exists = fileExists(kAutoWakePath);
-    const auto plist = exists ? parse(readFile(kAutoWakePath)) : nullptr;
-    if (exists && !NSDynamicCast<NSDictionary>(plist.get())) return;
+    if (exists && !NSDynamicCast<NSDictionary>(parse(readFile(kAutoWakePath)))) return;
     std::vector<AutoWakeEntry> entries = autoWakeEntries();
     if (add) {
         entries.push_back(whole);
@@ -133,13 +115,43 @@ std::string TestPlatform::settingsDevicePath() const {
 }
 
 void TestPlatform::writeSettings(const PList::Dictionary& settings) {
-    writeSettingsFile(xmlOf(settings));
+    const std::vector<char> xml = base::plistToXml(settings);
+    writeSettingsFile(std::string(xml.begin(), xml.end()));
 }
 
-std::unique_ptr<PList::Dictionary> TestPlatform::readSettings() const {
-    auto plist = parse(readFile(settingsDevicePath()));
-    if (!NSDynamicCast<NSDictionary>(plist.get())) return nullptr;
+std::unique_ptr<PList::Dictionary> TestPlatform::readDictionary(
+    const std::string& devicePath) const {
+    const std::string bytes = readFile(devicePath);
+    auto plist = base::parsePlist(std::vector<char>(bytes.begin(), bytes.end()), nullptr);
+    if (!plist || plist->GetType() != PLIST_DICT) return nullptr;
     return std::unique_ptr<PList::Dictionary>(static_cast<PList::Dictionary*>(plist.release()));
+}
+
+std::optional<NSNumber> settingNumber(const PList::Dictionary& settings, const std::string& key) {
+    const PList::Node* node = base::nodeAt(settings, key);
+    switch (node ? node->GetType() : PLIST_NONE) {
+        case PLIST_BOOLEAN:
+            return NSNumber::numberWithBool(static_cast<const PList::Boolean*>(node)->GetValue());
+        case PLIST_UINT:
+            return NSNumber::numberWithInteger(
+                static_cast<NSInteger>(static_cast<const PList::Integer*>(node)->GetValue()));
+        case PLIST_REAL:
+            return NSNumber::numberWithDouble(static_cast<const PList::Real*>(node)->GetValue());
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<bool> settingBoolean(const PList::Dictionary& settings, const std::string& key) {
+    const auto number = settingNumber(settings, key);
+    if (!number || !number->isBoolean()) return std::nullopt;
+    return number->boolValue();
+}
+
+std::optional<long long> settingInteger(const PList::Dictionary& settings, const std::string& key) {
+    const auto number = settingNumber(settings, key);
+    if (!number || *number->objCType() != 'q') return std::nullopt;
+    return number->integerValue();
 }
 
 void TestPlatform::installSpringBoardServices(const std::string& hostLibraryPath) {

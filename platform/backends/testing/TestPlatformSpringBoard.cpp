@@ -10,22 +10,22 @@ constexpr const char* kLibStatusBarMessage = "setProperties:userInfo:";
 }  // namespace
 
 bool TestPlatform::sendCenterMessage(const std::string& center, const std::string& message,
-                                     const PList::Dictionary* userInfo) {
+                                     const NSDictionary* userInfo) {
     if (!keepRecords_) return true;
-    CenterMessage sent{center, message, {}, nullptr};
+    CenterMessage sent{center, message, {}, std::nullopt};
     if (userInfo) {
-        sent.userInfoXml = userInfo->ToXml();
-        sent.userInfo.reset(static_cast<PList::Dictionary*>(userInfo->Clone()));
+        const NSData xml = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
+            *userInfo, NSPropertyListXMLFormat_v1_0, nullptr);
+        sent.userInfoXml.assign(xml.bytes().begin(), xml.bytes().end());
+        sent.userInfo = *userInfo;
     }
     centerMessages_.push_back(sent);
     // The libstatusbar service reads a payload with "properties" as a show, without as a hide.
     if (center != kLibStatusBarCenter || message != kLibStatusBarMessage || !userInfo) return true;
-    auto item = userInfo->Find("item");
-    const auto* name =
-        item == userInfo->End() ? nullptr : NSDynamicCast<PList::String>(item->second);
+    const auto name = NSDynamicCast<NSString>(userInfo->objectForKey("item"));
     if (!name) return true;
-    const bool show = userInfo->Find("properties") != userInfo->End();
-    statusBarRequests_.push_back({kRouteLibStatusBar, name->GetValue(), show, 0, 0});
+    const bool show = static_cast<bool>(userInfo->objectForKey("properties"));
+    statusBarRequests_.push_back({kRouteLibStatusBar, *name, show, 0, 0});
     return true;
 }
 

@@ -3,9 +3,9 @@
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
+#include <Foundation/Foundation.h>
 #include <IOKit/pwr_mgt/IOPMLib.h>
 #include <SpringBoardServices/SpringBoardServices.h>
-#include <plist/plist++.h>
 
 #include <memory>
 #include <optional>
@@ -53,8 +53,8 @@ struct StatusBarRequest {
 struct CenterMessage {
     std::string center;
     std::string message;
-    std::string userInfoXml;                            // empty when no userInfo was sent
-    std::shared_ptr<const PList::Dictionary> userInfo;  // null when none was sent
+    std::string userInfoXml;               // empty when no userInfo was sent
+    std::optional<NSDictionary> userInfo;  // none when none was sent
 };
 
 struct LocalNotificationRecord {

@@ -58,7 +58,7 @@ class Backend {
     virtual bool scheduleWake(CFAbsoluteTime date, const std::string& identifier) = 0;
     virtual bool cancelWake(CFAbsoluteTime date, const std::string& identifier) = 0;
     virtual bool sendCenterMessage(const std::string& center, const std::string& message,
-                                   const PList::Dictionary* userInfo) = 0;
+                                   const NSDictionary* userInfo) = 0;
 
     // ---- SpringBoard
     // The application object's addStatusBarImageNamed: / removeStatusBarImageNamed:.

@@ -336,11 +336,12 @@ TEST(ExecuteCommand, TheShellGetsAFixedEnvironment) {
     environment.set("ENV", "/tmp/evil-rc");
     environment.set("IFS", "/");
     environment.set("VIGILANT_INHERITED", "yes");
-    environment.set("SIMDEVICE_ROOT", app.device().deviceRoot().c_str());
+    environment.set("SIMDEVICE_ROOT", "/tmp/evil-root");
     app.launch();
     const std::string seen = app.environmentAtCall(0);
     ASSERT_FALSE(seen.empty());
     EXPECT_TRUE(hasLine(seen, "PATH=/usr/bin:/bin:/usr/sbin:/sbin")) << seen;
+    // The device's root is the platform's to pass on, whatever the app's environment says.
     EXPECT_TRUE(hasLine(seen, "SIMDEVICE_ROOT=" + app.device().deviceRoot())) << seen;
     EXPECT_EQ(seen.find("VIGILANT_INHERITED"), std::string::npos) << seen;
     EXPECT_EQ(seen.find("ENV="), std::string::npos) << seen;

@@ -19,9 +19,16 @@
 namespace platform {
 
 std::string deviceRootFromEnvironment() {
-    const char* root = std::getenv(wire::paths::kRootVariable);
-    return root ? root : "";
+    // Read once: the device's root is the process's for its whole life, so a program that
+    // edits its environment (the app cleans it before it starts a command) keeps its device.
+    static const std::string root = [] {
+        const char* value = std::getenv(wire::paths::kRootVariable);
+        return std::string(value ? value : "");
+    }();
+    return root;
 }
+
+const char* deviceRootVariable() { return wire::paths::kRootVariable; }
 
 Backend& deviceBackend() { return device::DeviceBackend::instance(); }
 

@@ -84,6 +84,9 @@ std::string hostPath(const std::string& devicePath);
 
 // Defined by the simulated device's client (device/).
 Backend& deviceBackend();
+// The root the process's environment named when it started; empty when none.
 std::string deviceRootFromEnvironment();
+// The environment variable that names the device's root to a process of the device.
+const char* deviceRootVariable();
 
 }  // namespace platform

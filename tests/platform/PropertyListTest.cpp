@@ -102,6 +102,29 @@ TEST(PropertyListParsing, DynamicCastTellsKindsApart) {
     EXPECT_EQ(NSDynamicCast<NSNumber>(number)->intValue(), 3);
 }
 
+std::string nestedArrays(int depth) {
+    std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < depth; ++i) xml += "<array>";
+    for (int i = 0; i < depth; ++i) xml += "</array>";
+    return xml + "</plist>";
+}
+
+// A list nested far deeper than any real file (libplist reads it) is refused rather than walked
+// to the end of the stack; a deep but sane one is read.
+TEST(PropertyListParsing, ListsNestedBeyondAnyRealFileAreRefused) {
+    TestPlatform device;
+    for (const auto& [depth, readable] : {std::pair{400, true}, {600, false}, {40000, false}}) {
+        const std::string xml = nestedArrays(depth);
+        NSString error;
+        const NSObject plist =
+            NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
+                NSData(std::vector<char>(xml.begin(), xml.end())), NSPropertyListImmutable, nullptr,
+                &error);
+        EXPECT_EQ(static_cast<bool>(NSDynamicCast<NSArray>(plist)), readable) << depth;
+        EXPECT_EQ(error.empty(), readable) << depth << ": " << error;
+    }
+}
+
 TEST(NSDataFiles, ReadsDevicePathsUnderTheRoot) {
     TestPlatform device;
     device.writeFile("/var/root/hello.txt", "hello");

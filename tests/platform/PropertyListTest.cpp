@@ -225,11 +225,8 @@ TEST(PropertyListDates, CopiedDatesStayReadable) {
     ASSERT_TRUE(date);
     EXPECT_EQ(date->description(), device.timeText());
     // And a date parsed from a list stays readable through copies too.
-    const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-        copy, NSPropertyListBinaryFormat_v1_0, nullptr);
-    const auto parsed = NSDynamicCast<NSDictionary>(
-        NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-            data, NSPropertyListImmutable, nullptr, nullptr));
+    const auto parsed =
+        NSDynamicCast<NSDictionary>(roundTrip(copy, NSPropertyListBinaryFormat_v1_0));
     ASSERT_TRUE(parsed);
     const NSDictionary parsedCopy = *parsed;
     ASSERT_TRUE(NSDynamicCast<NSDate>(parsedCopy.objectForKey("time")));
@@ -243,11 +240,7 @@ TEST(PropertyListDates, MomentsBeyondTheCalendarStayNameable) {
                        std::numeric_limits<double>::quiet_NaN()}) {
         const NSDate date = NSDate::dateWithTimeIntervalSinceReferenceDate(far);
         EXPECT_EQ(date.description().size(), 19u);
-        const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-            date, NSPropertyListXMLFormat_v1_0, nullptr);
-        const auto back = NSDynamicCast<NSDate>(
-            NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-                data, NSPropertyListImmutable, nullptr, nullptr));
+        const auto back = NSDynamicCast<NSDate>(roundTrip(date, NSPropertyListXMLFormat_v1_0));
         ASSERT_TRUE(back);
         EXPECT_EQ(back->description().size(), 19u);
     }

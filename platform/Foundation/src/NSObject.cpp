@@ -1,21 +1,16 @@
 #include "NSObjectValue.h"
 
-namespace {
-template <class T>
-auto hold(T&& kind) {
-    return NSObjectAccess::hold(std::forward<T>(kind));
-}
-}  // namespace
-
-NSObject::NSObject(NSString string) : value_(hold(std::move(string))) {}
+// Each object's contents live in one shared, never-changed value: copies are cheap and
+// independent.
+NSObject::NSObject(NSString string) : value_(NSObjectAccess::hold(std::move(string))) {}
 NSObject::NSObject(const char* string) {
-    if (string) value_ = hold(NSString(string));
+    if (string) value_ = NSObjectAccess::hold(NSString(string));
 }
-NSObject::NSObject(NSNumber number) : value_(hold(number)) {}
-NSObject::NSObject(NSDate date) : value_(hold(date)) {}
-NSObject::NSObject(NSData data) : value_(hold(std::move(data))) {}
-NSObject::NSObject(NSArray array) : value_(hold(std::move(array))) {}
-NSObject::NSObject(NSDictionary dictionary) : value_(hold(std::move(dictionary))) {}
+NSObject::NSObject(NSNumber number) : value_(NSObjectAccess::hold(number)) {}
+NSObject::NSObject(NSDate date) : value_(NSObjectAccess::hold(date)) {}
+NSObject::NSObject(NSData data) : value_(NSObjectAccess::hold(std::move(data))) {}
+NSObject::NSObject(NSArray array) : value_(NSObjectAccess::hold(std::move(array))) {}
+NSObject::NSObject(NSDictionary dictionary) : value_(NSObjectAccess::hold(std::move(dictionary))) {}
 
 bool NSObject::operator==(const NSObject& other) const {
     if (value_ == other.value_) return true;
@@ -36,37 +31,3 @@ template std::optional<NSDate> NSDynamicCast<NSDate>(const NSObject&);
 template std::optional<NSData> NSDynamicCast<NSData>(const NSObject&);
 template std::optional<NSArray> NSDynamicCast<NSArray>(const NSObject&);
 template std::optional<NSDictionary> NSDynamicCast<NSDictionary>(const NSObject&);
-
-// ---------------------------------------------------------------- NSArray
-
-NSObject NSArray::objectAtIndex(NSUInteger index) const {
-    return index < objects_.size() ? objects_[index] : NSObject();
-}
-
-void NSArray::addObject(const NSObject& object) {
-    if (object) objects_.push_back(object);
-}
-
-// ---------------------------------------------------------------- NSDictionary
-
-NSObject NSDictionary::objectForKey(const NSString& key) const {
-    auto it = objects_.find(key);
-    return it != objects_.end() ? it->second : NSObject();
-}
-
-std::vector<NSString> NSDictionary::allKeys() const {
-    std::vector<NSString> keys;
-    keys.reserve(objects_.size());
-    for (const auto& [key, object] : objects_) keys.push_back(key);
-    return keys;
-}
-
-void NSDictionary::setObjectForKey(const NSObject& object, const NSString& key) {
-    if (!object) {
-        objects_.erase(key);
-        return;
-    }
-    objects_.insert_or_assign(key, object);
-}
-
-void NSDictionary::removeObjectForKey(const NSString& key) { objects_.erase(key); }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <type_traits>
 
 #include "NSObjectValue.h"
 
@@ -43,7 +44,8 @@ NSDate dateOf(plist_t node) {
     return NSDate::dateWithTimeIntervalSinceReferenceDate(sec + usec / 1e6);
 }
 
-// Null when the list nests too deeply. Kinds that Foundation has no object for are left out.
+// None when the list nests too deeply. A kind that Foundation has no object for reads as nil, so
+// collections leave it out.
 std::optional<NSObject> objectOf(plist_t node, int depth) {
     if (depth > kMaxNesting) return std::nullopt;
     switch (plist_get_node_type(node)) {
@@ -249,8 +251,9 @@ NSObject NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormat
         plist_to_xml_free(xml);
         if (!root.node) return fail("not a property list");
     }
-    auto object = objectOf(root.node, 0);
+    const auto object = objectOf(root.node, 0);
     if (!object) return fail("nested too deeply");
+    if (!*object) return fail("not a property list");
     if (format) *format = binary ? NSPropertyListBinaryFormat_v1_0 : NSPropertyListXMLFormat_v1_0;
     return *object;
 }

@@ -166,6 +166,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "</dict><dict><key>scheduledby</key><string>com.quillmoor.vigilantpro"
                      "</string><key>time</key><string>tomorrow</string></dict>" +
                      kOwnAt),
+            1},
+        // A NUL byte inside a text: the owner is another, and reading it must not end the
+        // daemon (libplist asserts when such a text is read as a C string).
+        OddListCase{
+            "OwnerWithANulByte",
+            listWith("<dict><key>scheduledby</key><string>com.quillmoor.vigilantpro" +
+                     std::string(1, '\0') +
+                     "x</string><key>time</key><date>2026-12-08T09:00:37Z</date></dict>" + kOwnAt),
             1}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -66,9 +66,11 @@ std::optional<NSObject> objectOf(plist_t node, int depth) {
             return NSNumber::numberWithDouble(value);
         }
         case PLIST_STRING: {
-            CString value;
-            plist_get_string_val(node, &value.text);
-            return NSObject(value.text ? NSString(value.text) : NSString());
+            // Read with its length: a text may hold NUL bytes (a raw one in XML, U+0000 in a
+            // binary list), and libplist aborts when such a text is read as a C string.
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return NSObject(text ? NSString(text, length) : NSString());
         }
         case PLIST_DATE:
             return dateOf(node);
@@ -146,7 +148,7 @@ plist_t nodeOf(const NSObject& object) {
         [](const auto& held) -> plist_t {
             using T = std::decay_t<decltype(held)>;
             if constexpr (std::is_same_v<T, NSString>) {
-                return plist_new_string(held.c_str());
+                return plist_new_string(held.c_str());  // libplist ends a text at a NUL byte
             } else if constexpr (std::is_same_v<T, NSNumber>) {
                 return numberNode(held);
             } else if constexpr (std::is_same_v<T, NSDate>) {

@@ -1,7 +1,7 @@
 // The program runs as root but may be started by anyone: a shell it starts must not take its
 // environment (PATH, IFS, ENV, LD_PRELOAD...) from whoever that was. While an object of this
-// class lives, the process environment is a fixed clean one: PATH and, on the simulated
-// device, SIMDEVICE_ROOT. Only for the moment a command is started (the app is single-threaded).
+// class lives, the process environment is a fixed clean one: PATH alone. Only for the moment a
+// command is started (the app is single-threaded).
 #pragma once
 
 #include <string>

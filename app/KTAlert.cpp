@@ -5,12 +5,9 @@
 namespace {
 // Asked afresh at every alert: the localized display name, else the process name.
 NSString defaultTitle() {
-    if (const NSDictionary* localized = NSBundle::mainBundle().localizedInfoDictionary()) {
-        auto it = localized->Find("CFBundleDisplayName");
-        if (it != localized->End())
-            if (const auto* name = NSDynamicCast<PList::String>(it->second))
-                return name->GetValue();
-    }
+    if (const NSDictionary* localized = NSBundle::mainBundle().localizedInfoDictionary())
+        if (auto name = NSDynamicCast<NSString>(localized->objectForKey("CFBundleDisplayName")))
+            return *name;
     return NSProcessInfo::processInfo().processName();
 }
 }  // namespace

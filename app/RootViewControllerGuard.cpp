@@ -9,16 +9,16 @@
 #include "KeepAliveMarker.h"
 #include "LibStatusBar.h"
 #include "RootViewController.h"
+#include "VigilantProIdentity.h"
 
 bool VigilantUsesLaunchd() {
-    const NSString version = UIDevice::currentDevice().systemVersion();
-    return version.starts_with("2") || version.starts_with("3");
+    return launchdGeneration(UIDevice::currentDevice().systemVersion()).has_value();
 }
 
 namespace {
 NSString withPlist(const char* format) {
     char command[256];
-    std::snprintf(command, sizeof command, format, kDaemonPlist);
+    std::snprintf(command, sizeof command, format, kJobFilePath);
     return command;
 }
 

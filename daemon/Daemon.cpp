@@ -7,6 +7,7 @@
 
 #include "AppSettings.h"
 #include "StatusBarController.h"
+#include "VigilantProIdentity.h"
 
 namespace {
 constexpr int kMinutesPerDay = 1440;
@@ -24,19 +25,16 @@ Minutes minutesNow() {
 }
 
 bool supportedSystem() {
-    const NSString version = UIDevice::currentDevice().systemVersion();
-    return !version.empty() && (version.front() == '2' || version.front() == '3');
+    return launchdGeneration(UIDevice::currentDevice().systemVersion()).has_value();
 }
 
 // The "time" of a wake-list element booked under our label, if it is one.
-std::optional<NSDate> ownBookingTime(const NSObject* element) {
-    const auto* entry = NSDynamicCast<NSDictionary>(element);
+std::optional<NSDate> ownBookingTime(const NSObject& element) {
+    const auto entry = NSDynamicCast<NSDictionary>(element);
     if (!entry) return std::nullopt;  // not a dictionary: left alone
-    auto by = entry->Find("scheduledby");
-    const auto* owner = by != entry->End() ? NSDynamicCast<PList::String>(by->second) : nullptr;
-    if (!owner || owner->GetValue() != kServiceLabel) return std::nullopt;
-    auto time = entry->Find("time");
-    return NSDate::fromPropertyList(time != entry->End() ? time->second : nullptr);
+    if (NSDynamicCast<NSString>(entry->objectForKey("scheduledby")) != kJobLabel)
+        return std::nullopt;
+    return NSDynamicCast<NSDate>(entry->objectForKey("time"));
 }
 }  // namespace
 
@@ -104,18 +102,13 @@ void Daemon::scheduleWake() {
     const NSDate wakeDate = NSDate::dateWithTimeIntervalSinceNow(seconds);
 
     // Withdraw every earlier booking of ours that the system still lists, each by its time.
-    auto list =
+    const auto top = NSDynamicCast<NSDictionary>(
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
             NSData::dataWithContentsOfFile(kAutoWakeListPath), NSPropertyListImmutable, nullptr,
-            nullptr);
-    if (const auto* top = NSDynamicCast<NSDictionary>(list.get())) {
-        auto found = top->Find("wake");
-        if (const auto* wake =
-                found != top->End() ? NSDynamicCast<NSArray>(found->second) : nullptr) {
-            for (NSUInteger i = 0; i < NSArrayCount(*wake); ++i)
-                if (auto date = ownBookingTime(NSArrayObjectAtIndex(*wake, i).get()))
-                    CPCancelWakeAtDateWithIdentifier(*date, kServiceLabel);
-        }
-    }
-    CPScheduleWakeAtDateWithIdentifier(wakeDate, kServiceLabel);
+            nullptr));
+    const auto wake = top ? NSDynamicCast<NSArray>(top->objectForKey("wake")) : std::nullopt;
+    for (NSUInteger i = 0; wake && i < wake->count(); ++i)
+        if (auto date = ownBookingTime(wake->objectAtIndex(i)))
+            CPCancelWakeAtDateWithIdentifier(*date, kJobLabel);
+    CPScheduleWakeAtDateWithIdentifier(wakeDate, kJobLabel);
 }

@@ -29,7 +29,5 @@ class Daemon : public PowerControllerDelegate {
     int8_t inSchedule_ = NO;
 };
 
-inline const NSString kServiceLabel = "com.quillmoor.vigilantpro";
-inline const NSString kStatusBarImageName = "VigilantPro";
 inline const NSString kAutoWakeListPath =
     "/private/var/preferences/SystemConfiguration/com.apple.AutoWake.plist";

@@ -31,9 +31,9 @@ AppSettings::AppSettings() {
     // the wrong type (text, a date, a collection) reads as absent: the integer keys then read
     // as these defaults and the boolean keys as NO, so a damaged file never turns into a
     // surprising setting. Numbers of another kind convert (a real truncates, YES reads as 1).
-    PList::Dictionary defaults;
-    defaults.Set(kScheduleStartPrefKey, PList::Integer(static_cast<uint64_t>(540)));
-    defaults.Set(kScheduleEndPrefKey, PList::Integer(static_cast<uint64_t>(1020)));
+    NSDictionary defaults;
+    defaults.setObjectForKey(NSNumber::numberWithInt(540), kScheduleStartPrefKey);
+    defaults.setObjectForKey(NSNumber::numberWithInt(1020), kScheduleEndPrefKey);
     store().registerDefaults(defaults);
     settingsDirty_ = false;
 }

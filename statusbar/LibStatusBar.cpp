@@ -15,13 +15,13 @@ void send(const NSDictionary& payload) {
 
 void LibStatusBar::addStatusBarImageNamed(const NSString& name) {
     NSDictionary payload;
-    payload.Set("item", PList::String(name));
-    payload.Set("properties", PList::Integer(static_cast<uint64_t>(1)));
+    payload.setObjectForKey(name, "item");
+    payload.setObjectForKey(NSNumber::numberWithInt(1), "properties");
     send(payload);
 }
 
 void LibStatusBar::removeStatusBarImageNamed(const NSString& name) {
     NSDictionary payload;
-    payload.Set("item", PList::String(name));
+    payload.setObjectForKey(name, "item");
     send(payload);
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "LibStatusBar.h"
+#include "VigilantProIdentity.h"
 
 namespace {
 StatusBarController* sharedStatusBarController_ = nullptr;
@@ -19,9 +20,9 @@ mach_port_t sbport = 0;
 std::recursive_mutex creationLock;
 int terminationPipe[2] = {-1, -1};
 
-bool versionBeginsWith(char c) {
-    const NSString version = UIDevice::currentDevice().systemVersion();
-    return !version.empty() && version.front() == c;
+// Asked afresh at every test, so a route follows the system at once.
+std::optional<int> generationNow() {
+    return launchdGeneration(UIDevice::currentDevice().systemVersion());
 }
 
 // Runs on the run loop after a termination signal: hide on the route of the last addIcon
@@ -113,10 +114,10 @@ mach_port_t StatusBarController::springBoardPort() { return sbport; }
 void StatusBarController::addIcon() {
     const TerminationSignalsHeld held;
     const NSString name = iconName();
-    if (versionBeginsWith('2')) {
+    if (generationNow() == 2) {
         if (!theApp) theApp = new UIApplication();  // kept for the life of the process
         theApp->addStatusBarImageNamed(name);
-    } else if (versionBeginsWith('3')) {
+    } else if (generationNow() == 3) {
         // A missing library or function is skipped, never called.
         if (void* library = dlopen(kSpringBoardServicesPath, RTLD_LAZY)) {
             if (auto port =
@@ -134,9 +135,9 @@ void StatusBarController::addIcon() {
 
 void StatusBarController::removeIcon() {
     const NSString name = iconName();
-    if (versionBeginsWith('2')) {
+    if (generationNow() == 2) {
         if (theApp) theApp->removeStatusBarImageNamed(name);
-    } else if (versionBeginsWith('3')) {
+    } else if (generationNow() == 3) {
         if (void* library = dlopen(kSpringBoardServicesPath, RTLD_LAZY)) {
             if (auto remove =
                     lookUp<SBRemoveStatusBarItemFunction>(library, "SBRemoveStatusBarItem"))

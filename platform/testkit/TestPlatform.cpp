@@ -1,5 +1,7 @@
 #include "TestPlatform.h"
 
+#include <base/PlistFile.h>
+
 #include <filesystem>
 #include <stdexcept>
 
@@ -8,17 +10,11 @@
 namespace platform::testing {
 
 namespace {
-std::unique_ptr<NSDictionary> bundleInfo(const std::string& identifier) {
-    auto info = std::make_unique<NSDictionary>();
-    info->Set("CFBundleIdentifier", PList::String(identifier));
-    info->Set("CFBundleExecutable", PList::String("VigilantPro"));
+NSDictionary bundleInfo(const std::string& identifier) {
+    NSDictionary info;
+    info.setObjectForKey(identifier, "CFBundleIdentifier");
+    info.setObjectForKey("VigilantPro", "CFBundleExecutable");
     return info;
-}
-
-std::unique_ptr<PList::Node> parse(const std::string& bytes) {
-    return NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-        NSData(std::vector<char>(bytes.begin(), bytes.end())), NSPropertyListImmutable, nullptr,
-        nullptr);
 }
 }  // namespace
 
@@ -42,7 +38,7 @@ void TestPlatform::emptyCurrentRunLoop() {
 }
 
 void TestPlatform::setBundleIdentifier(const std::string& identifier) {
-    NSBundle::setMainBundle(files().mainBundlePath(), bundleInfo(identifier), nullptr);
+    NSBundle::setMainBundle(files().mainBundlePath(), bundleInfo(identifier), std::nullopt);
     NSUserDefaults::resetStandardUserDefaults(/*keepRegisteredDefaults=*/true);
 }
 
@@ -78,15 +74,43 @@ std::string TestPlatform::settingsDevicePath() const {
 }
 
 void TestPlatform::writeSettings(const PList::Dictionary& settings) {
-    const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-        settings, NSPropertyListXMLFormat_v1_0, nullptr);
-    writeSettingsFile(std::string(data.bytes().begin(), data.bytes().end()));
+    const std::vector<char> xml = base::plistToXml(settings);
+    writeSettingsFile(std::string(xml.begin(), xml.end()));
 }
 
-std::unique_ptr<PList::Dictionary> TestPlatform::readSettings() const {
-    auto plist = parse(readFile(settingsDevicePath()));
-    if (!NSDynamicCast<NSDictionary>(plist.get())) return nullptr;
+std::unique_ptr<PList::Dictionary> TestPlatform::readDictionary(
+    const std::string& devicePath) const {
+    const std::string bytes = readFile(devicePath);
+    auto plist = base::parsePlist(std::vector<char>(bytes.begin(), bytes.end()), nullptr);
+    if (!plist || plist->GetType() != PLIST_DICT) return nullptr;
     return std::unique_ptr<PList::Dictionary>(static_cast<PList::Dictionary*>(plist.release()));
+}
+
+std::optional<NSNumber> settingNumber(const PList::Dictionary& settings, const std::string& key) {
+    const PList::Node* node = base::nodeAt(settings, key);
+    switch (node ? node->GetType() : PLIST_NONE) {
+        case PLIST_BOOLEAN:
+            return NSNumber::numberWithBool(static_cast<const PList::Boolean*>(node)->GetValue());
+        case PLIST_UINT:
+            return NSNumber::numberWithInteger(
+                static_cast<NSInteger>(static_cast<const PList::Integer*>(node)->GetValue()));
+        case PLIST_REAL:
+            return NSNumber::numberWithDouble(static_cast<const PList::Real*>(node)->GetValue());
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<bool> settingBoolean(const PList::Dictionary& settings, const std::string& key) {
+    const auto number = settingNumber(settings, key);
+    if (!number || !number->isBoolean()) return std::nullopt;
+    return number->boolValue();
+}
+
+std::optional<long long> settingInteger(const PList::Dictionary& settings, const std::string& key) {
+    const auto number = settingNumber(settings, key);
+    if (!number || *number->objCType() != 'q') return std::nullopt;
+    return number->integerValue();
 }
 
 void TestPlatform::installSpringBoardServices(const std::string& hostLibraryPath) {

@@ -14,11 +14,18 @@
 #include <SpringBoardServices/SpringBoardServices.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "TestBackend.h"
 
 namespace platform::testing {
+
+// What a settings file holds at `key`, as the platform reads it: a number (integer, real or
+// boolean), a boolean alone, an integer alone. None when the key is absent or holds another kind.
+std::optional<NSNumber> settingNumber(const PList::Dictionary& settings, const std::string& key);
+std::optional<bool> settingBoolean(const PList::Dictionary& settings, const std::string& key);
+std::optional<long long> settingInteger(const PList::Dictionary& settings, const std::string& key);
 
 class TestPlatform : public TestBackend {
   public:
@@ -93,7 +100,11 @@ class TestPlatform : public TestBackend {
     void writeSettingsFile(const std::string& bytes) { writeFile(settingsDevicePath(), bytes); }
     void writeSettings(const PList::Dictionary& settings);
     // The parsed settings file; null when it is missing or no dictionary.
-    std::unique_ptr<PList::Dictionary> readSettings() const;
+    std::unique_ptr<PList::Dictionary> readSettings() const {
+        return readDictionary(settingsDevicePath());
+    }
+    // A parsed property-list file of the device; null when it is missing or no dictionary.
+    std::unique_ptr<PList::Dictionary> readDictionary(const std::string& devicePath) const;
     // Places a library at the device's SpringBoardServices path (a symbolic link to it).
     void installSpringBoardServices(const std::string& hostLibraryPath);
 

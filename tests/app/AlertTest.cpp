@@ -27,11 +27,9 @@ class ChoiceSpy : public UIAlertViewDelegate {
 };
 
 // The localized dictionary of the main bundle, replaced for one test.
-void setLocalizedInfo(std::unique_ptr<NSDictionary> localized) {
-    auto info = std::unique_ptr<NSDictionary>(
-        static_cast<NSDictionary*>(NSBundle::mainBundle().infoDictionary()->Clone()));
-    NSBundle::setMainBundle(NSBundle::mainBundle().bundlePath(), std::move(info),
-                            std::move(localized));
+void setLocalizedInfo(NSDictionary localized) {
+    const NSDictionary info = *NSBundle::mainBundle().infoDictionary();
+    NSBundle::setMainBundle(NSBundle::mainBundle().bundlePath(), info, std::move(localized));
 }
 
 TEST(Alerts, TheMessageAloneTakesTheDisplayNameAndOneOK) {
@@ -57,9 +55,9 @@ TEST(Alerts, WithoutADisplayNameTheProcessNameIsTheTitle) {
     ASSERT_EQ(UIAlertView::visibleAlerts().size(), 1u);
     EXPECT_EQ(UIAlertView::visibleAlerts()[0]->title(), std::optional<NSString>("VigilantPro"));
 
-    auto localized = std::make_unique<NSDictionary>();  // a dictionary without the key
-    localized->Set("CFBundleName", PList::String("Other"));
-    setLocalizedInfo(std::move(localized));
+    NSDictionary localized;  // a dictionary without the key
+    localized.setObjectForKey("Other", "CFBundleName");
+    setLocalizedInfo(localized);
     KTAlertWithMessage("n");
     ASSERT_EQ(UIAlertView::visibleAlerts().size(), 2u);
     EXPECT_EQ(UIAlertView::visibleAlerts()[1]->title(), std::optional<NSString>("VigilantPro"));
@@ -69,9 +67,9 @@ TEST(Alerts, TheBundleIsAskedAtEveryAlert) {
     AppHarness app;
     app.launch();
     KTAlertWithMessage("first");
-    auto localized = std::make_unique<NSDictionary>();
-    localized->Set("CFBundleDisplayName", PList::String("Renamed"));
-    setLocalizedInfo(std::move(localized));
+    NSDictionary localized;
+    localized.setObjectForKey("Renamed", "CFBundleDisplayName");
+    setLocalizedInfo(localized);
     KTAlertWithMessage("second");
     const auto alerts = UIAlertView::visibleAlerts();
     ASSERT_EQ(alerts.size(), 2u);

@@ -45,16 +45,16 @@ AppHarness::~AppHarness() {
 void AppHarness::installBundle(const Options& options) {
     const std::string bundle = platform::testing::TestPlatform::kDefaultBundlePath;
     copyResources(device_->hostPathOf(bundle));
-    auto info = std::make_unique<NSDictionary>();
-    info->Set("CFBundleIdentifier",
-              PList::String(platform::testing::TestPlatform::kDefaultBundleIdentifier));
-    info->Set("CFBundleExecutable", PList::String("VigilantPro"));
-    info->Set("NSMainNibFile", PList::String("MainWindow"));
-    if (options.bundleVersion) info->Set("CFBundleVersion", PList::String(*options.bundleVersion));
-    std::unique_ptr<NSDictionary> localized;
+    NSDictionary info;
+    info.setObjectForKey(platform::testing::TestPlatform::kDefaultBundleIdentifier,
+                         "CFBundleIdentifier");
+    info.setObjectForKey("VigilantPro", "CFBundleExecutable");
+    info.setObjectForKey("MainWindow", "NSMainNibFile");
+    if (options.bundleVersion) info.setObjectForKey(*options.bundleVersion, "CFBundleVersion");
+    std::optional<NSDictionary> localized;
     if (options.displayName) {
-        localized = std::make_unique<NSDictionary>();
-        localized->Set("CFBundleDisplayName", PList::String(*options.displayName));
+        localized.emplace();
+        localized->setObjectForKey(*options.displayName, "CFBundleDisplayName");
     }
     NSBundle::setMainBundle(bundle, std::move(info), std::move(localized));
     NSUserDefaults::resetStandardUserDefaults(/*keepRegisteredDefaults=*/true);
@@ -97,16 +97,7 @@ std::vector<std::string> AppHarness::launchctlCalls() const {
 }
 
 std::unique_ptr<PList::Dictionary> AppHarness::settingsAtCall(size_t index) const {
-    const auto data =
-        NSData::dataWithContentsOfFile("/launchctl-log/settings-" + std::to_string(index));
-    auto plist =
-        NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-            data, NSPropertyListImmutable, nullptr, nullptr);
-    if (auto* dict = NSDynamicCast<PList::Dictionary>(plist.get())) {
-        plist.release();
-        return std::unique_ptr<PList::Dictionary>(dict);
-    }
-    return nullptr;
+    return device_->readDictionary("/launchctl-log/settings-" + std::to_string(index));
 }
 
 std::string AppHarness::environmentAtCall(size_t index) const {
@@ -117,22 +108,13 @@ std::string AppHarness::environmentAtCall(size_t index) const {
 }
 
 bool AppHarness::settingBool(const std::string& key) const {
-    auto dict = settings();
-    if (!dict) return false;
-    auto it = dict->Find(key);
-    if (it == dict->End()) return false;
-    auto* b = NSDynamicCast<PList::Boolean>(it->second);
-    return b && b->GetValue();
+    const auto dict = settings();
+    return dict && platform::testing::settingBoolean(*dict, key).value_or(false);
 }
 
 std::optional<long long> AppHarness::settingInt(const std::string& key) const {
-    auto dict = settings();
-    if (!dict) return std::nullopt;
-    auto it = dict->Find(key);
-    if (it == dict->End()) return std::nullopt;
-    auto* n = NSDynamicCast<PList::Integer>(it->second);
-    if (!n) return std::nullopt;
-    return static_cast<long long>(n->GetValue());
+    const auto dict = settings();
+    return dict ? platform::testing::settingInteger(*dict, key) : std::nullopt;
 }
 
 void AppHarness::launch() {

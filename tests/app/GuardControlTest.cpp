@@ -44,11 +44,7 @@ size_t firstOf(AppHarness& app) {
 }
 
 std::optional<bool> boolIn(const PList::Dictionary* dict, const std::string& key) {
-    if (!dict) return std::nullopt;
-    auto it = dict->Find(key);
-    if (it == dict->End()) return std::nullopt;
-    auto* b = NSDynamicCast<PList::Boolean>(it->second);
-    return b ? std::optional<bool>(b->GetValue()) : std::nullopt;
+    return dict ? platform::testing::settingBoolean(*dict, key) : std::nullopt;
 }
 
 struct VersionCase {
@@ -173,7 +169,7 @@ TEST(GuardControlNotification, SwitchingOnBooksOneRepeatingNotificationAndShowsT
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].center, "com.apple.springboard.libstatusbar");
     EXPECT_EQ(messages[0].message, "setProperties:userInfo:");
-    ASSERT_NE(messages[0].userInfo, nullptr);
+    ASSERT_TRUE(messages[0].userInfo);
     EXPECT_EQ(messages[0].userInfo->GetSize(), 2u);
 
     EXPECT_TRUE(app.settingBool("NotificationsEnabled"));
@@ -193,7 +189,7 @@ TEST(GuardControlNotification, SwitchingOffCancelsRemovesTheImageAndStoresFalse)
     EXPECT_EQ(app.device().countCalls<platform::testing::NotificationsCancelled>(), 1u);
     const auto& messages = app.device().centerMessages();
     ASSERT_EQ(messages.size(), 2u);
-    ASSERT_NE(messages[1].userInfo, nullptr);
+    ASSERT_TRUE(messages[1].userInfo);
     EXPECT_EQ(messages[1].userInfo->GetSize(), 1u);  // the hide request: the item alone
     EXPECT_EQ(boolIn(app.settings().get(), "NotificationsEnabled"), std::optional<bool>(false));
     EXPECT_EQ(app.root()->tableView()->numberOfSections(), 1);
@@ -348,11 +344,12 @@ TEST(ExecuteCommand, TheShellGetsAFixedEnvironment) {
     environment.set("ENV", "/tmp/evil-rc");
     environment.set("IFS", "/");
     environment.set("VIGILANT_INHERITED", "yes");
-    environment.set("SIMDEVICE_ROOT", app.device().deviceRoot().c_str());
+    environment.set("SIMDEVICE_ROOT", "/tmp/evil-root");
     app.launch();
     const std::string seen = app.environmentAtCall(0);
     ASSERT_FALSE(seen.empty());
     EXPECT_TRUE(hasLine(seen, "PATH=/usr/bin:/bin:/usr/sbin:/sbin")) << seen;
+    // The device's root is the platform's to pass on, whatever the app's environment says.
     EXPECT_TRUE(hasLine(seen, "SIMDEVICE_ROOT=" + app.device().deviceRoot())) << seen;
     EXPECT_EQ(seen.find("VIGILANT_INHERITED"), std::string::npos) << seen;
     EXPECT_EQ(seen.find("ENV="), std::string::npos) << seen;

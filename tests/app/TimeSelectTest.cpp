@@ -21,11 +21,7 @@ std::vector<std::string> objectStores(AppHarness& app) {
 const char* const kListingWithGuard = "PID\tStatus\tLabel\n-\t0\tcom.quillmoor.vigilantpro\n";
 
 std::optional<long long> intIn(const PList::Dictionary* dict, const std::string& key) {
-    if (!dict) return std::nullopt;
-    auto it = dict->Find(key);
-    if (it == dict->End()) return std::nullopt;
-    auto* n = NSDynamicCast<PList::Integer>(it->second);
-    return n ? std::optional<long long>(static_cast<long long>(n->GetValue())) : std::nullopt;
+    return dict ? platform::testing::settingInteger(*dict, key) : std::nullopt;
 }
 
 // The main screen with the guard on, so the window row is there.

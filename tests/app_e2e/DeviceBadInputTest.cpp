@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "AppOnDevice.h"
-#include "GuardConstants.h"
 #include "GuardEvents.h"
 
 namespace {
@@ -15,6 +14,7 @@ using apptest::Events;
 using apptest::Json;
 using apptest::kHostBudget;
 using apptest::kItem;
+using apptest::kRebootHint;
 using apptest::mainScreen;
 namespace fs = std::filesystem;
 

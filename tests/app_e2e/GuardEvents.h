@@ -11,8 +11,19 @@ namespace apptest {
 using e2e::Json;
 using Events = std::vector<Json>;
 
+// What the app and the guard must show and send, written out here so that a change of any of
+// them in the app's own constants fails a test.
 inline constexpr char kSettingsDomain[] = "com.quillmoor.vigilantpro";
+inline constexpr char kJobLabel[] = "com.quillmoor.vigilantpro";  // also the wake-ups' owner
 inline constexpr char kItem[] = "VigilantPro";
+inline constexpr char kRebootHint[] =
+    "A reboot is required for the status bar icon to appear after the first installation.";
+inline constexpr char kKeepAliveBody[] =
+    "VigilantSubstrate is required to hide this message. Turn Vigilant off or if you have "
+    "uninstalled Vigilant restart your device to stop this message.";
+inline constexpr char kKeepAliveLaunchImage[] = "IPHONE_VIGILANT_1234567890_ABCDEFGH";
+inline constexpr char kScheduleRefusalTitle[] = "Vigilant Pro";
+inline constexpr char kScheduleRefusal[] = "Sorry scheduling isn't compatible with iOS 4.0 yet.";
 inline constexpr double kHostBudget = 180;  // real seconds any one wait may take
 
 // Events of one kind whose field `key` equals `value`.
@@ -27,7 +38,7 @@ inline Events eventsWith(const Events& events, const std::string& name, const st
 // Process ids of the guard job's starts, in order.
 inline std::vector<long long> daemonStarts(const Events& events) {
     std::vector<long long> pids;
-    for (const Json& e : eventsWith(events, "job-started", "label", kSettingsDomain))
+    for (const Json& e : eventsWith(events, "job-started", "label", kJobLabel))
         pids.push_back(e.value("pid", -1LL));
     return pids;
 }
@@ -50,7 +61,7 @@ inline std::string storedSetting(e2e::DeviceSession& device, const std::string& 
 inline Json guardJob(const Json& status) {
     if (!status.is_object() || !status.contains("jobs")) return nullptr;
     for (const Json& job : status["jobs"])
-        if (job.value("label", "") == kSettingsDomain) return job;
+        if (job.value("label", "") == kJobLabel) return job;
     return nullptr;
 }
 

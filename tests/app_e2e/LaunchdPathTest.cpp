@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "AppOnDevice.h"
-#include "GuardConstants.h"
 #include "GuardEvents.h"
 
 namespace {
@@ -15,6 +14,7 @@ using apptest::Events;
 using apptest::Json;
 using apptest::kHostBudget;
 using apptest::kItem;
+using apptest::kRebootHint;
 using apptest::mainScreen;
 
 // Noon: inside the default 09:00 to 17:00 window, far from both ends of the 23:05 to 06:00 one.
@@ -112,15 +112,12 @@ TEST_F(LaunchdPath, GuardOnLoadsTheJobAndShowsItsItemOffUnloadsItAndTheItemGoes)
         << app.lastState().dump();
     ASSERT_TRUE(device.waitForEvents(
         [](const Events& e) {
-            return !apptest::eventsWith(e, "job-unloaded", "label", apptest::kSettingsDomain)
-                        .empty();
+            return !apptest::eventsWith(e, "job-unloaded", "label", apptest::kJobLabel).empty();
         },
         kHostBudget));
     const Events events = device.events();
-    EXPECT_EQ(apptest::eventsWith(events, "job-loaded", "label", apptest::kSettingsDomain).size(),
-              1u);
-    EXPECT_EQ(apptest::eventsWith(events, "job-unloaded", "label", apptest::kSettingsDomain).size(),
-              1u);
+    EXPECT_EQ(apptest::eventsWith(events, "job-loaded", "label", apptest::kJobLabel).size(), 1u);
+    EXPECT_EQ(apptest::eventsWith(events, "job-unloaded", "label", apptest::kJobLabel).size(), 1u);
     EXPECT_EQ(daemonStarts(events).size(), 1u);
     const Json after = apptest::guardJob(device.status());
     ASSERT_TRUE(after.is_object());
@@ -198,7 +195,7 @@ TEST_F(LaunchdPath, ScheduleAndNewTimesRestartTheDaemonAndReopeningShowsTheRealS
     // Within the start minute: the daemon keeps the seconds of the minute it booked in.
     EXPECT_TRUE(booked[0].value("wakeTime", "").starts_with("2010-01-01T23:05:"))
         << booked[0].dump();
-    EXPECT_EQ(booked[0].value("scheduledby", ""), apptest::kSettingsDomain);
+    EXPECT_EQ(booked[0].value("scheduledby", ""), apptest::kJobLabel);
     ASSERT_TRUE(app.waitForState([](const Json& s) { return !apptest::statusBarShows(s, kItem); },
                                  kHostBudget))
         << app.lastState().dump();

@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "AppOnDevice.h"
-#include "GuardConstants.h"
 #include "GuardEvents.h"
-#include "KeepAliveMarker.h"
 
 namespace {
 
@@ -14,6 +12,10 @@ using apptest::Events;
 using apptest::Json;
 using apptest::kHostBudget;
 using apptest::kItem;
+using apptest::kKeepAliveBody;
+using apptest::kKeepAliveLaunchImage;
+using apptest::kScheduleRefusal;
+using apptest::kScheduleRefusalTitle;
 using apptest::mainScreen;
 using e2e::deviceSeconds;
 using e2e::eventsNamed;

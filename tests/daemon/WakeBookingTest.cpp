@@ -166,18 +166,26 @@ INSTANTIATE_TEST_SUITE_P(
                      "</dict><dict><key>scheduledby</key><string>com.quillmoor.vigilantpro"
                      "</string><key>time</key><string>tomorrow</string></dict>" +
                      kOwnAt),
+            1},
+        // A NUL byte inside a text: the owner is another, and reading it must not end the
+        // daemon (libplist asserts when such a text is read as a C string).
+        OddListCase{
+            "OwnerWithANulByte",
+            listWith("<dict><key>scheduledby</key><string>com.quillmoor.vigilantpro" +
+                     std::string(1, '\0') +
+                     "x</string><key>time</key><date>2026-12-08T09:00:37Z</date></dict>" + kOwnAt),
             1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OddWakeList, BinaryListIsReadToo) {
     WakeFixture f("2026-12-07 17:01:37", 540);
-    PList::Dictionary entry;
-    entry.Set("scheduledby", PList::String(kLabel));
-    entry.Set("time", NSDate::date().propertyListValue());
-    PList::Array wake;
-    wake.Append(&entry);
-    PList::Dictionary top;
-    top.Set("wake", wake);
+    NSDictionary entry;
+    entry.setObjectForKey(kLabel, "scheduledby");
+    entry.setObjectForKey(NSDate::date(), "time");
+    NSArray wake;
+    wake.addObject(entry);
+    NSDictionary top;
+    top.setObjectForKey(wake, "wake");
     const NSData binary = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
         top, NSPropertyListBinaryFormat_v1_0, nullptr);
     f.device->writeAutoWakeFile(std::string(binary.bytes().begin(), binary.bytes().end()));

@@ -16,6 +16,8 @@ using platform::testing::WakeAction;
 
 namespace {
 
+constexpr char kLabel[] = "com.quillmoor.vigilantpro";  // the guard's bookings are under it
+
 TestPlatform& device() {
     static TestPlatform* platform = [] {
         auto* p = new TestPlatform();  // lives as long as the fuzzer
@@ -43,7 +45,7 @@ void checkOneBookingAfterOwnWithdrawals() {
     require(!requests.empty(), "no booking");
     require(requests.back().action == WakeAction::schedule, "the last request is no booking");
     for (const auto& r : requests) {
-        require(r.identifier == kServiceLabel, "a request under another identifier");
+        require(r.identifier == kLabel, "a request under another identifier");
         require(&r == &requests.back() || r.action == WakeAction::cancel, "a second booking");
     }
 }

@@ -3,9 +3,12 @@
 #include <backend/Backend.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "TestPlatform.h"
 
@@ -94,5 +97,54 @@ TEST(PopenInterposer, HostCommandRunsWhenTheDeviceHasNoSuchProgram) {
     TestPlatform device;
     EXPECT_EQ(outputOf("/bin/echo  two  spaces"), "two spaces\n");
 }
+
+// environ as a caller may leave it at the call, for one case.
+class EnvironmentAtTheCall {
+  public:
+    explicit EnvironmentAtTheCall(std::vector<std::string> entries)
+        : entries_(std::move(entries)), saved_(environ) {
+        for (auto& entry : entries_) pointers_.push_back(entry.data());
+        pointers_.push_back(nullptr);
+        environ = pointers_.data();
+    }
+    ~EnvironmentAtTheCall() { environ = saved_; }
+
+  private:
+    std::vector<std::string> entries_;
+    std::vector<char*> pointers_;
+    char** saved_;
+};
+
+struct EnvironmentCase {
+    const char* name;
+    std::vector<std::string> environment;
+};
+
+void PrintTo(const EnvironmentCase& c, std::ostream* os) { *os << c.name; }
+
+class PopenEnvironment : public ::testing::TestWithParam<EnvironmentCase> {};
+
+TEST_P(PopenEnvironment, TheChildHasTheDevicesRootOnceAndTheRestAsItWas) {
+    TestPlatform device;
+    std::string seen;
+    {
+        const EnvironmentAtTheCall environment(GetParam().environment);
+        seen = outputOf("/usr/bin/env");
+        EXPECT_EQ(environ[GetParam().environment.size()], nullptr);  // the caller's, unchanged
+    }
+    const std::string entry = "SIMDEVICE_ROOT=" + device.deviceRoot() + "\n";
+    ASSERT_NE(seen.find(entry), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("SIMDEVICE_ROOT=", seen.find(entry) + 1), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("SIMDEVICE_ROOT=/elsewhere"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("PATH=/usr/bin:/bin\n"), std::string::npos) << seen;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PopenEnvironment,
+    ::testing::Values(
+        EnvironmentCase{"WithoutTheRoot", {"PATH=/usr/bin:/bin"}},
+        EnvironmentCase{"WithAnotherRoot", {"SIMDEVICE_ROOT=/elsewhere", "PATH=/usr/bin:/bin"}},
+        EnvironmentCase{"WithAnEmptyRoot", {"PATH=/usr/bin:/bin", "SIMDEVICE_ROOT="}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -11,9 +11,9 @@ using platform::testing::TestPlatform;
 
 namespace {
 
-std::unique_ptr<PList::Node> roundTrip(const PList::Node& node, NSPropertyListFormat format) {
+NSObject roundTrip(const NSObject& object, NSPropertyListFormat format) {
     const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-        node, format, nullptr);
+        object, format, nullptr);
     NSPropertyListFormat read = NSPropertyListOpenStepFormat;
     auto back =
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
@@ -28,12 +28,11 @@ TEST_P(PropertyListRoundTrip, IntegersIncludingNegativeAndLarge) {
     TestPlatform device;
     for (long long value :
          {0LL, 1LL, 540LL, -1LL, -100000LL, 2147483647LL, -2147483648LL, 1099511627776LL}) {
-        PList::Dictionary dict;
-        dict.Set("n", NSNumber::numberWithInteger(value).propertyListValue().get());
-        auto back = roundTrip(dict, GetParam());
-        auto* read = NSDynamicCast<NSDictionary>(back.get());
-        ASSERT_NE(read, nullptr);
-        auto number = NSNumber::fromPropertyList(read->Find("n")->second);
+        NSDictionary dict;
+        dict.setObjectForKey(NSNumber::numberWithInteger(value), "n");
+        const auto read = NSDynamicCast<NSDictionary>(roundTrip(dict, GetParam()));
+        ASSERT_TRUE(read);
+        auto number = NSDynamicCast<NSNumber>(read->objectForKey("n"));
         ASSERT_TRUE(number);
         EXPECT_EQ(number->integerValue(), value);
         EXPECT_FALSE(number->isBoolean());
@@ -43,11 +42,11 @@ TEST_P(PropertyListRoundTrip, IntegersIncludingNegativeAndLarge) {
 TEST_P(PropertyListRoundTrip, BooleansStayBooleans) {
     TestPlatform device;
     for (bool value : {true, false}) {
-        PList::Dictionary dict;
-        dict.Set("b", NSNumber::numberWithBool(value).propertyListValue().get());
-        auto back = roundTrip(dict, GetParam());
-        auto number =
-            NSNumber::fromPropertyList(NSDynamicCast<NSDictionary>(back.get())->Find("b")->second);
+        NSDictionary dict;
+        dict.setObjectForKey(NSNumber::numberWithBool(value), "b");
+        const auto read = NSDynamicCast<NSDictionary>(roundTrip(dict, GetParam()));
+        ASSERT_TRUE(read);
+        auto number = NSDynamicCast<NSNumber>(read->objectForKey("b"));
         ASSERT_TRUE(number);
         EXPECT_TRUE(number->isBoolean());
         EXPECT_EQ(number->boolValue(), value);
@@ -58,11 +57,11 @@ TEST_P(PropertyListRoundTrip, DatesKeepTheirMoment) {
     TestPlatform device;
     device.setTime("2026-12-07 17:01:37");
     const NSDate moment = NSDate::date().dateByAddingTimeInterval(57540);
-    PList::Dictionary dict;
-    dict.Set("time", moment.propertyListValue());
-    auto back = roundTrip(dict, GetParam());
-    auto date =
-        NSDate::fromPropertyList(NSDynamicCast<NSDictionary>(back.get())->Find("time")->second);
+    NSDictionary dict;
+    dict.setObjectForKey(moment, "time");
+    const auto read = NSDynamicCast<NSDictionary>(roundTrip(dict, GetParam()));
+    ASSERT_TRUE(read);
+    auto date = NSDynamicCast<NSDate>(read->objectForKey("time"));
     ASSERT_TRUE(date);
     EXPECT_EQ(date->description(), "2026-12-08 09:00:37");
     EXPECT_DOUBLE_EQ(date->timeIntervalSinceReferenceDate(),
@@ -78,30 +77,52 @@ TEST(PropertyListParsing, NoneForMissingEmptyOrForeignData) {
     const std::vector<std::string> foreign{"", "not a plist", "<?xml version=\"1.0\"?><plist>",
                                            "bplist00\x01\x02"};
     NSString error;
-    EXPECT_EQ(
+    EXPECT_FALSE(
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-            std::nullopt, NSPropertyListImmutable, nullptr, &error),
-        nullptr);
+            std::nullopt, NSPropertyListImmutable, nullptr, &error));
     EXPECT_FALSE(error.empty());
     for (const std::string& bytes : foreign) {
-        EXPECT_EQ(
+        EXPECT_FALSE(
             NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
                 NSData(std::vector<char>(bytes.begin(), bytes.end())), NSPropertyListImmutable,
-                nullptr, nullptr),
-            nullptr)
+                nullptr, nullptr))
             << bytes;
     }
 }
 
 TEST(PropertyListParsing, DynamicCastTellsKindsApart) {
-    PList::String text("x");
-    PList::Integer number(uint64_t{3});
-    EXPECT_NE(NSDynamicCast<PList::String>(static_cast<PList::Node*>(&text)), nullptr);
-    EXPECT_EQ(NSDynamicCast<PList::Integer>(static_cast<PList::Node*>(&text)), nullptr);
-    EXPECT_EQ(NSDynamicCast<PList::Date>(static_cast<PList::Node*>(&number)), nullptr);
-    EXPECT_EQ(NSDynamicCast<PList::Dictionary>(static_cast<PList::Node*>(nullptr)), nullptr);
-    EXPECT_FALSE(NSDate::fromPropertyList(&number));
-    EXPECT_FALSE(NSNumber::fromPropertyList(&text));
+    const NSObject text("x");
+    const NSObject number(NSNumber::numberWithInt(3));
+    EXPECT_EQ(NSDynamicCast<NSString>(text), std::optional<NSString>("x"));
+    EXPECT_FALSE(NSDynamicCast<NSNumber>(text));
+    EXPECT_FALSE(NSDynamicCast<NSDate>(number));
+    EXPECT_FALSE(NSDynamicCast<NSDictionary>(NSObject()));
+    EXPECT_FALSE(NSDynamicCast<NSString>(NSObject(static_cast<const char*>(nullptr))));
+    ASSERT_TRUE(NSDynamicCast<NSNumber>(number));
+    EXPECT_EQ(NSDynamicCast<NSNumber>(number)->intValue(), 3);
+}
+
+std::string nestedArrays(int depth) {
+    std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < depth; ++i) xml += "<array>";
+    for (int i = 0; i < depth; ++i) xml += "</array>";
+    return xml + "</plist>";
+}
+
+// A list nested far deeper than any real file (libplist reads it) is refused rather than walked
+// to the end of the stack; a deep but sane one is read.
+TEST(PropertyListParsing, ListsNestedBeyondAnyRealFileAreRefused) {
+    TestPlatform device;
+    for (const auto& [depth, readable] : {std::pair{400, true}, {600, false}, {40000, false}}) {
+        const std::string xml = nestedArrays(depth);
+        NSString error;
+        const NSObject plist =
+            NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
+                NSData(std::vector<char>(xml.begin(), xml.end())), NSPropertyListImmutable, nullptr,
+                &error);
+        EXPECT_EQ(static_cast<bool>(NSDynamicCast<NSArray>(plist)), readable) << depth;
+        EXPECT_EQ(error.empty(), readable) << depth << ": " << error;
+    }
 }
 
 TEST(NSDataFiles, ReadsDevicePathsUnderTheRoot) {
@@ -123,22 +144,19 @@ TEST(PropertyListArrays, ElementsOfAParsedArrayAreReachable) {
     const std::string xml =
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string>"
         "<date>2026-12-08T09:00:37Z</date><integer>-3</integer></array></plist>";
-    auto plist =
+    const auto array = NSDynamicCast<NSArray>(
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
             NSData(std::vector<char>(xml.begin(), xml.end())), NSPropertyListImmutable, nullptr,
-            nullptr);
-    const auto* array = NSDynamicCast<NSArray>(plist.get());
-    ASSERT_NE(array, nullptr);
-    ASSERT_EQ(NSArrayCount(*array), 3u);
-    auto first = NSArrayObjectAtIndex(*array, 0);
-    ASSERT_NE(NSDynamicCast<PList::String>(first.get()), nullptr);
-    EXPECT_EQ(NSDynamicCast<PList::String>(first.get())->GetValue(), "a");
-    auto second = NSArrayObjectAtIndex(*array, 1);
-    ASSERT_TRUE(NSDate::fromPropertyList(second.get()));
-    EXPECT_EQ(NSDate::fromPropertyList(second.get())->description(), "2026-12-08 09:00:37");
-    EXPECT_EQ(NSNumber::fromPropertyList(NSArrayObjectAtIndex(*array, 2).get())->integerValue(),
-              -3);
-    EXPECT_EQ(NSArrayObjectAtIndex(*array, 3), nullptr);
+            nullptr));
+    ASSERT_TRUE(array);
+    ASSERT_EQ(array->count(), 3u);
+    EXPECT_EQ(NSDynamicCast<NSString>(array->objectAtIndex(0)), std::optional<NSString>("a"));
+    const auto second = NSDynamicCast<NSDate>(array->objectAtIndex(1));
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->description(), "2026-12-08 09:00:37");
+    ASSERT_TRUE(NSDynamicCast<NSNumber>(array->objectAtIndex(2)));
+    EXPECT_EQ(NSDynamicCast<NSNumber>(array->objectAtIndex(2))->integerValue(), -3);
+    EXPECT_FALSE(array->objectAtIndex(3));
 }
 
 // A wake-request list: lists of dictionaries holding lists, as anyone may write it.
@@ -148,7 +166,7 @@ const std::string kNestedLists =
     "<array><integer>1</integer><array><string>deep</string></array></array></dict>"
     "<dict><key>scheduledby</key><string>b</string></dict></array></dict></plist>";
 
-std::unique_ptr<PList::Node> parseText(const std::string& xml) {
+NSObject parseText(const std::string& xml) {
     return NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
         NSData(std::vector<char>(xml.begin(), xml.end())), NSPropertyListImmutable, nullptr,
         nullptr);
@@ -156,31 +174,27 @@ std::unique_ptr<PList::Node> parseText(const std::string& xml) {
 
 TEST(PropertyListArrays, ListsInsideListsAreReachable) {
     TestPlatform device;
-    auto plist = parseText(kNestedLists);
-    const auto* top = NSDynamicCast<NSDictionary>(plist.get());
-    ASSERT_NE(top, nullptr);
-    const auto* wake = NSDynamicCast<NSArray>(top->Find("wake")->second);
-    ASSERT_NE(wake, nullptr);
-    ASSERT_EQ(NSArrayCount(*wake), 2u);
-    auto first = NSArrayObjectAtIndex(*wake, 0);
-    const auto* entry = NSDynamicCast<NSDictionary>(first.get());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(NSDynamicCast<PList::String>(entry->Find("scheduledby")->second)->GetValue(), "a");
-    const auto* more = NSDynamicCast<NSArray>(entry->Find("more")->second);
-    ASSERT_NE(more, nullptr);
-    ASSERT_EQ(NSArrayCount(*more), 2u);
-    auto inner = NSArrayObjectAtIndex(*more, 1);
-    ASSERT_NE(NSDynamicCast<NSArray>(inner.get()), nullptr);
-    auto deep = NSArrayObjectAtIndex(*NSDynamicCast<NSArray>(inner.get()), 0);
-    EXPECT_EQ(NSDynamicCast<PList::String>(deep.get())->GetValue(), "deep");
+    const NSObject plist = parseText(kNestedLists);
+    const auto top = NSDynamicCast<NSDictionary>(plist);
+    ASSERT_TRUE(top);
+    const auto wake = NSDynamicCast<NSArray>(top->objectForKey("wake"));
+    ASSERT_TRUE(wake);
+    ASSERT_EQ(wake->count(), 2u);
+    const auto entry = NSDynamicCast<NSDictionary>(wake->objectAtIndex(0));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(NSDynamicCast<NSString>(entry->objectForKey("scheduledby")),
+              std::optional<NSString>("a"));
+    const auto more = NSDynamicCast<NSArray>(entry->objectForKey("more"));
+    ASSERT_TRUE(more);
+    ASSERT_EQ(more->count(), 2u);
+    const auto inner = NSDynamicCast<NSArray>(more->objectAtIndex(1));
+    ASSERT_TRUE(inner);
+    EXPECT_EQ(NSDynamicCast<NSString>(inner->objectAtIndex(0)), std::optional<NSString>("deep"));
     // Written out again, the tree is the list that was read.
     const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-        *plist, NSPropertyListXMLFormat_v1_0, nullptr);
-    auto again = parseText(std::string(data.bytes().begin(), data.bytes().end()));
-    const auto* wakeAgain =
-        NSDynamicCast<NSArray>(NSDynamicCast<NSDictionary>(again.get())->Find("wake")->second);
-    ASSERT_NE(wakeAgain, nullptr);
-    EXPECT_EQ(NSArrayCount(*wakeAgain), 2u);
+        plist, NSPropertyListXMLFormat_v1_0, nullptr);
+    const NSObject again = parseText(std::string(data.bytes().begin(), data.bytes().end()));
+    EXPECT_EQ(again, plist);
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
@@ -189,10 +203,9 @@ TEST(PropertyListArrays, ListsInsideListsAreReachable) {
 TEST(PropertyListArrays, ReadingListsOverAndOverKeepsTheHeapFlat) {
     TestPlatform device;
     auto readAll = [] {
-        auto plist = parseText(kNestedLists);
-        const auto* wake =
-            NSDynamicCast<NSArray>(NSDynamicCast<NSDictionary>(plist.get())->Find("wake")->second);
-        for (NSUInteger i = 0; i < NSArrayCount(*wake); ++i) NSArrayObjectAtIndex(*wake, i);
+        const auto wake = NSDynamicCast<NSArray>(
+            NSDynamicCast<NSDictionary>(parseText(kNestedLists))->objectForKey("wake"));
+        for (NSUInteger i = 0; i < wake->count(); ++i) wake->objectAtIndex(i);
     };
     for (int i = 0; i < 100; ++i) readAll();  // the allocator's own first growth
     const size_t before = mallinfo2().uordblks;
@@ -203,14 +216,21 @@ TEST(PropertyListArrays, ReadingListsOverAndOverKeepsTheHeapFlat) {
 }
 #endif
 
-TEST(PropertyListDates, CopiedDateNodesStayReadable) {
+TEST(PropertyListDates, CopiedDatesStayReadable) {
     TestPlatform device;
-    PList::Dictionary dict;
-    dict.Set("time", NSDate::date().propertyListValue());  // Set copies the node
-    std::unique_ptr<PList::Node> copy(dict.Clone());
-    const auto* copied = NSDynamicCast<NSDictionary>(copy.get());
-    ASSERT_TRUE(NSDate::fromPropertyList(copied->Find("time")->second));
-    EXPECT_EQ(NSDate::fromPropertyList(copied->Find("time")->second)->description(),
+    NSDictionary dict;
+    dict.setObjectForKey(NSDate::date(), "time");
+    const NSDictionary copy = dict;
+    const auto date = NSDynamicCast<NSDate>(copy.objectForKey("time"));
+    ASSERT_TRUE(date);
+    EXPECT_EQ(date->description(), device.timeText());
+    // And a date parsed from a list stays readable through copies too.
+    const auto parsed =
+        NSDynamicCast<NSDictionary>(roundTrip(copy, NSPropertyListBinaryFormat_v1_0));
+    ASSERT_TRUE(parsed);
+    const NSDictionary parsedCopy = *parsed;
+    ASSERT_TRUE(NSDynamicCast<NSDate>(parsedCopy.objectForKey("time")));
+    EXPECT_EQ(NSDynamicCast<NSDate>(parsedCopy.objectForKey("time"))->description(),
               device.timeText());
 }
 
@@ -220,8 +240,9 @@ TEST(PropertyListDates, MomentsBeyondTheCalendarStayNameable) {
                        std::numeric_limits<double>::quiet_NaN()}) {
         const NSDate date = NSDate::dateWithTimeIntervalSinceReferenceDate(far);
         EXPECT_EQ(date.description().size(), 19u);
-        EXPECT_TRUE(NSDate::fromPropertyList(
-            std::make_unique<PList::Date>(date.propertyListValue()).get()));
+        const auto back = NSDynamicCast<NSDate>(roundTrip(date, NSPropertyListXMLFormat_v1_0));
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->description().size(), 19u);
     }
 }
 

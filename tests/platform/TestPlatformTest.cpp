@@ -174,9 +174,9 @@ TEST(TestPlatformStatusBar, RecordsAllThreeRoutes) {
     UIApplication app;
     app.addStatusBarImageNamed("A");
     device.springBoard().statusBarItem(9, "B", true, 0);
-    PList::Dictionary show;
-    show.Set("item", PList::String("C"));
-    show.Set("properties", PList::Integer(uint64_t{1}));
+    NSDictionary show;
+    show.setObjectForKey("C", "item");
+    show.setObjectForKey(NSNumber::numberWithInt(1), "properties");
     CPDistributedMessagingCenter::centerNamed("com.apple.springboard.libstatusbar")
         .sendMessageNameUserInfo("setProperties:userInfo:", &show);
     const std::vector<StatusBarRequest> expected{{kRouteApplication, "A", true, 0, 0},

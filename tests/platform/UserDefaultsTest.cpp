@@ -1,5 +1,6 @@
 // The user-defaults store: the main bundle's domain as a file under the user's home, loaded
 // once, written whole on synchronize; registered defaults are answered but never written.
+#include <base/PlistFile.h>
 #include <gtest/gtest.h>
 
 #include "TestPlatform.h"
@@ -25,30 +26,32 @@ TEST(UserDefaults, WrittenValuesReadBackAfterAReload) {
     defaults.setObjectForKey(NSNumber::numberWithInt(-75), "Minutes");
     defaults.setObjectForKey(NSNumber::numberWithBool(YES), "Flag");
     defaults.setBoolForKey(YES, "Other");
-    defaults.setObjectForKey(NSDate::date().propertyListValue(), "When");
+    defaults.setObjectForKey(NSDate::date(), "When");
     ASSERT_TRUE(defaults.synchronize());
+    defaults.setBoolForKey(NO, "Other");  // never written: the reloaded store must not know it
 
     device.reloadUserDefaults();
     NSUserDefaults& again = NSUserDefaults::standardUserDefaults();
-    EXPECT_NE(&again, &defaults);
     EXPECT_EQ(again.integerForKey("Minutes"), -75);
     EXPECT_TRUE(again.boolForKey("Flag"));
     EXPECT_TRUE(again.boolForKey("Other"));
-    auto when = again.objectForKey("When");
-    ASSERT_TRUE(NSDate::fromPropertyList(when.get()));
-    EXPECT_EQ(NSDate::fromPropertyList(when.get())->description(), device.timeText());
+    const auto when = NSDynamicCast<NSDate>(again.objectForKey("When"));
+    ASSERT_TRUE(when);
+    EXPECT_EQ(when->description(), device.timeText());
 
     auto file = device.readSettings();
     ASSERT_TRUE(file);
     EXPECT_EQ(file->GetSize(), 4u);
-    EXPECT_EQ(NSDynamicCast<PList::Boolean>(file->Find("Flag")->second)->GetValue(), true);
+    ASSERT_NE(file->Find("Flag"), file->End());
+    ASSERT_EQ(file->Find("Flag")->second->GetType(), PLIST_BOOLEAN);
+    EXPECT_EQ(static_cast<PList::Boolean*>(file->Find("Flag")->second)->GetValue(), true);
 }
 
 TEST(UserDefaults, RegisteredDefaultsAreAnsweredButNeverWritten) {
     TestPlatform device;
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
-    PList::Dictionary registered;
-    registered.Set("Start", PList::Integer(uint64_t{540}));
+    NSDictionary registered;
+    registered.setObjectForKey(NSNumber::numberWithInt(540), "Start");
     defaults.registerDefaults(registered);
     EXPECT_EQ(defaults.integerForKey("Start"), 540);
     defaults.setBoolForKey(YES, "Written");
@@ -63,11 +66,11 @@ TEST(UserDefaults, ValueOfTheWrongTypeReadsAsAbsent) {
     TestPlatform device;
     PList::Dictionary file;
     file.Set("Start", PList::String("nine"));
-    file.Set("Flag", NSDate::date().propertyListValue());
+    file.Set("Flag", base::makeDate(NSDate::date().timeIntervalSinceReferenceDate()));
     device.writeSettings(file);
     NSUserDefaults& defaults = NSUserDefaults::standardUserDefaults();
-    PList::Dictionary registered;
-    registered.Set("Start", PList::Integer(uint64_t{540}));
+    NSDictionary registered;
+    registered.setObjectForKey(NSNumber::numberWithInt(540), "Start");
     defaults.registerDefaults(registered);
     EXPECT_EQ(defaults.integerForKey("Start"), 540);
     EXPECT_FALSE(defaults.boolForKey("Flag"));
@@ -78,13 +81,13 @@ TEST(UserDefaults, CorruptFileReadsAsEmpty) {
     TestPlatform device;
     device.writeSettingsFile("<?xml version=\"1.0\"?><plist><dict><key>Sch");
     EXPECT_EQ(NSUserDefaults::standardUserDefaults().integerForKey("ScheduleStart"), 0);
-    EXPECT_EQ(NSUserDefaults::standardUserDefaults().objectForKey("Schedule"), nullptr);
+    EXPECT_FALSE(NSUserDefaults::standardUserDefaults().objectForKey("Schedule"));
 }
 
 TEST(UserDefaults, ResetThatKeepsRegistrationsKeepsThemAndRereadsTheFile) {
     TestPlatform device;
-    PList::Dictionary registered;
-    registered.Set("Start", PList::Integer(uint64_t{540}));
+    NSDictionary registered;
+    registered.setObjectForKey(NSNumber::numberWithInt(540), "Start");
     NSUserDefaults::standardUserDefaults().registerDefaults(registered);
     PList::Dictionary file;
     file.Set("Other", PList::Integer(uint64_t{7}));

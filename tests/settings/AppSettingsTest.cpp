@@ -32,7 +32,7 @@ FileState fileEntry(const TestPlatform& device, const std::string& key) {
     if (it == file->End()) return state;
     state.present = true;
     state.type = it->second->GetType();
-    if (auto n = NSNumber::fromPropertyList(it->second)) state.value = n->integerValue();
+    if (auto n = platform::testing::settingNumber(*file, key)) state.value = n->integerValue();
     return state;
 }
 

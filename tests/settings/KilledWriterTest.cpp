@@ -86,7 +86,7 @@ TEST(KilledSettingsWriter, FileAlwaysParsesAndKeepsTheLastReturnedValue) {
         ASSERT_TRUE(file) << "round " << round << ": the file does not parse";
         auto it = file->Find(kScheduleStartPrefKey);
         ASSERT_NE(it, file->End()) << "round " << round;
-        const auto value = NSNumber::fromPropertyList(it->second);
+        const auto value = platform::testing::settingNumber(*file, kScheduleStartPrefKey);
         ASSERT_TRUE(value);
         // The value in flight may or may not have landed; nothing before it may be lost.
         EXPECT_GE(value->intValue(), lastReturned) << "round " << round;

@@ -1,6 +1,7 @@
 // Values of an unexpected type in the settings file: anything that is no number reads as
 // absent (the registered default, else NO); numbers of another kind convert; integers too big
 // for 32 bits read as the nearest that fits.
+#include <base/PlistFile.h>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -50,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
                       false, 540, 1020},
         WrongTypeCase{"DatesAndData",
                       [](PList::Dictionary& f) {
-                          f.Set("Schedule", NSDate::date().propertyListValue());
+                          f.Set("Schedule",
+                                base::makeDate(NSDate::date().timeIntervalSinceReferenceDate()));
                           f.Set("ScheduleStart", PList::Data(std::vector<char>{1, 2}));
                       },
                       false, 540, 1020},

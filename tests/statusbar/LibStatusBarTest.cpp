@@ -14,8 +14,8 @@ constexpr const char* kMessage = "setProperties:userInfo:";
 std::string stringEntry(const PList::Dictionary& dict, const std::string& key) {
     auto it = dict.Find(key);
     if (it == dict.End()) return "(absent)";
-    const auto* s = NSDynamicCast<PList::String>(it->second);
-    return s ? s->GetValue() : "(not a string)";
+    if (!it->second || it->second->GetType() != PLIST_STRING) return "(not a string)";
+    return static_cast<const PList::String*>(it->second)->GetValue();
 }
 
 class LibStatusBarPayloads : public ::testing::TestWithParam<std::string> {};
@@ -33,7 +33,8 @@ TEST_P(LibStatusBarPayloads, ShowCarriesItemAndIntegerOneProperties) {
     auto properties = sent.userInfo->Find("properties");
     ASSERT_NE(properties, sent.userInfo->End());
     ASSERT_EQ(properties->second->GetType(), PLIST_UINT);  // an integer number, not a boolean
-    EXPECT_EQ(NSNumber::fromPropertyList(properties->second)->integerValue(), 1);
+    EXPECT_EQ(static_cast<const PList::Integer*>(properties->second)->GetValue(), 1u);
+    EXPECT_NE(sent.userInfoXml.find("<integer>1</integer>"), std::string::npos) << sent.userInfoXml;
 }
 
 TEST_P(LibStatusBarPayloads, HideCarriesTheItemAlone) {

@@ -11,15 +11,10 @@ std::unique_ptr<NSBundle>& mainSlot() {
     return bundle;
 }
 
-std::unique_ptr<NSDictionary> loadDictionary(const NSString& devicePath) {
-    auto plist =
+std::optional<NSDictionary> loadDictionary(const NSString& devicePath) {
+    return NSDynamicCast<NSDictionary>(
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-            NSData::dataWithContentsOfFile(devicePath), NSPropertyListImmutable, nullptr, nullptr);
-    if (auto* dict = NSDynamicCast<NSDictionary>(plist.get())) {
-        plist.release();
-        return std::unique_ptr<NSDictionary>(dict);
-    }
-    return nullptr;
+            NSData::dataWithContentsOfFile(devicePath), NSPropertyListImmutable, nullptr, nullptr));
 }
 }  // namespace
 
@@ -35,8 +30,8 @@ NSBundle& NSBundle::mainBundle() {
     return *slot;
 }
 
-void NSBundle::setMainBundle(NSString bundlePath, std::unique_ptr<NSDictionary> info,
-                             std::unique_ptr<NSDictionary> localizedInfo) {
+void NSBundle::setMainBundle(NSString bundlePath, std::optional<NSDictionary> info,
+                             std::optional<NSDictionary> localizedInfo) {
     auto bundle = std::make_unique<NSBundle>();
     bundle->bundlePath_ = std::move(bundlePath);
     bundle->info_ = std::move(info);
@@ -48,11 +43,7 @@ void NSBundle::resetMainBundle() { mainSlot().reset(); }
 
 std::optional<NSString> NSBundle::objectForInfoDictionaryKey(const NSString& key) const {
     if (!info_) return std::nullopt;
-    auto it = info_->Find(key);
-    if (it == info_->End()) return std::nullopt;
-    const auto* s = NSDynamicCast<PList::String>(it->second);
-    if (!s) return std::nullopt;
-    return s->GetValue();
+    return NSDynamicCast<NSString>(info_->objectForKey(key));
 }
 
 std::optional<NSString> NSBundle::bundleIdentifier() const {

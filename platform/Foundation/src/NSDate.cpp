@@ -4,7 +4,6 @@
 #include <backend/Backend.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -23,25 +22,6 @@ NSDate NSDate::dateWithTimeIntervalSinceReferenceDate(NSTimeInterval seconds) {
     return NSDate(seconds);
 }
 
-std::optional<NSDate> NSDate::fromPropertyList(const PList::Node* object) {
-    const auto* date = NSDynamicCast<PList::Date>(object);
-    if (!date) return std::nullopt;
-    // libplist 2.2 aborts reading a date node that libplist++ copied (Clone, Dictionary::Set):
-    // the copy records the wrong size. Its binary form is written from the value alone, so
-    // read the value back through a fresh node parsed from that form.
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(date->GetPlist(), &bytes, &length);
-    plist_t fresh = nullptr;
-    if (bytes) plist_from_bin(bytes, length, &fresh);
-    plist_to_bin_free(bytes);
-    if (!fresh) return std::nullopt;
-    int32_t sec = 0, usec = 0;
-    if (plist_get_node_type(fresh) == PLIST_DATE) plist_get_date_val(fresh, &sec, &usec);
-    plist_free(fresh);
-    return NSDate(sec + usec / 1e6);
-}
-
 NSTimeInterval NSDate::timeIntervalSince1970() const {
     return sinceReferenceDate_ + kCFAbsoluteTimeIntervalSince1970;
 }
@@ -52,19 +32,6 @@ NSTimeInterval NSDate::timeIntervalSinceDate(const NSDate& other) const {
 
 NSDate NSDate::dateByAddingTimeInterval(NSTimeInterval seconds) const {
     return NSDate(sinceReferenceDate_ + seconds);
-}
-
-PList::Date NSDate::propertyListValue() const {
-    const double whole = std::isfinite(sinceReferenceDate_) ? std::floor(sinceReferenceDate_) : 0.0;
-    const double fraction = std::isfinite(sinceReferenceDate_) ? sinceReferenceDate_ - whole : 0.0;
-    const auto usec = static_cast<int32_t>(std::lround(fraction * 1e6));
-    // Built with plist_new_date: libplist++'s Date(timeval) stores a node that libplist 2.2
-    // cannot read back or copy (it aborts in plist_get_date_val). Its seconds are already
-    // relative to the reference date.
-    // libplist keeps 32-bit seconds: moments beyond its range are pinned to its ends.
-    const double seconds = std::clamp(whole, double(INT32_MIN), double(INT32_MAX));
-    return PList::Date(
-        plist_new_date(static_cast<int32_t>(seconds), usec >= 1000000 ? 999999 : usec));
 }
 
 NSString NSDate::description() const {

@@ -1,125 +1,187 @@
+// Property lists are read and written with libplist's C interface. A parsed list becomes
+// Foundation's own objects at once, so no libplist node outlives the call that made it.
 #include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 #include <backend/Probes.h>
+#include <plist/plist.h>
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <type_traits>
+
+#include "NSObjectValue.h"
 
 namespace {
-template <class T>
-constexpr plist_type kTypeOf = PLIST_NONE;
-template <>
-constexpr plist_type kTypeOf<PList::Dictionary> = PLIST_DICT;
-template <>
-constexpr plist_type kTypeOf<PList::Array> = PLIST_ARRAY;
-template <>
-constexpr plist_type kTypeOf<PList::String> = PLIST_STRING;
-template <>
-constexpr plist_type kTypeOf<PList::Date> = PLIST_DATE;
-template <>
-constexpr plist_type kTypeOf<PList::Integer> = PLIST_UINT;
-template <>
-constexpr plist_type kTypeOf<PList::Boolean> = PLIST_BOOLEAN;
-template <>
-constexpr plist_type kTypeOf<PList::Real> = PLIST_REAL;
-template <>
-constexpr plist_type kTypeOf<PList::Data> = PLIST_DATA;
-// libplist++ 2.2 loses the element wrappers of every non-empty array it wraps (they go into a
-// copy of the element list), so each parse of a list would leak a little for good. Wrap a copy
-// whose arrays are empty instead, then give each wrapped array its elements through the C
-// interface, which is all NSArrayCount and NSArrayObjectAtIndex read.
-plist_t copyWithEmptyArrays(plist_t node, std::vector<std::pair<plist_t, plist_t>>& arrays) {
-    switch (plist_get_node_type(node)) {
-        case PLIST_ARRAY: {
-            plist_t empty = plist_new_array();
-            arrays.emplace_back(empty, node);
-            return empty;
-        }
-        case PLIST_DICT: {
-            plist_t dict = plist_new_dict();
-            plist_dict_iter it = nullptr;
-            plist_dict_new_iter(node, &it);
-            for (;;) {
-                char* key = nullptr;
-                plist_t value = nullptr;
-                plist_dict_next_item(node, it, &key, &value);
-                if (!value) {
-                    std::free(key);
-                    break;
-                }
-                plist_dict_set_item(dict, key, copyWithEmptyArrays(value, arrays));
-                std::free(key);
-            }
-            std::free(it);
-            return dict;
-        }
-        default:
-            return plist_copy(node);
+
+// Deeper lists than this are no wake-request list, settings file or filter anyone writes; they
+// are refused rather than walked, so a hostile file cannot exhaust the stack.
+constexpr int kMaxNesting = 512;
+
+// Frees a libplist tree at the end of a scope.
+struct NodeOwner {
+    plist_t node = nullptr;
+    ~NodeOwner() {
+        if (node) plist_free(node);
     }
+};
+
+// What libplist hands out with malloc.
+struct CString {
+    char* text = nullptr;
+    ~CString() { std::free(text); }
+};
+struct DictionaryIterator {
+    plist_dict_iter iter = nullptr;
+    ~DictionaryIterator() { std::free(iter); }
+};
+
+// The date's moment. libplist keeps seconds since the reference date.
+NSDate dateOf(plist_t node) {
+    int32_t sec = 0, usec = 0;
+    plist_get_date_val(node, &sec, &usec);
+    return NSDate::dateWithTimeIntervalSinceReferenceDate(sec + usec / 1e6);
 }
 
-// Takes ownership of `root`.
-std::unique_ptr<PList::Node> wrap(plist_t root) {
-    std::vector<std::pair<plist_t, plist_t>> arrays;  // (empty copy, original)
-    plist_t skeleton = copyWithEmptyArrays(root, arrays);
-    std::unique_ptr<PList::Node> wrapped(PList::Node::FromPlist(skeleton));
-    for (const auto& [copy, original] : arrays)
-        for (uint32_t i = 0; i < plist_array_get_size(original); ++i)
-            plist_array_append_item(copy, plist_copy(plist_array_get_item(original, i)));
-    plist_free(root);
-    return wrapped;
-}
-
-}  // namespace
-
-template <class T>
-T* NSDynamicCast(PList::Node* object) {
-    if (!object || object->GetType() != kTypeOf<T>) return nullptr;
-    return static_cast<T*>(object);
-}
-template PList::Dictionary* NSDynamicCast<PList::Dictionary>(PList::Node*);
-template PList::Array* NSDynamicCast<PList::Array>(PList::Node*);
-template PList::String* NSDynamicCast<PList::String>(PList::Node*);
-template PList::Date* NSDynamicCast<PList::Date>(PList::Node*);
-template PList::Integer* NSDynamicCast<PList::Integer>(PList::Node*);
-template PList::Boolean* NSDynamicCast<PList::Boolean>(PList::Node*);
-template PList::Real* NSDynamicCast<PList::Real>(PList::Node*);
-template PList::Data* NSDynamicCast<PList::Data>(PList::Node*);
-
-NSUInteger NSArrayCount(const NSArray& array) { return plist_array_get_size(array.GetPlist()); }
-
-std::unique_ptr<NSObject> NSArrayObjectAtIndex(const NSArray& array, NSUInteger index) {
-    if (index >= NSArrayCount(array)) return nullptr;
-    plist_t item = plist_array_get_item(array.GetPlist(), static_cast<uint32_t>(index));
-    if (!item) return nullptr;
-    return wrap(plist_copy(item));
-}
-
-// ---------------------------------------------------------------- NSNumber
-
-std::optional<NSNumber> NSNumber::fromPropertyList(const PList::Node* object) {
-    if (!object) return std::nullopt;
-    plist_t node = object->GetPlist();
-    switch (object->GetType()) {
+// None when the list nests too deeply. A kind that Foundation has no object for reads as nil, so
+// collections leave it out.
+std::optional<NSObject> objectOf(plist_t node, int depth) {
+    if (depth > kMaxNesting) return std::nullopt;
+    switch (plist_get_node_type(node)) {
         case PLIST_BOOLEAN: {
             uint8_t value = 0;
             plist_get_bool_val(node, &value);
-            return NSNumber(value != 0);
+            return NSNumber::numberWithBool(value != 0);
         }
         case PLIST_UINT: {
             uint64_t value = 0;
             plist_get_uint_val(node, &value);
-            return NSNumber(static_cast<long long>(value));  // libplist keeps signed values so
+            // libplist keeps signed values as their two's complement.
+            return NSNumber::numberWithInteger(static_cast<NSInteger>(value));
         }
         case PLIST_REAL: {
             double value = 0;
             plist_get_real_val(node, &value);
-            return NSNumber(value);
+            return NSNumber::numberWithDouble(value);
+        }
+        case PLIST_STRING: {
+            // Read with its length: a text may hold NUL bytes (a raw one in XML, U+0000 in a
+            // binary list), and libplist aborts when such a text is read as a C string.
+            uint64_t length = 0;
+            const char* text = plist_get_string_ptr(node, &length);
+            return NSObject(text ? NSString(text, length) : NSString());
+        }
+        case PLIST_DATE:
+            return dateOf(node);
+        case PLIST_DATA: {
+            CString value;
+            uint64_t length = 0;
+            plist_get_data_val(node, &value.text, &length);
+            return NSData(value.text ? std::vector<char>(value.text, value.text + length)
+                                     : std::vector<char>());
+        }
+        case PLIST_UID: {
+            // A keyed archive's reference, in the form the XML format writes it.
+            uint64_t value = 0;
+            plist_get_uid_val(node, &value);
+            NSDictionary reference;
+            reference.setObjectForKey(NSNumber::numberWithInteger(static_cast<NSInteger>(value)),
+                                      "CF$UID");
+            return reference;
+        }
+        case PLIST_ARRAY: {
+            NSArray array;
+            const uint32_t count = plist_array_get_size(node);
+            for (uint32_t i = 0; i < count; ++i) {
+                auto element = objectOf(plist_array_get_item(node, i), depth + 1);
+                if (!element) return std::nullopt;
+                array.addObject(*element);
+            }
+            return array;
+        }
+        case PLIST_DICT: {
+            NSDictionary dictionary;
+            DictionaryIterator it;
+            plist_dict_new_iter(node, &it.iter);
+            for (;;) {
+                CString key;
+                plist_t value = nullptr;
+                plist_dict_next_item(node, it.iter, &key.text, &value);
+                if (!value) return dictionary;
+                auto element = objectOf(value, depth + 1);
+                if (!element) return std::nullopt;
+                if (key.text) dictionary.setObjectForKey(*element, key.text);
+            }
         }
         default:
-            return std::nullopt;
+            return NSObject();
     }
+}
+
+plist_t dateNode(const NSDate& date) {
+    const double since = date.timeIntervalSinceReferenceDate();
+    const double whole = std::isfinite(since) ? std::floor(since) : 0.0;
+    const double fraction = std::isfinite(since) ? since - whole : 0.0;
+    const auto usec = static_cast<int32_t>(std::lround(fraction * 1e6));
+    // libplist keeps 32-bit seconds: moments beyond its range are pinned to its ends.
+    const double seconds = std::clamp(whole, double(INT32_MIN), double(INT32_MAX));
+    return plist_new_date(static_cast<int32_t>(seconds), usec >= 1000000 ? 999999 : usec);
+}
+
+plist_t numberNode(const NSNumber& number) {
+    switch (*number.objCType()) {
+        case 'c':
+            return plist_new_bool(number.boolValue() ? 1 : 0);
+        case 'q':
+            return plist_new_uint(static_cast<uint64_t>(number.integerValue()));
+        default:
+            return plist_new_real(number.doubleValue());
+    }
+}
+
+// A fresh libplist tree of the object; the caller frees it. Null for nil.
+plist_t nodeOf(const NSObject& object) {
+    const NSObjectAccess::Value* value = NSObjectAccess::value(object);
+    if (!value) return nullptr;
+    return std::visit(
+        [](const auto& held) -> plist_t {
+            using T = std::decay_t<decltype(held)>;
+            if constexpr (std::is_same_v<T, NSString>) {
+                return plist_new_string(held.c_str());  // libplist ends a text at a NUL byte
+            } else if constexpr (std::is_same_v<T, NSNumber>) {
+                return numberNode(held);
+            } else if constexpr (std::is_same_v<T, NSDate>) {
+                return dateNode(held);
+            } else if constexpr (std::is_same_v<T, NSData>) {
+                return plist_new_data(held.bytes().data(), held.length());
+            } else if constexpr (std::is_same_v<T, NSArray>) {
+                plist_t array = plist_new_array();
+                for (NSUInteger i = 0; i < held.count(); ++i)
+                    if (plist_t element = nodeOf(held.objectAtIndex(i)))
+                        plist_array_append_item(array, element);
+                return array;
+            } else {
+                plist_t dictionary = plist_new_dict();
+                for (const NSString& key : held.allKeys())
+                    if (plist_t element = nodeOf(held.objectForKey(key)))
+                        plist_dict_set_item(dictionary, key.c_str(), element);
+                return dictionary;
+            }
+        },
+        value->kind);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- NSNumber
+
+const char* NSNumber::objCType() const {
+    if (std::holds_alternative<bool>(value_)) return "c";
+    if (std::holds_alternative<long long>(value_)) return "q";
+    return "d";
 }
 
 NSInteger NSNumber::integerValue() const {
@@ -144,13 +206,6 @@ double NSNumber::doubleValue() const {
     return std::get<double>(value_);
 }
 
-std::unique_ptr<PList::Node> NSNumber::propertyListValue() const {
-    if (auto* b = std::get_if<bool>(&value_)) return std::make_unique<PList::Boolean>(*b);
-    if (auto* i = std::get_if<long long>(&value_))
-        return std::make_unique<PList::Integer>(static_cast<uint64_t>(*i));
-    return std::make_unique<PList::Real>(std::get<double>(value_));
-}
-
 // ---------------------------------------------------------------- NSData
 
 std::optional<NSData> NSData::dataWithContentsOfFile(const NSString& path) {
@@ -171,13 +226,12 @@ std::optional<NSData> NSData::dataWithContentsOfFile(const NSString& path) {
 
 // ---------------------------------------------------------------- serialization
 
-std::unique_ptr<PList::Node>
-NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
+NSObject NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
     const std::optional<NSData>& data, NSPropertyListMutabilityOptions,
     NSPropertyListFormat* format, NSString* errorString) {
-    auto fail = [&](const char* why) -> std::unique_ptr<PList::Node> {
+    auto fail = [&](const char* why) {
         if (errorString) *errorString = why;
-        return nullptr;
+        return NSObject();
     };
     if (!data) return fail("no data");
     const std::vector<char>& bytes = data->bytes();
@@ -185,35 +239,43 @@ NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDesc
     if (bytes.size() > UINT32_MAX) return fail("data too large");
     const auto length = static_cast<uint32_t>(bytes.size());
     const bool binary = plist_is_binary(bytes.data(), length) != 0;
-    plist_t root = nullptr;
-    plist_from_memory(bytes.data(), length, &root);
-    if (!root) return fail("not a property list");
+    NodeOwner root;
+    plist_from_memory(bytes.data(), length, &root.node);
+    if (!root.node) return fail("not a property list");
     if (binary) {
         // libplist's binary reader accepts dictionary keys holding NUL bytes, and every later
         // read of such a key aborts the process. Its XML writer ends each key at the NUL, so a
         // trip through XML leaves only keys that are safe to read.
         char* xml = nullptr;
         uint32_t xmlLength = 0;
-        plist_to_xml(root, &xml, &xmlLength);
-        plist_free(root);
-        root = nullptr;
-        if (xml) plist_from_xml(xml, xmlLength, &root);
+        plist_to_xml(root.node, &xml, &xmlLength);
+        plist_free(root.node);
+        root.node = nullptr;
+        if (xml) plist_from_xml(xml, xmlLength, &root.node);
         plist_to_xml_free(xml);
-        if (!root) return fail("not a property list");
+        if (!root.node) return fail("not a property list");
     }
+    const auto object = objectOf(root.node, 0);
+    if (!object) return fail("nested too deeply");
+    if (!*object) return fail("not a property list");
     if (format) *format = binary ? NSPropertyListBinaryFormat_v1_0 : NSPropertyListXMLFormat_v1_0;
-    return wrap(root);
+    return *object;
 }
 
 NSData NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-    const PList::Node& plist, NSPropertyListFormat format, NSString*) {
+    const NSObject& plist, NSPropertyListFormat format, NSString* errorString) {
+    NodeOwner root{nodeOf(plist)};
+    if (!root.node) {
+        if (errorString) *errorString = "no property list";
+        return NSData({});
+    }
     char* out = nullptr;
     uint32_t length = 0;
     const bool binary = format == NSPropertyListBinaryFormat_v1_0;
     if (binary)
-        plist_to_bin(plist.GetPlist(), &out, &length);
+        plist_to_bin(root.node, &out, &length);
     else
-        plist_to_xml(plist.GetPlist(), &out, &length);
+        plist_to_xml(root.node, &out, &length);
     std::vector<char> bytes(out, out + length);
     if (binary)
         plist_to_bin_free(out);

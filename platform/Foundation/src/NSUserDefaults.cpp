@@ -12,22 +12,18 @@ std::unique_ptr<NSUserDefaults>& standardSlot() {
 }
 
 // Registrations carried over a reset that keeps them, until the next instance takes them.
-std::unique_ptr<PList::Dictionary>& keptRegistrations() {
-    static std::unique_ptr<PList::Dictionary> registered;
+std::optional<NSDictionary>& keptRegistrations() {
+    static std::optional<NSDictionary> registered;
     return registered;
 }
 
-std::unique_ptr<PList::Dictionary> loadDomain(const NSString& devicePath) {
-    auto plist =
+NSDictionary loadDomain(const NSString& devicePath) {
+    const NSObject plist =
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
             NSData::dataWithContentsOfFile(devicePath), NSPropertyListMutableContainersAndLeaves,
             nullptr, nullptr);
-    if (auto* dict = NSDynamicCast<PList::Dictionary>(plist.get())) {
-        plist.release();
-        return std::unique_ptr<PList::Dictionary>(dict);
-    }
     // A missing, unreadable or corrupt file reads as an empty domain.
-    return std::make_unique<PList::Dictionary>();
+    return NSDynamicCast<NSDictionary>(plist).value_or(NSDictionary());
 }
 }  // namespace
 
@@ -49,8 +45,8 @@ void NSUserDefaults::resetStandardUserDefaults(bool keepRegisteredDefaults) {
 NSUserDefaults::NSUserDefaults()
     : domain_(NSBundle::mainBundle().bundleIdentifier().value_or(
           NSProcessInfo::processInfo().processName())),
-      registered_(keptRegistrations() ? std::move(keptRegistrations())
-                                      : std::make_unique<PList::Dictionary>()) {
+      registered_(std::move(keptRegistrations()).value_or(NSDictionary())) {
+    keptRegistrations().reset();
     values_ = loadDomain(filePath());
 }
 
@@ -62,49 +58,39 @@ NSString NSUserDefaults::filePath() const {
 
 void NSUserDefaults::registerDefaults(const NSDictionary& registrationDictionary) {
     platform::probe::report(
-        [&] { return platform::probe::DefaultsRegistered{registrationDictionary.GetSize()}; });
-    for (auto it = registrationDictionary.Begin(); it != registrationDictionary.End(); ++it)
-        registered_->Set(it->first, it->second);
+        [&] { return platform::probe::DefaultsRegistered{registrationDictionary.count()}; });
+    for (const NSString& key : registrationDictionary.allKeys())
+        registered_.setObjectForKey(registrationDictionary.objectForKey(key), key);
 }
 
-const PList::Node* NSUserDefaults::lookup(const NSString& key) const {
-    auto it = values_->Find(key);
-    if (it != values_->End()) return it->second;
-    auto reg = registered_->Find(key);
-    return reg != registered_->End() ? reg->second : nullptr;
+NSObject NSUserDefaults::lookup(const NSString& key) const {
+    NSObject stored = values_.objectForKey(key);
+    return stored ? stored : registered_.objectForKey(key);
 }
 
-std::unique_ptr<PList::Node> NSUserDefaults::objectForKey(const NSString& key) const {
-    const PList::Node* node = lookup(key);
-    return node ? std::unique_ptr<PList::Node>(node->Clone()) : nullptr;
-}
+NSObject NSUserDefaults::objectForKey(const NSString& key) const { return lookup(key); }
 
 namespace {
 // A stored value that is no number falls back to the registered default, then to zero.
-std::optional<NSNumber> numberFor(const PList::Dictionary& values,
-                                  const PList::Dictionary& registered, const NSString& key) {
-    auto it = values.Find(key);
-    if (it != values.End())
-        if (auto number = NSNumber::fromPropertyList(it->second)) return number;
-    auto reg = registered.Find(key);
-    if (reg != registered.End()) return NSNumber::fromPropertyList(reg->second);
-    return std::nullopt;
+std::optional<NSNumber> numberFor(const NSDictionary& values, const NSDictionary& registered,
+                                  const NSString& key) {
+    if (auto number = NSDynamicCast<NSNumber>(values.objectForKey(key))) return number;
+    return NSDynamicCast<NSNumber>(registered.objectForKey(key));
 }
 }  // namespace
 
 NSInteger NSUserDefaults::integerForKey(const NSString& key) const {
-    auto number = numberFor(*values_, *registered_, key);
+    auto number = numberFor(values_, registered_, key);
     return number ? number->integerValue() : 0;
 }
 
 BOOL NSUserDefaults::boolForKey(const NSString& key) const {
-    auto number = numberFor(*values_, *registered_, key);
+    auto number = numberFor(values_, registered_, key);
     return number ? number->boolValue() : NO;
 }
 
 NSString NSUserDefaults::stringForKey(const NSString& key) const {
-    const auto* s = NSDynamicCast<PList::String>(lookup(key));
-    return s ? s->GetValue() : NSString();
+    return NSDynamicCast<NSString>(lookup(key)).value_or(NSString());
 }
 
 namespace {
@@ -113,34 +99,29 @@ void reportWrite(platform::probe::DefaultsChange change, const NSString& key) {
 }
 }  // namespace
 
-void NSUserDefaults::setObjectForKey(const NSNumber& value, const NSString& key) {
+void NSUserDefaults::setObjectForKey(const NSObject& value, const NSString& key) {
     reportWrite(platform::probe::DefaultsChange::object, key);
-    values_->Set(key, value.propertyListValue().get());
-}
-
-void NSUserDefaults::setObjectForKey(const PList::Node& value, const NSString& key) {
-    reportWrite(platform::probe::DefaultsChange::object, key);
-    values_->Set(key, value);
+    values_.setObjectForKey(value, key);
 }
 
 void NSUserDefaults::setBoolForKey(BOOL value, const NSString& key) {
     reportWrite(platform::probe::DefaultsChange::boolean, key);
-    values_->Set(key, PList::Boolean(value));
+    values_.setObjectForKey(NSNumber::numberWithBool(value), key);
 }
 
 void NSUserDefaults::setIntegerForKey(NSInteger value, const NSString& key) {
     reportWrite(platform::probe::DefaultsChange::integer, key);
-    values_->Set(key, PList::Integer(static_cast<uint64_t>(value)));
+    values_.setObjectForKey(NSNumber::numberWithInteger(value), key);
 }
 
 void NSUserDefaults::removeObjectForKey(const NSString& key) {
     reportWrite(platform::probe::DefaultsChange::removal, key);
-    values_->Remove(key);
+    values_.removeObjectForKey(key);
 }
 
 BOOL NSUserDefaults::synchronize() {
     platform::probe::report([] { return platform::probe::DefaultsSynchronized{}; });
     const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
-        *values_, NSPropertyListXMLFormat_v1_0, nullptr);
+        values_, NSPropertyListXMLFormat_v1_0, nullptr);
     return base::writeFileAtomically(platform::hostPath(filePath()), data.bytes());
 }

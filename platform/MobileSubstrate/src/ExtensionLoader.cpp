@@ -16,31 +16,18 @@ namespace fs = std::filesystem;
 std::string filterRefusal(const std::string& filterDevicePath, const std::string& bundle) {
     const auto data = NSData::dataWithContentsOfFile(filterDevicePath);
     if (!data) return "it has no filter";
-    const auto plist =
+    const NSObject plist =
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
             data, NSPropertyListImmutable, nullptr, nullptr);
     if (!plist) return "its filter is no property list";
-    auto* root = NSDynamicCast<NSDictionary>(plist.get());
-    NSDictionary* filter = nullptr;
-    if (root) {
-        auto it = root->Find("Filter");
-        if (it != root->End()) filter = NSDynamicCast<NSDictionary>(it->second);
-    }
-    NSArray* bundles = nullptr;
-    if (filter) {
-        auto it = filter->Find("Bundles");
-        if (it != filter->End()) bundles = NSDynamicCast<NSArray>(it->second);
-    }
+    const auto root = NSDynamicCast<NSDictionary>(plist);
+    const auto filter =
+        root ? NSDynamicCast<NSDictionary>(root->objectForKey("Filter")) : std::nullopt;
+    const auto bundles =
+        filter ? NSDynamicCast<NSArray>(filter->objectForKey("Bundles")) : std::nullopt;
     if (!bundles) return "its filter names no bundles";
-    for (uint32_t i = 0; i < plist_array_get_size(bundles->GetPlist()); ++i) {
-        plist_t item = plist_array_get_item(bundles->GetPlist(), i);
-        if (plist_get_node_type(item) != PLIST_STRING) continue;
-        char* name = nullptr;
-        plist_get_string_val(item, &name);
-        const bool named = name && bundle == name;
-        std::free(name);
-        if (named) return "";
-    }
+    for (NSUInteger i = 0; i < bundles->count(); ++i)
+        if (NSDynamicCast<NSString>(bundles->objectAtIndex(i)) == bundle) return "";
     return "its filter does not name " + bundle;
 }
 

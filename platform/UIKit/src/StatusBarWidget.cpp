@@ -47,16 +47,12 @@ void StatusBarWidget::refresh() {
     stamp_ = stamp;
     size_ = size;
     QStringList items;
-    auto plist =
+    const auto array = NSDynamicCast<NSArray>(
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-            NSData::dataWithContentsOfFile(kItemsFile), NSPropertyListImmutable, nullptr, nullptr);
-    if (auto* array = NSDynamicCast<NSArray>(plist.get())) {
-        for (NSUInteger i = 0; i < NSArrayCount(*array); ++i) {
-            const auto element = NSArrayObjectAtIndex(*array, i);
-            if (const auto* name = NSDynamicCast<PList::String>(element.get()))
-                items << QString::fromStdString(name->GetValue());
-        }
-    }
+            NSData::dataWithContentsOfFile(kItemsFile), NSPropertyListImmutable, nullptr, nullptr));
+    for (NSUInteger i = 0; array && i < array->count(); ++i)
+        if (const auto name = NSDynamicCast<NSString>(array->objectAtIndex(i)))
+            items << QString::fromStdString(*name);
     if (items != items_) {
         items_ = items;
         update();

@@ -25,9 +25,16 @@ std::string executablePath() {
 }  // namespace
 
 std::string rootFromEnvironment() {
-    const char* root = std::getenv(wire::paths::kRootVariable);
-    return root ? root : "";
+    // Read once: the device's root is the process's for its whole life, so a program that
+    // edits its environment (the app cleans it before it starts a command) keeps its device.
+    static const std::string root = [] {
+        const char* value = std::getenv(wire::paths::kRootVariable);
+        return std::string(value ? value : "");
+    }();
+    return root;
 }
+
+const char* rootVariable() { return wire::paths::kRootVariable; }
 
 DeviceLinks& DeviceLinks::instance() {
     // Never destroyed: run-loop sources and atexit handlers may use it to the very end.

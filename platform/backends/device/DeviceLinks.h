@@ -13,6 +13,8 @@ namespace platform::device {
 
 // The device root the environment names; empty outside a device.
 std::string rootFromEnvironment();
+// The environment variable that carries it.
+const char* rootVariable();
 
 class DeviceLinks {
   public:

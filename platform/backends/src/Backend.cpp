@@ -55,6 +55,8 @@ std::string activeDeviceRoot() {
     return files ? files->deviceRoot() : device::rootFromEnvironment();
 }
 
+const char* deviceRootVariable() { return device::rootVariable(); }
+
 std::string hostPath(const std::string& devicePath) {
     const std::string root = activeDeviceRoot();
     if (root.empty() || devicePath.empty() || devicePath.front() != '/') return devicePath;

@@ -3,12 +3,18 @@
 // that take device paths, dlopen and popen, are interposed here: a path (or, in a shell command
 // line, a word) that exists under the device root is resolved there before the real call runs.
 // Paths of the host (libraries, plug-ins) do not exist under the root and pass unchanged.
+// A command started through popen is a process of the device too: it gets the device's root
+// in its environment, whatever the caller left in environ.
 #include <backend/Backend.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -46,6 +52,29 @@ F realFunction(const char* name) {
     return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
+// While it lives, environ is the caller's with the device's root entry put in (in place of any
+// other value of it). popen starts its child from environ, so the child finds the device.
+class DeviceRootInEnvironment {
+  public:
+    explicit DeviceRootInEnvironment(const std::string& root)
+        : saved_(environ), entry_(std::string(platform::deviceRootVariable()) + "=" + root) {
+        const std::string prefix = std::string(platform::deviceRootVariable()) + "=";
+        for (char** e = environ; e && *e; ++e)
+            if (std::strncmp(*e, prefix.c_str(), prefix.size()) != 0) pointers_.push_back(*e);
+        pointers_.push_back(entry_.data());
+        pointers_.push_back(nullptr);
+        environ = pointers_.data();
+    }
+    ~DeviceRootInEnvironment() { environ = saved_; }
+    DeviceRootInEnvironment(const DeviceRootInEnvironment&) = delete;
+    DeviceRootInEnvironment& operator=(const DeviceRootInEnvironment&) = delete;
+
+  private:
+    char** saved_;
+    std::string entry_;
+    std::vector<char*> pointers_;
+};
+
 }  // namespace
 
 namespace platform {
@@ -65,7 +94,9 @@ extern "C" void* dlopen(const char* file, int mode) noexcept {
 extern "C" FILE* popen(const char* command, const char* modes) {
     using Popen = FILE* (*)(const char*, const char*);
     static const Popen real = realFunction<Popen>("popen");
-    if (!command) return real(command, modes);
+    const std::string root = platform::activeDeviceRoot();
+    if (!command || root.empty()) return real(command, modes);
     const std::string resolved = platform::resolveDeviceCommandLine(command);
+    const DeviceRootInEnvironment childEnvironment(root);
     return real(resolved.c_str(), modes);
 }

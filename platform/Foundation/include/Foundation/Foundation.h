@@ -1,13 +1,13 @@
 // Foundation, as much of it as Vigilant uses. Objective-C objects become C++ values:
-// NSString is std::string, NSDate and NSNumber are small value types, and property-list
-// collections are libplist's nodes (NSDictionary, NSArray). Ownership follows C++ rules
-// instead of reference counting.
+// NSString is std::string, NSDate, NSNumber and NSData are small value types, NSArray and
+// NSDictionary hold NSObjects (any property-list object). Ownership follows C++ rules instead
+// of reference counting.
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
 
-#include <plist/plist++.h>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,25 +22,43 @@ using NSUInteger = unsigned long;
 using NSTimeInterval = double;
 using NSString = std::string;
 
-// Property-list objects.
-using NSObject = PList::Node;
-using NSDictionary = PList::Dictionary;
-using NSArray = PList::Array;
+class NSNumber;
+class NSDate;
+class NSData;
+class NSArray;
+class NSDictionary;
 
-// The object as T when it is one (a dictionary, array, string, date, number...), else null:
-// the counterpart of testing -isKindOfClass: before using an object from a property list.
-template <class T>
-T* NSDynamicCast(PList::Node* object);
-template <class T>
-const T* NSDynamicCast(const PList::Node* object) {
-    return NSDynamicCast<T>(const_cast<PList::Node*>(object));
-}
+// ---------------------------------------------------------------- objects
+// A property-list object (a string, number, date, data, array or dictionary) or nil. Objects
+// are immutable values: copies share their contents, and a collection changes only through its
+// own non-const calls, never through an object that was read from it.
+class NSObject {
+  public:
+    NSObject() = default;  // nil
+    NSObject(NSString string);
+    NSObject(const char* string);
+    NSObject(NSNumber number);
+    NSObject(NSDate date);
+    NSObject(NSData data);
+    NSObject(NSArray array);
+    NSObject(NSDictionary dictionary);
 
-// The number of elements of a property-list array, and a copy of the element at `index` (null
-// past the end). Use these instead of PList::Array's operator[]: libplist++ 2.2 leaves its
-// element list empty for every array that was parsed or copied, and operator[] then throws.
-NSUInteger NSArrayCount(const NSArray& array);
-std::unique_ptr<NSObject> NSArrayObjectAtIndex(const NSArray& array, NSUInteger index);
+    // NO for nil.
+    explicit operator bool() const { return value_ != nullptr; }
+    // -isEqual: of the contents (nil equals only nil).
+    bool operator==(const NSObject& other) const;
+
+  private:
+    struct Value;
+    friend struct NSObjectAccess;
+    std::shared_ptr<const Value> value_;
+};
+
+// The object as T when it is one (NSString, NSNumber, NSDate, NSData, NSArray, NSDictionary),
+// else none: the counterpart of testing -isKindOfClass: before using an object from a
+// property list. Integers, reals and booleans are all NSNumbers.
+template <class T>
+std::optional<T> NSDynamicCast(const NSObject& object);
 
 // ---------------------------------------------------------------- dates and the calendar
 class NSDate {
@@ -49,14 +67,10 @@ class NSDate {
     static NSDate dateWithTimeIntervalSinceNow(NSTimeInterval seconds);
     static NSDate dateWithTimeIntervalSince1970(NSTimeInterval seconds);
     static NSDate dateWithTimeIntervalSinceReferenceDate(NSTimeInterval seconds);
-    // A property-list date; null when the object is none.
-    static std::optional<NSDate> fromPropertyList(const PList::Node* object);
-
     NSTimeInterval timeIntervalSince1970() const;
     NSTimeInterval timeIntervalSinceReferenceDate() const { return sinceReferenceDate_; }
     NSTimeInterval timeIntervalSinceDate(const NSDate& other) const;
     NSDate dateByAddingTimeInterval(NSTimeInterval seconds) const;
-    PList::Date propertyListValue() const;
     // "YYYY-MM-DD HH:MM:SS" in the device's local time (for logs and tests).
     NSString description() const;
     bool operator==(const NSDate&) const = default;
@@ -137,15 +151,15 @@ class NSNumber {
     }
     static NSNumber numberWithBool(BOOL value) { return NSNumber(value); }
     static NSNumber numberWithDouble(double value) { return NSNumber(value); }
-    // A property-list number (integer, real or boolean); null for any other object.
-    static std::optional<NSNumber> fromPropertyList(const PList::Node* object);
 
     int intValue() const { return static_cast<int>(integerValue()); }
     NSInteger integerValue() const;
     BOOL boolValue() const;
     double doubleValue() const;
     bool isBoolean() const { return std::holds_alternative<bool>(value_); }
-    std::unique_ptr<PList::Node> propertyListValue() const;
+    // The kind of value held, in the encoding of its C type: "c" (BOOL), "q" (an integer) or
+    // "d" (a real).
+    const char* objCType() const;
     bool operator==(const NSNumber&) const = default;
 
   private:
@@ -161,9 +175,40 @@ class NSData {
     explicit NSData(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
     const std::vector<char>& bytes() const { return bytes_; }
     NSUInteger length() const { return bytes_.size(); }
+    bool operator==(const NSData&) const = default;
 
   private:
     std::vector<char> bytes_;
+};
+
+// ---------------------------------------------------------------- collections
+class NSArray {
+  public:
+    NSUInteger count() const { return objects_.size(); }
+    // Nil past the end.
+    NSObject objectAtIndex(NSUInteger index) const;
+    // Nil is not added: an array holds objects only.
+    void addObject(const NSObject& object);
+    bool operator==(const NSArray&) const = default;
+
+  private:
+    std::vector<NSObject> objects_;
+};
+
+// Keys are strings, as in every property list; they are kept (and written) in sorted order.
+class NSDictionary {
+  public:
+    NSUInteger count() const { return objects_.size(); }
+    // Nil when the key is absent.
+    NSObject objectForKey(const NSString& key) const;
+    std::vector<NSString> allKeys() const;
+    // Setting nil removes the key.
+    void setObjectForKey(const NSObject& object, const NSString& key);
+    void removeObjectForKey(const NSString& key);
+    bool operator==(const NSDictionary&) const = default;
+
+  private:
+    std::map<NSString, NSObject> objects_;
 };
 
 enum NSPropertyListMutabilityOptions : NSUInteger {
@@ -179,12 +224,13 @@ enum NSPropertyListFormat : NSUInteger {
 
 class NSPropertyListSerialization {
   public:
-    // The parsed property list (XML or binary), or null when the data is none or no property
+    // The parsed property list (XML or binary), or nil when the data is none or no property
     // list. `format` and `errorString` may be null.
-    static std::unique_ptr<PList::Node> propertyListFromDataMutabilityOptionFormatErrorDescription(
+    static NSObject propertyListFromDataMutabilityOptionFormatErrorDescription(
         const std::optional<NSData>& data, NSPropertyListMutabilityOptions option,
         NSPropertyListFormat* format, NSString* errorString);
-    static NSData dataFromPropertyListFormatErrorDescription(const PList::Node& plist,
+    // Empty data (and `errorString`) for nil, which is no property list.
+    static NSData dataFromPropertyListFormatErrorDescription(const NSObject& plist,
                                                              NSPropertyListFormat format,
                                                              NSString* errorString);
 };
@@ -199,8 +245,8 @@ class NSUserDefaults {
     // A volatile layer answered for absent keys; never written to the file.
     void registerDefaults(const NSDictionary& registrationDictionary);
 
-    // The stored (or registered) object, or null.
-    std::unique_ptr<PList::Node> objectForKey(const NSString& key) const;
+    // The stored (or registered) object, or nil.
+    NSObject objectForKey(const NSString& key) const;
     // Numbers (integers, reals and booleans) convert to the type asked for. A key that holds
     // no number (a string, a date, data, a collection) reads as if it were absent: the
     // registered default when there is one, else 0 or NO. A corrupt value thus never turns
@@ -209,8 +255,8 @@ class NSUserDefaults {
     BOOL boolForKey(const NSString& key) const;
     NSString stringForKey(const NSString& key) const;
 
-    void setObjectForKey(const NSNumber& value, const NSString& key);
-    void setObjectForKey(const PList::Node& value, const NSString& key);
+    // Setting nil removes the key.
+    void setObjectForKey(const NSObject& value, const NSString& key);
     void setBoolForKey(BOOL value, const NSString& key);
     void setIntegerForKey(NSInteger value, const NSString& key);
     void removeObjectForKey(const NSString& key);
@@ -232,10 +278,10 @@ class NSUserDefaults {
     NSUserDefaults& operator=(const NSUserDefaults&) = delete;
 
   private:
-    const PList::Node* lookup(const NSString& key) const;
+    NSObject lookup(const NSString& key) const;
     NSString domain_;
-    std::unique_ptr<PList::Dictionary> values_;
-    std::unique_ptr<PList::Dictionary> registered_;
+    NSDictionary values_;
+    NSDictionary registered_;
 };
 
 // ---------------------------------------------------------------- bundles and the process
@@ -244,9 +290,12 @@ class NSBundle {
     static NSBundle& mainBundle();
     // String values of the information dictionary (Info.plist); null when absent or no string.
     std::optional<NSString> objectForInfoDictionaryKey(const NSString& key) const;
-    const NSDictionary* infoDictionary() const { return info_.get(); }
+    // Null when the bundle has none.
+    const NSDictionary* infoDictionary() const { return info_ ? &*info_ : nullptr; }
     // The localized dictionary (InfoPlist.strings of the language in use), null when none.
-    const NSDictionary* localizedInfoDictionary() const { return localizedInfo_.get(); }
+    const NSDictionary* localizedInfoDictionary() const {
+        return localizedInfo_ ? &*localizedInfo_ : nullptr;
+    }
     std::optional<NSString> bundleIdentifier() const;
     // Device paths.
     NSString bundlePath() const { return bundlePath_; }
@@ -254,15 +303,15 @@ class NSBundle {
     NSString executablePath() const;
 
     // Test support: a bundle at `bundlePath` (a device path) with the given dictionaries.
-    static void setMainBundle(NSString bundlePath, std::unique_ptr<NSDictionary> info,
-                              std::unique_ptr<NSDictionary> localizedInfo);
+    static void setMainBundle(NSString bundlePath, std::optional<NSDictionary> info,
+                              std::optional<NSDictionary> localizedInfo);
     // Test support: forget the main bundle so the next use loads it from the backend afresh.
     static void resetMainBundle();
 
   private:
     NSString bundlePath_;
-    std::unique_ptr<NSDictionary> info_;
-    std::unique_ptr<NSDictionary> localizedInfo_;
+    std::optional<NSDictionary> info_;
+    std::optional<NSDictionary> localizedInfo_;
 };
 
 class NSProcessInfo {

@@ -45,4 +45,8 @@ std::string activeDeviceRoot();
 // The host path of a device path: the device root joined with it.
 std::string hostPath(const std::string& devicePath);
 
+// The environment variable that names the device's root to a process of the device, so the
+// commands it starts stay on the device.
+const char* deviceRootVariable();
+
 }  // namespace platform

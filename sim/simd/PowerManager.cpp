@@ -1,5 +1,6 @@
 #include "PowerManager.h"
 
+#include <IOKit/IOMessage.h>
 #include <wire/DeviceTime.h>
 
 #include <algorithm>
@@ -159,7 +160,7 @@ void PowerManager::startNext(double now) {
     if (round_ || state_ != State::Awake) return;
     if (attemptWanted_) {
         attemptWanted_ = false;
-        startRound(Purpose::AttemptAsk, kCanSystemSleep, now, {});
+        startRound(Purpose::AttemptAsk, kIOMessageCanSystemSleep, now, {});
         return;
     }
     if (!probes_.empty()) {
@@ -208,11 +209,11 @@ void PowerManager::endAttempt(const PowerRound& ask, double now) {
     for (const PowerAnswerRecord& a : ask.answers)
         if (a.answered && !a.allow) cancelledBy.push_back(a.pid);
     if (cancelledBy.empty()) {
-        startRound(Purpose::AttemptWillSleep, kSystemWillSleep, now, {});
+        startRound(Purpose::AttemptWillSleep, kIOMessageSystemWillSleep, now, {});
         return;
     }
     host_.powerEvent("sleep-cancelled", {{"pids", cancelledBy}});
-    broadcast(kSystemWillNotSleep, freshArgument());
+    broadcast(kIOMessageSystemWillNotSleep, freshArgument());
     restartIdle(now);
     notifySleepers(SleepOutcome::Cancelled, cancelledBy);
     startNext(now);
@@ -253,7 +254,7 @@ void PowerManager::wake(const std::string& reason, const std::optional<WakeReque
         fields["scheduledby"] = request->scheduledBy;
     }
     host_.powerEvent("wake", std::move(fields));
-    broadcast(kSystemHasPoweredOn, freshArgument());
+    broadcast(kIOMessageSystemHasPoweredOn, freshArgument());
     restartIdle(now);
     startNext(now);
 }

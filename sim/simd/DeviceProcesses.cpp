@@ -81,14 +81,13 @@ void DeviceProcesses::launch(const Caller& caller, const wire::Launch& request) 
     if (request.program.empty()) return caller.refuse("no program named");
     const std::string hostProgram = wire::resolveDeviceArgument(root_, request.program);
     const std::string name = std::filesystem::path(hostProgram).filename().string();
-    std::vector<std::string> argv{
-        wire::deviceView(root_, hostProgram).value_or(request.program)};
+    std::vector<std::string> argv{wire::deviceView(root_, hostProgram).value_or(request.program)};
     argv.insert(argv.end(), request.arguments.begin(), request.arguments.end());
     std::string error;
-    const pid_t pid = control_.start(
-        deviceProgram(root_, hostProgram, std::move(argv),
-                      withDeviceRoot(request.environment, root_), name),
-        &error);
+    const pid_t pid =
+        control_.start(deviceProgram(root_, hostProgram, std::move(argv),
+                                     withDeviceRoot(request.environment, root_), name),
+                       &error);
     if (pid < 0) return caller.refuse(request.program + ": " + error);
     children_[pid] = name;
     log_.write("simd", "process-started", {{"name", name}, {"pid", pid}});

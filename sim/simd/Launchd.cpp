@@ -83,10 +83,10 @@ void Launchd::boot() {
 void Launchd::start(Job& job) {
     const std::string program = wire::inRoot(root_, job.definition.programArguments.front());
     std::string error;
-    const pid_t pid = processes_.start(
-        deviceProgram(root_, program, job.definition.programArguments, deviceEnvironment(root_),
-                      job.definition.label),
-        &error);
+    const pid_t pid =
+        processes_.start(deviceProgram(root_, program, job.definition.programArguments,
+                                       deviceEnvironment(root_), job.definition.label),
+                         &error);
     if (pid < 0) {
         job.pid = 0;
         job.startError = error;

@@ -144,9 +144,14 @@ void PowerManager::probe(uint32_t message, double now, RoundDone done) {
     startNext(now);
 }
 
-void PowerManager::wakeListChanged(double now) {
-    if (state_ != State::Asleep) return;
-    wakeRequest_ = host_.nextWakeRequest(now);
+void PowerManager::wakeListChanged() {
+    if (state_ == State::Asleep) lookUpWakeRequest();
+}
+
+void PowerManager::lookUpWakeRequest() {
+    // From the attempt's start, not from now: a request that came due meanwhile is overdue,
+    // and wakes the device at the next advance().
+    wakeRequest_ = host_.nextWakeRequest(attemptStart_);
     wakeAt_ = wakeRequest_ ? std::optional<double>(wakeRequest_->time) : std::nullopt;
 }
 
@@ -160,6 +165,7 @@ void PowerManager::startNext(double now) {
     if (round_ || state_ != State::Awake) return;
     if (attemptWanted_) {
         attemptWanted_ = false;
+        attemptStart_ = now;
         startRound(Purpose::AttemptAsk, kIOMessageCanSystemSleep, now, {});
         return;
     }
@@ -198,7 +204,7 @@ void PowerManager::finishRoundIfComplete(double now) {
             endAttempt(round.result, now);
             return;
         case Purpose::AttemptWillSleep:
-            sleep(now);
+            sleep();
             return;
     }
     startNext(now);
@@ -219,11 +225,10 @@ void PowerManager::endAttempt(const PowerRound& ask, double now) {
     startNext(now);
 }
 
-void PowerManager::sleep(double now) {
+void PowerManager::sleep() {
     state_ = State::Asleep;
     idleDeadline_.reset();
-    wakeRequest_ = host_.nextWakeRequest(now);
-    wakeAt_ = wakeRequest_ ? std::optional<double>(wakeRequest_->time) : std::nullopt;
+    lookUpWakeRequest();
     ordered_json fields;
     fields["wakeAt"] =
         wakeAt_ ? ordered_json(wire::formatDeviceTime(*wakeAt_)) : ordered_json(nullptr);

@@ -50,8 +50,8 @@ void Server::serve(ConnectionId id) {
             // A request this code did not foresee must not take the device down.
             log_.write("simd", "internal-error",
                        {{"op", wire::opOf(*message)}, {"error", e.what()}});
-            sendEncoded(id, wire::encode(wire::Reply::refused(std::string("internal error: ") +
-                                                              e.what())));
+            sendEncoded(
+                id, wire::encode(wire::Reply::refused(std::string("internal error: ") + e.what())));
         }
     }
     it = connections_.find(id);

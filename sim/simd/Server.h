@@ -59,7 +59,9 @@ class Server {
 
     Handlers& handlers() { return handlers_; }
     // Runs for every connection that closes (the power manager's clients go with theirs).
-    void onClose(std::function<void(ConnectionId)> closed) { onClose_.push_back(std::move(closed)); }
+    void onClose(std::function<void(ConnectionId)> closed) {
+        onClose_.push_back(std::move(closed));
+    }
 
     // A reply or a push; nothing when the connection has gone.
     template <wire::Message M>

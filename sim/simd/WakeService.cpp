@@ -28,9 +28,9 @@ WakeList WakeService::loadForEdit() {
     const std::string savedAs = path_ + ".invalid";
     std::error_code ec;
     std::filesystem::rename(path_, savedAs, ec);
-    log_.write("powerd", "wake-list-invalid",
-               {{"error", list.error()},
-                {"savedAs", wire::deviceView(root_, savedAs).value_or(savedAs)}});
+    log_.write(
+        "powerd", "wake-list-invalid",
+        {{"error", list.error()}, {"savedAs", wire::deviceView(root_, savedAs).value_or(savedAs)}});
     return WakeList();
 }
 
@@ -47,9 +47,10 @@ void WakeService::edit(const Caller& caller, const wire::WakeBooking& request, b
     if ((schedule || removed > 0) && !list.save(path_))
         return caller.refuse("cannot write the wake-request list");
     // The line's own "time" is when it was logged; the request's date needs a name of its own.
-    const ordered_json fields = {{"wakeTime", wire::formatDeviceTime(WakeList::wholeSeconds(*time))},
-                                 {"scheduledby", request.identifier},
-                                 {"pid", caller.pidOr(request.pid)}};
+    const ordered_json fields = {
+        {"wakeTime", wire::formatDeviceTime(WakeList::wholeSeconds(*time))},
+        {"scheduledby", request.identifier},
+        {"pid", caller.pidOr(request.pid)}};
     if (schedule)
         log_.write("powerd", "wake-booked", fields);
     else if (removed > 0)
@@ -60,10 +61,10 @@ void WakeService::edit(const Caller& caller, const wire::WakeBooking& request, b
     caller.reply(wire::WakeReply{schedule || removed > 0, removed});
 }
 
-std::optional<WakeRequest> WakeService::next(double now) {
+std::optional<WakeRequest> WakeService::next(double after) {
     const WakeList list = WakeList::load(path_);
     if (!list.error().empty()) log_.write("powerd", "wake-list-invalid", {{"error", list.error()}});
-    return list.earliestAfter(now);
+    return list.earliestAfter(after);
 }
 
 }  // namespace sim

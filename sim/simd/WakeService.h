@@ -24,8 +24,8 @@ class WakeService {
     void schedule(const Caller& caller, const wire::ScheduleWake& request);
     void cancel(const Caller& caller, const wire::CancelWake& request);
 
-    // The earliest valid booking after `now`.
-    std::optional<WakeRequest> next(double now);
+    // The earliest valid booking strictly after `after`.
+    std::optional<WakeRequest> next(double after);
 
   private:
     void edit(const Caller& caller, const wire::WakeBooking& request, bool schedule);

@@ -86,8 +86,8 @@ int serveDevice(const sim::SimdOptions& options) {
     clock.rate = options.rate;
     if (!base::writeFileAtomically(wire::inRoot(root, wire::paths::kClock),
                                    base::plistToXml(clock.toPlist())))
-        return bootFailed(options, "cannot write the device clock " +
-                                       std::string(wire::paths::kClock));
+        return bootFailed(options,
+                          "cannot write the device clock " + std::string(wire::paths::kClock));
     const sim::Clock now = [&clock] { return clock.now(); };
     sim::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
 
@@ -115,7 +115,7 @@ int serveDevice(const sim::SimdOptions& options) {
     settings.idleSleep = options.idleSleep;
     settings.answerTimeout = options.answerTimeout();
     sim::PowerService power(server, processes, wakes, log, now, settings);
-    wakes.onChange([&] { power.manager().wakeListChanged(now()); });
+    wakes.onChange([&] { power.manager().wakeListChanged(); });
     server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
     sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
 
@@ -127,7 +127,8 @@ int serveDevice(const sim::SimdOptions& options) {
         .on<wire::Status>([&](const Caller& c, const auto& m) { simd.status(c, m); })
         .on<wire::Launch>([&](const Caller& c, const auto& m) { processes.launch(c, m); })
         .on<wire::Shutdown>([&](const Caller& c, const auto& m) { simd.shutdown(c, m); })
-        .on<wire::PowerRegister>([&](const Caller& c, const auto& m) { power.registerClient(c, m); })
+        .on<wire::PowerRegister>(
+            [&](const Caller& c, const auto& m) { power.registerClient(c, m); })
         .on<wire::PowerAnswer>([&](const Caller& c, const auto& m) { power.answer(c, m); })
         .on<wire::PowerDeregister>([&](const Caller& c, const auto& m) { power.deregister(c, m); })
         .on<wire::PowerProbe>([&](const Caller& c, const auto& m) { power.probe(c, m); })

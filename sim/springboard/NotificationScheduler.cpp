@@ -45,8 +45,8 @@ void NotificationScheduler::load() {
         if (n) {
             booked_.push_back(std::move(*n));
         } else {
-            NSLog("SpringBoard: notification %u in %s %s; skipped", static_cast<unsigned>(i), file_.c_str(),
-                  error.c_str());
+            NSLog("SpringBoard: notification %u in %s %s; skipped", static_cast<unsigned>(i),
+                  file_.c_str(), error.c_str());
             damaged = true;
         }
     }

@@ -54,8 +54,8 @@ RequestHandler::Reply RequestHandler::statusBar(const wire::StatusBarRequest& re
 }
 
 RequestHandler::Reply RequestHandler::center(const wire::CenterMessage& request) {
-    const std::string why = parts_.center.receive(request.center, request.message,
-                                                  request.userInfo.get(), request.pid);
+    const std::string why =
+        parts_.center.receive(request.center, request.message, request.userInfo.get(), request.pid);
     return why.empty() ? ok() : refused(wire::CenterMessage::kOp, why);
 }
 
@@ -75,8 +75,7 @@ RequestHandler::Reply RequestHandler::scheduleNotification(
     LocalNotification n;
     n.app = request.app;
     if (n.app.empty()) return refused(op, "no app");
-    if (!request.fireDate || !std::isfinite(*request.fireDate))
-        return refused(op, "no fire date");
+    if (!request.fireDate || !std::isfinite(*request.fireDate)) return refused(op, "no fire date");
     n.fireDate = *request.fireDate - kCFAbsoluteTimeIntervalSince1970;
     if (request.repeatInterval.present) {
         const std::optional<int64_t> unit = request.repeatInterval.value;

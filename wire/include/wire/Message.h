@@ -18,7 +18,8 @@
 // another type there. Field types:
 //   std::string, bool, integers     a string, a boolean, an integer
 //   double                          a real (an integer is taken too)
-//   std::vector<std::string>        an array of strings (items of other types are skipped)
+//   std::vector<std::string>        an array of strings (items of other types are skipped),
+//                                   not sent when empty
 //   std::unique_ptr<PList::Dictionary / PList::Array>   null when absent
 //   std::optional<T>                not sent when empty
 //   Given<T>                        like optional, and whether the key was there at all
@@ -107,6 +108,8 @@ void put(plist_t dict, const char* key, const T& value) {
         putOthers(dict, value);
     } else if constexpr (kIsOwned<T>) {
         if (value) set(dict, key, plist_copy(value->GetPlist()));
+    } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
+        if (!value.empty()) set(dict, key, node(value));
     } else if constexpr (Integer<T>) {
         // Integers go as libplist keeps them: 64 bits, negative ones in two's complement.
         set(dict, key, unsignedNode(static_cast<uint64_t>(static_cast<int64_t>(value))));

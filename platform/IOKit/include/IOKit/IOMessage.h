@@ -19,7 +19,8 @@ struct IOMessageName {
     const char* name;
 };
 
-#define VIGILANT_IOMESSAGE_NAMED(constant) IOMessageName{constant, #constant}
+#define VIGILANT_IOMESSAGE_NAMED(constant) \
+    IOMessageName { constant, #constant }
 inline constexpr IOMessageName kIOMessageNames[] = {
     VIGILANT_IOMESSAGE_NAMED(kIOMessageCanSystemSleep),
     VIGILANT_IOMESSAGE_NAMED(kIOMessageSystemWillSleep),

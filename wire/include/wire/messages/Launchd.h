@@ -10,7 +10,7 @@
 namespace wire {
 
 struct JobFileRequest {
-    std::string path;  // the job file: a device path, or a host path inside the root
+    std::string path;      // the job file: a device path, or a host path inside the root
     bool persist = false;  // -w: the overrides database keeps the choice
 
     template <class Self, class Visit>

@@ -3,7 +3,6 @@
 // SIGKILL that follows SIGTERM when the grace period is over.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <wire/DevicePaths.h>
 
 #include <csignal>
@@ -16,6 +15,7 @@
 
 #include "Launchd.h"
 #include "SimdFakes.h"
+#include "TemporaryFolder.h"
 
 namespace {
 
@@ -30,17 +30,11 @@ constexpr double kStart = 300000000;
 class LaunchdTest : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/vigilant-launchd-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
         jobFile =
             wire::inRoot(root, std::string(wire::paths::kLaunchDaemons) + "/" + kLabel + ".plist");
         writeJob(false);
     }
-    void TearDown() override {
-        launchd.reset();
-        std::filesystem::remove_all(root);
-    }
+    void TearDown() override { launchd.reset(); }
 
     void writeJob(bool disabled) {
         std::filesystem::create_directories(std::filesystem::path(jobFile).parent_path());
@@ -88,7 +82,8 @@ class LaunchdTest : public testing::Test {
         ASSERT_TRUE(launchd->childEnded(*pid, waitStatus));
     }
 
-    std::string root;
+    TemporaryFolder folder{"launchd"};
+    const std::string root = folder.path();
     std::string jobFile;
     double now = kStart;
     FakeProcesses processes;

@@ -2,7 +2,6 @@
 // names it), and the descriptors opened for it (the log its output goes to, /dev/null for its
 // input) reach it as 0, 1 and 2 only.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 
 #include "ProcessControl.h"
 #include "Processes.h"
+#include "TemporaryFolder.h"
 
 namespace {
 
@@ -22,9 +22,8 @@ std::string readWhole(const std::string& path) {
 }
 
 TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
-    char pattern[] = "/tmp/vigilant-start-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string root = pattern;
+    const TemporaryFolder folder("start");
+    const std::string& root = folder.path();
     std::filesystem::create_directories(root + "/var/log/sim");
     // argv[0] as the device names the program, not as the host does.
     const std::vector<std::string> argv = {"/usr/libexec/device-sleeper", "30"};
@@ -61,7 +60,6 @@ TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
     EXPECT_EQ(std::filesystem::read_symlink(proc + "/fd/0"), "/dev/null");
 
     child = base::ChildProcess();  // killed and reaped
-    std::filesystem::remove_all(root);
 }
 
 }  // namespace

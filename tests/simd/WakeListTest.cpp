@@ -3,13 +3,12 @@
 // the next wake-up is the earliest valid request strictly after now.
 #include <base/PlistFile.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "TemporaryFolder.h"
 #include "WakeList.h"
 
 namespace {
@@ -19,14 +18,6 @@ using sim::WakeRequest;
 
 class WakeListFile : public testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/vigilant-wakelist-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = folder + "/com.apple.AutoWake.plist";
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     void writeList(const std::string& entries) {
         std::ofstream(path) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                "<plist version=\"1.0\"><dict><key>wake</key><array>"
@@ -46,8 +37,8 @@ class WakeListFile : public testing::Test {
         return out;
     }
 
-    std::string folder;
-    std::string path;
+    TemporaryFolder folder{"wakelist"};
+    const std::string path = folder.path() + "/com.apple.AutoWake.plist";
 };
 
 std::string entry(const std::string& date, const std::string& by) {

@@ -5,19 +5,15 @@
 #include <sys/socket.h>
 #include <wire/Wire.h>
 
-#include <filesystem>
-
 #include "RecordingBackend.h"
 #include "Server.h"
+#include "TemporaryFolder.h"
 
 namespace {
 
 class SocketServer : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/vigilant-sbserver-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
         backend.root = root;
         base::ScopedFd fd(wire::listenAsService(root, "springboard"));
         ASSERT_TRUE(fd);
@@ -33,7 +29,6 @@ class SocketServer : public testing::Test {
     void TearDown() override {
         clients.clear();
         server.reset();
-        std::filesystem::remove_all(root);
     }
 
     int connect() {
@@ -49,7 +44,8 @@ class SocketServer : public testing::Test {
     void serve() { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1, false); }
 
     RecordingBackend backend;
-    std::string root;
+    TemporaryFolder folder{"sbserver"};
+    const std::string root = folder.path();
     std::unique_ptr<Server> server;
     std::vector<base::ScopedFd> clients;
     int served = 0;

@@ -55,6 +55,12 @@ struct OtherFields {
     std::unique_ptr<PList::Dictionary> dict;  // null: none
 };
 
+// The base of a message that has no fields besides its op.
+struct NoFields {
+    template <class Self, class Visit>
+    static void fields(Self&, Visit&&) {}
+};
+
 template <class M>
 concept Message = std::is_default_constructible_v<M> && requires(M& m) {
     M::fields(m, [](const char*, auto&) {});

@@ -43,18 +43,14 @@ struct LogEvent {
 };
 
 // Is simd there? Reply: PidReply (simd's pid).
-struct Ping {
+struct Ping : NoFields {
     static constexpr std::string_view kOp = "ping";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 // The device's state. Reply: JsonReply (time, power, powerClients, nextSleepAttempt, wakeAt,
 // rate, idleSleep, jobs, springBoardPid, simdPid).
-struct Status {
+struct Status : NoFields {
     static constexpr std::string_view kOp = "status";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 // Starts a program of the device. Reply: PidReply, or Reply refused.
@@ -73,10 +69,8 @@ struct Launch {
 };
 
 // Ends every process of the device, then simd. Reply: Reply accepted, once all have gone.
-struct Shutdown {
+struct Shutdown : NoFields {
     static constexpr std::string_view kOp = "shutdown";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 }  // namespace wire

@@ -44,10 +44,8 @@ struct JobReply {
 };
 
 // Reply: JsonReply, the loaded jobs: [{label, pid (or null), status}].
-struct LaunchctlList {
+struct LaunchctlList : NoFields {
     static constexpr std::string_view kOp = "launchctl-list";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 }  // namespace wire

@@ -61,10 +61,8 @@ struct PowerAnswer {
 };
 
 // IODeregisterForSystemPower. No reply.
-struct PowerDeregister {
+struct PowerDeregister : NoFields {
     static constexpr std::string_view kOp = "power-deregister";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 // Sends a power message to every client now (simctl power). Reply: JsonReply (message,
@@ -81,17 +79,13 @@ struct PowerProbe {
 
 // The sleep attempt the idle timer would make. Reply, once it has ended: JsonReply (result,
 // cancelledBy).
-struct SleepNow {
+struct SleepNow : NoFields {
     static constexpr std::string_view kOp = "sleep";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 // A wake-up as by the home button. Reply: JsonReply (power).
-struct WakeNow {
+struct WakeNow : NoFields {
     static constexpr std::string_view kOp = "wake";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 }  // namespace wire

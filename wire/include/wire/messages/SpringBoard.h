@@ -52,10 +52,8 @@ struct CenterMessage {
 };
 
 // SBSSpringBoardServerPort. Reply: PortReply.
-struct ServerPortRequest {
+struct ServerPortRequest : NoFields {
     static constexpr std::string_view kOp = "sbs-port";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 struct PortReply {
@@ -134,10 +132,8 @@ struct CancelledReply {
 };
 
 // The booked notifications. Reply: NotificationsReply.
-struct ListNotifications {
+struct ListNotifications : NoFields {
     static constexpr std::string_view kOp = "notifications";
-    template <class Self, class Visit>
-    static void fields(Self&, Visit&&) {}
 };
 
 struct NotificationsReply {

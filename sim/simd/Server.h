@@ -57,7 +57,19 @@ class Server {
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
-    Handlers& handlers() { return handlers_; }
+    // `handler(caller, message)` serves M's op.
+    template <wire::Request M, class F>
+    Server& on(F handler) {
+        handlers_.on<M>(std::move(handler));
+        return *this;
+    }
+    // A service's method serves M's op.
+    template <wire::Request M, class Service>
+    Server& on(Service& service, void (Service::*method)(const Caller&, const M&)) {
+        return on<M>([&service, method](const Caller& caller, const M& message) {
+            (service.*method)(caller, message);
+        });
+    }
     // Runs for every connection that closes (the power manager's clients go with theirs).
     void onClose(std::function<void(ConnectionId)> closed) {
         onClose_.push_back(std::move(closed));

@@ -119,26 +119,24 @@ int serveDevice(const sim::SimdOptions& options) {
     server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
     sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
 
-    using sim::Caller;
-    server.handlers()
-        .on<wire::Hello>([&](const Caller& c, const auto& m) { processes.hello(c, m); })
-        .on<wire::LogEvent>([&](const Caller&, const auto& m) { log.record(m); })
-        .on<wire::Ping>([&](const Caller& c, const auto& m) { simd.ping(c, m); })
-        .on<wire::Status>([&](const Caller& c, const auto& m) { simd.status(c, m); })
-        .on<wire::Launch>([&](const Caller& c, const auto& m) { processes.launch(c, m); })
-        .on<wire::Shutdown>([&](const Caller& c, const auto& m) { simd.shutdown(c, m); })
-        .on<wire::PowerRegister>(
-            [&](const Caller& c, const auto& m) { power.registerClient(c, m); })
-        .on<wire::PowerAnswer>([&](const Caller& c, const auto& m) { power.answer(c, m); })
-        .on<wire::PowerDeregister>([&](const Caller& c, const auto& m) { power.deregister(c, m); })
-        .on<wire::PowerProbe>([&](const Caller& c, const auto& m) { power.probe(c, m); })
-        .on<wire::SleepNow>([&](const Caller& c, const auto& m) { power.sleep(c, m); })
-        .on<wire::WakeNow>([&](const Caller& c, const auto& m) { power.wake(c, m); })
-        .on<wire::ScheduleWake>([&](const Caller& c, const auto& m) { wakes.schedule(c, m); })
-        .on<wire::CancelWake>([&](const Caller& c, const auto& m) { wakes.cancel(c, m); })
-        .on<wire::LaunchctlLoad>([&](const Caller& c, const auto& m) { launchd.load(c, m); })
-        .on<wire::LaunchctlUnload>([&](const Caller& c, const auto& m) { launchd.unload(c, m); })
-        .on<wire::LaunchctlList>([&](const Caller& c, const auto& m) { launchd.list(c, m); });
+    using namespace sim;
+    server.on<wire::Hello>(processes, &DeviceProcesses::hello)
+        .on<wire::LogEvent>([&log](const Caller&, const wire::LogEvent& m) { log.record(m); })
+        .on<wire::Ping>(simd, &Simd::ping)
+        .on<wire::Status>(simd, &Simd::status)
+        .on<wire::Launch>(processes, &DeviceProcesses::launch)
+        .on<wire::Shutdown>(simd, &Simd::shutdown)
+        .on<wire::PowerRegister>(power, &PowerService::registerClient)
+        .on<wire::PowerAnswer>(power, &PowerService::answer)
+        .on<wire::PowerDeregister>(power, &PowerService::deregister)
+        .on<wire::PowerProbe>(power, &PowerService::probe)
+        .on<wire::SleepNow>(power, &PowerService::sleep)
+        .on<wire::WakeNow>(power, &PowerService::wake)
+        .on<wire::ScheduleWake>(wakes, &WakeService::schedule)
+        .on<wire::CancelWake>(wakes, &WakeService::cancel)
+        .on<wire::LaunchctlLoad>(launchd, &Launchd::load)
+        .on<wire::LaunchctlUnload>(launchd, &Launchd::unload)
+        .on<wire::LaunchctlList>(launchd, &Launchd::list);
 
     reportBoot(options.readyFd, "");
     simd.run();

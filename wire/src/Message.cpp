@@ -24,21 +24,30 @@ plist_t node(const std::vector<std::string>& value) {
     return array;
 }
 
-void putOthers(plist_t dict, const OtherFields& others) {
-    if (!others.dict) return;
-    plist_t source = others.dict->GetPlist();
+namespace {
+// Calls `visit(key, item)` for every entry of a dictionary, through the C interface.
+template <class Visit>
+void forEachEntry(plist_t dict, Visit&& visit) {
     plist_dict_iter iter = nullptr;
-    plist_dict_new_iter(source, &iter);
+    plist_dict_new_iter(dict, &iter);
     for (;;) {
         char* key = nullptr;
         plist_t item = nullptr;
-        plist_dict_next_item(source, iter, &key, &item);
+        plist_dict_next_item(dict, iter, &key, &item);
         if (!key) break;
-        // The fields the type names have the last word.
-        if (!plist_dict_get_item(dict, key)) set(dict, key, plist_copy(item));
+        visit(static_cast<const char*>(key), item);
         std::free(key);
     }
     std::free(iter);
+}
+}  // namespace
+
+void putOthers(plist_t dict, const OtherFields& others) {
+    if (!others.dict) return;
+    forEachEntry(others.dict->GetPlist(), [&](const char* key, plist_t item) {
+        // The fields the type names have the last word.
+        if (!plist_dict_get_item(dict, key)) set(dict, key, plist_copy(item));
+    });
 }
 
 bool takeValue(plist_t item, std::string& out) {
@@ -96,19 +105,11 @@ bool takeStructure(plist_t item, plist_type type, plist_t& copy) {
 OtherFields others(plist_t message, const std::vector<const char*>& named) {
     OtherFields result;
     plist_t copy = plist_new_dict();
-    plist_dict_iter iter = nullptr;
-    plist_dict_new_iter(message, &iter);
-    for (;;) {
-        char* key = nullptr;
-        plist_t item = nullptr;
-        plist_dict_next_item(message, iter, &key, &item);
-        if (!key) break;
+    forEachEntry(message, [&](const char* key, plist_t item) {
         const bool isNamed = std::any_of(named.begin(), named.end(),
                                          [&](const char* n) { return std::strcmp(n, key) == 0; });
         if (!isNamed) set(copy, key, plist_copy(item));
-        std::free(key);
-    }
-    std::free(iter);
+    });
     result.dict = std::make_unique<PList::Dictionary>(copy);
     return result;
 }

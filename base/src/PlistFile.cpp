@@ -100,6 +100,19 @@ std::unique_ptr<PList::Node> arrayItem(const PList::Array& array, size_t index) 
     return std::unique_ptr<PList::Node>(PList::Node::FromPlist(plist_copy(item)));
 }
 
+std::vector<std::unique_ptr<PList::Node>> arrayItems(const PList::Array& array) {
+    std::vector<std::unique_ptr<PList::Node>> items;
+    const size_t size = arraySize(array);
+    items.reserve(size);
+    for (size_t i = 0; i < size; ++i) items.push_back(arrayItem(array, i));
+    return items;
+}
+
+const PList::Array* arrayRoot(const PlistFile& file) {
+    if (!file.root || file.root->GetType() != PLIST_ARRAY) return nullptr;
+    return static_cast<const PList::Array*>(file.root.get());
+}
+
 void arrayAppend(PList::Array& array, const PList::Node& item) {
     plist_array_append_item(array.GetPlist(), plist_copy(item.GetPlist()));
 }

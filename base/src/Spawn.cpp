@@ -75,12 +75,14 @@ pid_t spawn(const SpawnOptions& options, std::string* error) {
                 signal(sig, SIG_DFL);
         }
         if (options.nullInput) {
-            const int in = open("/dev/null", O_RDONLY);
+            // Close-on-exec: only the copy on 0 reaches the program.
+            const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
             if (in < 0) failChild(errorPipe, "cannot open /dev/null");
             moveOnto(in, 0, errorPipe, "cannot redirect the input");
         }
         if (!options.outputPath.empty()) {
-            const int out = open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            const int out =
+                open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
             if (out < 0) failChild(errorPipe, "cannot open the output file");
             moveOnto(out, 1, errorPipe, "cannot redirect the output");
             moveOnto(out, 2, errorPipe, "cannot redirect the output");

@@ -1,13 +1,17 @@
 // The device's /bin/launchctl: load, unload and list launchd jobs by asking simd's launchd.
+#include <base/ScopedFd.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 #include <wire/Wire.h>
+#include <wire/messages/Device.h>
+#include <wire/messages/Launchd.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,22 +30,23 @@ const char* kUsage =
 // Unloading waits for the job to end; that may take its whole grace period on a slow clock.
 constexpr int kUnloadTimeoutMs = 15 * 60 * 1000;
 
-int connectToSimd(const std::string& root) {
-    const int fd = wire::connectToService(root, "simd");
-    if (fd < 0) {
+base::ScopedFd connectToSimd(const std::string& root) {
+    base::ScopedFd fd(wire::connectToService(root, wire::kSimdService));
+    if (!fd) {
         std::fprintf(stderr, "launchctl: the device's launchd does not answer (is it booted?)\n");
-        return -1;
+        return fd;
     }
-    PList::Dictionary hello;
-    hello.Set("op", PList::String("hello"));
-    hello.Set("pid", PList::Integer(static_cast<uint64_t>(getpid())));
-    wire::sendMessage(fd, hello);
+    wire::send(fd.get(), wire::Hello{getpid()});
     return fd;
 }
 
-std::unique_ptr<PList::Dictionary> ask(int fd, const PList::Dictionary& request, int timeoutMs) {
-    if (!wire::sendMessage(fd, request)) return nullptr;
-    return wire::receiveMessageWithin(fd, timeoutMs);
+// The reply to `request`; null when none came within `timeoutMs`.
+template <wire::Message Reply, wire::Request Request>
+std::optional<Reply> ask(const base::ScopedFd& fd, const Request& request, int timeoutMs) {
+    if (!wire::send(fd.get(), request)) return std::nullopt;
+    const auto answer = wire::receiveMessageWithin(fd.get(), timeoutMs);
+    if (!answer) return std::nullopt;
+    return wire::decode<Reply>(*answer);
 }
 
 // FILE as given: a host path inside the root stays, anything else is a device path.
@@ -72,43 +77,38 @@ int loadOrUnload(const std::string& root, const std::vector<std::string>& args, 
                      kUsage);
         return 64;
     }
-    const int fd = connectToSimd(root);
-    if (fd < 0) return 1;
+    const base::ScopedFd fd = connectToSimd(root);
+    if (!fd) return 1;
     int status = 0;
     for (const std::string& file : files) {
-        PList::Dictionary request;
-        request.Set("op", PList::String(load ? "launchctl-load" : "launchctl-unload"));
-        request.Set("path", PList::String(hostPathOf(root, file)));
-        request.Set("persist", PList::Boolean(persist));
-        auto answer = ask(fd, request, load ? 60000 : kUnloadTimeoutMs);
+        const wire::JobFileRequest job{hostPathOf(root, file), persist};
+        const auto answer =
+            load ? ask<wire::JobReply>(fd, wire::LaunchctlLoad{job}, 60000)
+                 : ask<wire::JobReply>(fd, wire::LaunchctlUnload{job}, kUnloadTimeoutMs);
         if (!answer) {
             std::fprintf(stderr, "launchctl: %s: launchd did not answer\n", file.c_str());
             status = 1;
             continue;
         }
-        if (!wire::boolField(*answer, "ok")) {
-            std::fprintf(stderr, "launchctl: %s\n", wire::stringField(*answer, "error").c_str());
+        if (!answer->ok) {
+            std::fprintf(stderr, "launchctl: %s\n", answer->error.value_or("").c_str());
             status = 1;
-        } else if (const std::string note = wire::stringField(*answer, "note"); !note.empty()) {
-            std::fprintf(stderr, "launchctl: %s\n", note.c_str());
+        } else if (answer->note && !answer->note->empty()) {
+            std::fprintf(stderr, "launchctl: %s\n", answer->note->c_str());
         }
     }
-    close(fd);
     return status;
 }
 
 int list(const std::string& root) {
-    const int fd = connectToSimd(root);
-    if (fd < 0) return 1;
-    PList::Dictionary request;
-    request.Set("op", PList::String("launchctl-list"));
-    auto answer = ask(fd, request, 30000);
-    close(fd);
-    if (!answer || !wire::boolField(*answer, "ok")) {
+    const base::ScopedFd fd = connectToSimd(root);
+    if (!fd) return 1;
+    const auto answer = ask<wire::JsonReply>(fd, wire::LaunchctlList{}, 30000);
+    if (!answer || !answer->ok) {
         std::fprintf(stderr, "launchctl: launchd did not answer\n");
         return 1;
     }
-    const auto jobs = nlohmann::json::parse(wire::stringField(*answer, "json"), nullptr, false);
+    const auto jobs = nlohmann::json::parse(answer->json, nullptr, false);
     std::vector<launchctl::ListedJob> listed;
     if (jobs.is_array())
         for (const auto& job : jobs) {

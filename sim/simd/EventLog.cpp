@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "PlistJson.h"
+
 namespace sim {
 
 using nlohmann::ordered_json;
@@ -14,11 +16,7 @@ EventLog::EventLog(std::string hostPath, Clock clock)
     : hostPath_(std::move(hostPath)), clock_(std::move(clock)) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(hostPath_).parent_path(), ec);
-    fd_ = ::open(hostPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-}
-
-EventLog::~EventLog() {
-    if (fd_ >= 0) ::close(fd_);
+    fd_.reset(::open(hostPath_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
 }
 
 ordered_json EventLog::line(const std::string& time, const std::string& source,
@@ -33,17 +31,21 @@ ordered_json EventLog::line(const std::string& time, const std::string& source,
 
 void EventLog::write(const std::string& source, const std::string& event,
                      const ordered_json& fields) {
-    if (fd_ < 0) return;
+    if (!fd_) return;
     // One write per line with O_APPEND: readers never see half a line of ours.
     const std::string text = line(wire::formatDeviceTime(clock_()), source, event, fields)
                                  .dump(-1, ' ', false, ordered_json::error_handler_t::replace) +
                              "\n";
     size_t done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+        const ssize_t n = ::write(fd_.get(), text.data() + done, text.size() - done);
         if (n <= 0) break;
         done += static_cast<size_t>(n);
     }
+}
+
+void EventLog::record(const wire::LogEvent& event) {
+    write(event.source, event.event, plistToJson(event.details.dict.get()));
 }
 
 }  // namespace sim

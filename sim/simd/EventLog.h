@@ -1,26 +1,30 @@
 // The device's event log, var/log/sim/events.jsonl: one JSON object a line, stamped with the
 // device time, the source and the event first. simd is its only writer; other processes send
-// their events to simd.
+// their events to simd ("log" requests).
 #pragma once
 
-#include <functional>
+#include <base/ScopedFd.h>
+#include <wire/messages/Device.h>
+
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "EventWriter.h"
+
 namespace sim {
 
-class EventLog {
+class EventLog : public EventWriter {
   public:
-    using Clock = std::function<double()>;  // device time, seconds since the reference date
     EventLog(std::string hostPath, Clock clock);
-    ~EventLog();
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;
 
     // Appends {"time", "source", "event", ...fields}; fields named time/source/event are
     // taken from the arguments, not from `fields`.
     void write(const std::string& source, const std::string& event,
-               const nlohmann::ordered_json& fields = nlohmann::ordered_json::object());
+               const nlohmann::ordered_json& fields = nlohmann::ordered_json::object()) override;
+    // An event another process sent.
+    void record(const wire::LogEvent& event);
 
     static nlohmann::ordered_json line(const std::string& time, const std::string& source,
                                        const std::string& event,
@@ -29,7 +33,7 @@ class EventLog {
   private:
     std::string hostPath_;
     Clock clock_;
-    int fd_ = -1;
+    base::ScopedFd fd_;
 };
 
 }  // namespace sim

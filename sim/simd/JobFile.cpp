@@ -33,12 +33,11 @@ JobFileResult readJobFile(const std::string& hostPath) {
         return result;
     }
     const PList::Array* args = base::arrayAt(*dict, "ProgramArguments");
-    if (!args || args->GetSize() == 0) {
+    if (!args || base::arraySize(*args) == 0) {
         result.error = "the job file's ProgramArguments is missing, empty or not an array";
         return result;
     }
-    for (size_t i = 0; i < base::arraySize(*args); ++i) {
-        const std::unique_ptr<PList::Node> arg = base::arrayItem(*args, i);
+    for (const std::unique_ptr<PList::Node>& arg : base::arrayItems(*args)) {
         if (!arg || arg->GetType() != PLIST_STRING) {
             result.error = "the job file's ProgramArguments holds something that is not a string";
             return result;

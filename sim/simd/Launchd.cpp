@@ -13,9 +13,13 @@ namespace sim {
 
 using nlohmann::ordered_json;
 
-Launchd::Launchd(std::string hostRoot, EventLog& log, const wire::DeviceClock& clock,
+Launchd::Launchd(std::string hostRoot, EventWriter& log, ProcessControl& processes, Clock now,
                  double killGrace)
-    : root_(std::move(hostRoot)), log_(log), clock_(clock), killGrace_(killGrace) {}
+    : root_(std::move(hostRoot)),
+      log_(log),
+      processes_(processes),
+      now_(std::move(now)),
+      killGrace_(killGrace) {}
 
 void Launchd::event(const std::string& name, ordered_json fields) {
     log_.write("launchd", name, fields);
@@ -78,15 +82,11 @@ void Launchd::boot() {
 
 void Launchd::start(Job& job) {
     const std::string program = wire::inRoot(root_, job.definition.programArguments.front());
-    ProcessLaunch spawn;
-    spawn.program = program;
-    spawn.argv = job.definition.programArguments;
-    spawn.environment = deviceEnvironment(root_);
-    spawn.workingDirectory = root_;
-    spawn.outputPath = wire::inRoot(
-        root_, std::string(wire::paths::kLogFolder) + "/" + job.definition.label + ".log");
     std::string error;
-    const pid_t pid = spawnProcess(spawn, &error);
+    const pid_t pid =
+        processes_.start(deviceProgram(root_, program, job.definition.programArguments,
+                                       deviceEnvironment(root_), job.definition.label),
+                         &error);
     if (pid < 0) {
         job.pid = 0;
         job.startError = error;
@@ -160,8 +160,8 @@ void Launchd::unload(const std::string& hostPath, bool persist, ReplyFn reply) {
     if (job.unloading) return;
     job.unloading = true;
     if (job.pid > 0) {
-        kill(job.pid, SIGTERM);
-        job.killAt = clock_.now() + killGrace_;
+        processes_.signal(job.pid, SIGTERM);
+        job.killAt = now_() + killGrace_;
         return;
     }
     finishUnload(job);
@@ -194,7 +194,7 @@ bool Launchd::childEnded(pid_t pid, int waitStatus) {
         }
         event("job-ended", fields);
         // Whatever the job left in its process group goes with it.
-        kill(-pid, SIGKILL);
+        processes_.signal(-pid, SIGKILL);
         if (job.unloading) finishUnload(job);
         return true;
     }
@@ -205,8 +205,8 @@ void Launchd::advance(double now) {
     for (auto& [label, job] : jobs_) {
         if (!job.killAt || now < *job.killAt || job.pid <= 0) continue;
         event("job-killed", {{"label", label}, {"pid", job.pid}});
-        kill(-job.pid, SIGKILL);
-        kill(job.pid, SIGKILL);
+        processes_.signal(-job.pid, SIGKILL);
+        processes_.signal(job.pid, SIGKILL);
         job.killAt.reset();
     }
 }
@@ -228,14 +228,14 @@ std::vector<pid_t> Launchd::runningPids() const {
 void Launchd::terminateAll() {
     shuttingDown_ = true;
     for (auto& [label, job] : jobs_)
-        if (job.pid > 0) kill(job.pid, SIGTERM);
+        if (job.pid > 0) processes_.signal(job.pid, SIGTERM);
 }
 
 void Launchd::killAll() {
     for (auto& [label, job] : jobs_)
         if (job.pid > 0) {
-            kill(-job.pid, SIGKILL);
-            kill(job.pid, SIGKILL);
+            processes_.signal(-job.pid, SIGKILL);
+            processes_.signal(job.pid, SIGKILL);
         }
 }
 
@@ -254,6 +254,38 @@ ordered_json Launchd::list() const {
         out.push_back(entry);
     }
     return out;
+}
+
+std::string Launchd::requestedFile(const wire::JobFileRequest& request) const {
+    if (request.path.empty()) return "";
+    return wire::resolveDeviceArgument(root_, request.path);
+}
+
+namespace {
+Launchd::ReplyFn replyTo(const Caller& caller) {
+    return [caller](const Launchd::Reply& result) {
+        wire::JobReply reply{result.ok, std::nullopt, std::nullopt};
+        if (!result.error.empty()) reply.error = result.error;
+        if (!result.note.empty()) reply.note = result.note;
+        caller.reply(reply);
+    };
+}
+}  // namespace
+
+void Launchd::load(const Caller& caller, const wire::LaunchctlLoad& request) {
+    const std::string file = requestedFile(request);
+    if (file.empty()) return caller.refuse("no job file named");
+    load(file, request.persist, replyTo(caller));
+}
+
+void Launchd::unload(const Caller& caller, const wire::LaunchctlUnload& request) {
+    const std::string file = requestedFile(request);
+    if (file.empty()) return caller.refuse("no job file named");
+    unload(file, request.persist, replyTo(caller));
+}
+
+void Launchd::list(const Caller& caller, const wire::LaunchctlList&) {
+    caller.reply(wire::JsonReply{true, list().dump()});
 }
 
 ordered_json Launchd::status() const {

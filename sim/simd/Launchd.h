@@ -5,7 +5,7 @@
 #pragma once
 
 #include <sys/types.h>
-#include <wire/DeviceClock.h>
+#include <wire/messages/Launchd.h>
 
 #include <functional>
 #include <map>
@@ -14,9 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "EventLog.h"
+#include "EventWriter.h"
 #include "JobFile.h"
 #include "Overrides.h"
+#include "ProcessControl.h"
+#include "Server.h"
 
 namespace sim {
 
@@ -30,13 +32,19 @@ class Launchd {
     using ReplyFn = std::function<void(const Reply&)>;
 
     // `killGrace`: device seconds between SIGTERM and SIGKILL.
-    Launchd(std::string hostRoot, EventLog& log, const wire::DeviceClock& clock, double killGrace);
+    Launchd(std::string hostRoot, EventWriter& log, ProcessControl& processes, Clock now,
+            double killGrace);
 
     // Loads every enabled job, as at power-on.
     void boot();
     void load(const std::string& hostPath, bool persist, ReplyFn reply);
     // Replies when the job has ended.
     void unload(const std::string& hostPath, bool persist, ReplyFn reply);
+
+    // launchctl's requests.
+    void load(const Caller& caller, const wire::LaunchctlLoad& request);
+    void unload(const Caller& caller, const wire::LaunchctlUnload& request);
+    void list(const Caller& caller, const wire::LaunchctlList& request);
 
     // Loaded jobs, by label: [{label, pid (or null), status}].
     nlohmann::ordered_json list() const;
@@ -78,9 +86,13 @@ class Launchd {
     std::string devicePath(const std::string& hostPath) const;
     void event(const std::string& name, nlohmann::ordered_json fields);
 
+    // The job file a request names, as a host path; empty when it names none.
+    std::string requestedFile(const wire::JobFileRequest& request) const;
+
     std::string root_;
-    EventLog& log_;
-    const wire::DeviceClock& clock_;
+    EventWriter& log_;
+    ProcessControl& processes_;
+    Clock now_;
     double killGrace_;
     bool shuttingDown_ = false;
     std::map<std::string, Job> jobs_;  // by label

@@ -40,12 +40,8 @@ ordered_json plistToJson(const PList::Node* node) {
         }
         case PLIST_ARRAY: {
             ordered_json out = ordered_json::array();
-            const uint32_t n = plist_array_get_size(raw);
-            for (uint32_t i = 0; i < n; ++i) {
-                std::unique_ptr<PList::Node> item(
-                    PList::Node::FromPlist(plist_copy(plist_array_get_item(raw, i))));
+            for (const auto& item : base::arrayItems(*static_cast<const PList::Array*>(node)))
                 out.push_back(plistToJson(item.get()));
-            }
             return out;
         }
         case PLIST_DICT: {

@@ -1,5 +1,6 @@
 #include "PowerManager.h"
 
+#include <IOKit/IOMessage.h>
 #include <wire/DeviceTime.h>
 
 #include <algorithm>
@@ -143,9 +144,14 @@ void PowerManager::probe(uint32_t message, double now, RoundDone done) {
     startNext(now);
 }
 
-void PowerManager::wakeListChanged(double now) {
-    if (state_ != State::Asleep) return;
-    wakeRequest_ = host_.nextWakeRequest(now);
+void PowerManager::wakeListChanged() {
+    if (state_ == State::Asleep) lookUpWakeRequest();
+}
+
+void PowerManager::lookUpWakeRequest() {
+    // From the attempt's start, not from now: a request that came due meanwhile is overdue,
+    // and wakes the device at the next advance().
+    wakeRequest_ = host_.nextWakeRequest(attemptStart_);
     wakeAt_ = wakeRequest_ ? std::optional<double>(wakeRequest_->time) : std::nullopt;
 }
 
@@ -159,7 +165,8 @@ void PowerManager::startNext(double now) {
     if (round_ || state_ != State::Awake) return;
     if (attemptWanted_) {
         attemptWanted_ = false;
-        startRound(Purpose::AttemptAsk, kCanSystemSleep, now, {});
+        attemptStart_ = now;
+        startRound(Purpose::AttemptAsk, kIOMessageCanSystemSleep, now, {});
         return;
     }
     if (!probes_.empty()) {
@@ -197,7 +204,7 @@ void PowerManager::finishRoundIfComplete(double now) {
             endAttempt(round.result, now);
             return;
         case Purpose::AttemptWillSleep:
-            sleep(now);
+            sleep();
             return;
     }
     startNext(now);
@@ -208,21 +215,20 @@ void PowerManager::endAttempt(const PowerRound& ask, double now) {
     for (const PowerAnswerRecord& a : ask.answers)
         if (a.answered && !a.allow) cancelledBy.push_back(a.pid);
     if (cancelledBy.empty()) {
-        startRound(Purpose::AttemptWillSleep, kSystemWillSleep, now, {});
+        startRound(Purpose::AttemptWillSleep, kIOMessageSystemWillSleep, now, {});
         return;
     }
     host_.powerEvent("sleep-cancelled", {{"pids", cancelledBy}});
-    broadcast(kSystemWillNotSleep, freshArgument());
+    broadcast(kIOMessageSystemWillNotSleep, freshArgument());
     restartIdle(now);
     notifySleepers(SleepOutcome::Cancelled, cancelledBy);
     startNext(now);
 }
 
-void PowerManager::sleep(double now) {
+void PowerManager::sleep() {
     state_ = State::Asleep;
     idleDeadline_.reset();
-    wakeRequest_ = host_.nextWakeRequest(now);
-    wakeAt_ = wakeRequest_ ? std::optional<double>(wakeRequest_->time) : std::nullopt;
+    lookUpWakeRequest();
     ordered_json fields;
     fields["wakeAt"] =
         wakeAt_ ? ordered_json(wire::formatDeviceTime(*wakeAt_)) : ordered_json(nullptr);
@@ -253,7 +259,7 @@ void PowerManager::wake(const std::string& reason, const std::optional<WakeReque
         fields["scheduledby"] = request->scheduledBy;
     }
     host_.powerEvent("wake", std::move(fields));
-    broadcast(kSystemHasPoweredOn, freshArgument());
+    broadcast(kIOMessageSystemHasPoweredOn, freshArgument());
     restartIdle(now);
     startNext(now);
 }

@@ -7,9 +7,10 @@
 // kIOMessageCanSystemSleep and waits for every answer. One cancel ends the attempt with
 // kIOMessageSystemWillNotSleep and a fresh idle period. Otherwise kIOMessageSystemWillSleep
 // follows (its cancels are ignored, as on the phone), then the device sleeps until the
-// earliest wake request ahead or a user wake, and greets the clients with
-// kIOMessageSystemHasPoweredOn. A client that never answers is given up after the answer
-// timeout and counts as allowing.
+// earliest wake request after the attempt began or a user wake, and greets the clients with
+// kIOMessageSystemHasPoweredOn. A request that came due while the clients were being asked
+// wakes the device at once: a slow client must not make it sleep through a booked wake-up. A client
+// that never answers is given up after the answer timeout and counts as allowing.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +35,8 @@ class PowerHost {
     // Stops every device process but the power manager; resumes them.
     virtual void suspendDevice() = 0;
     virtual void resumeDevice() = 0;
-    virtual std::optional<WakeRequest> nextWakeRequest(double now) = 0;
+    // The earliest valid wake request strictly after `after`.
+    virtual std::optional<WakeRequest> nextWakeRequest(double after) = 0;
     virtual void powerEvent(const std::string& event, nlohmann::ordered_json fields) = 0;
 };
 
@@ -81,7 +83,7 @@ class PowerManager {
     // answers. Refused while the device sleeps.
     void probe(uint32_t message, double now, RoundDone done);
     // The wake-request list changed: while asleep, the wake-up time is looked up again.
-    void wakeListChanged(double now);
+    void wakeListChanged();
 
     bool asleep() const { return state_ == State::Asleep; }
     std::vector<int> clientPids() const;
@@ -103,7 +105,8 @@ class PowerManager {
     void startRound(Purpose purpose, uint32_t message, double now, RoundDone done);
     void finishRoundIfComplete(double now);
     void endAttempt(const PowerRound& ask, double now);
-    void sleep(double now);
+    void sleep();
+    void lookUpWakeRequest();
     void wake(const std::string& reason, const std::optional<WakeRequest>& request, double now);
     void broadcast(uint32_t message, long argument);
     bool attemptUnderWay() const;
@@ -122,6 +125,7 @@ class PowerManager {
     std::optional<double> idleDeadline_;
     std::optional<double> wakeAt_;
     std::optional<WakeRequest> wakeRequest_;
+    double attemptStart_ = 0;  // when the last sleep attempt asked its first question
     long nextArgument_ = 0x1001;
 };
 

@@ -1,36 +1,27 @@
 #include "PowerMessages.h"
 
+#include <IOKit/IOMessage.h>
+
 #include <cstdio>
 
 namespace sim {
 
 std::string powerMessageName(uint32_t message) {
-    switch (message) {
-        case kCanSystemSleep:
-            return "kIOMessageCanSystemSleep";
-        case kSystemWillSleep:
-            return "kIOMessageSystemWillSleep";
-        case kSystemWillNotSleep:
-            return "kIOMessageSystemWillNotSleep";
-        case kSystemHasPoweredOn:
-            return "kIOMessageSystemHasPoweredOn";
-        default: {
-            char text[16];
-            std::snprintf(text, sizeof text, "0x%08X", message);
-            return text;
-        }
-    }
+    if (const char* name = IOMessageNameOf(message)) return name;
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", message);
+    return text;
 }
 
 std::optional<uint32_t> powerMessageFromWord(const std::string& word) {
-    if (word == "can-sleep") return kCanSystemSleep;
-    if (word == "will-sleep") return kSystemWillSleep;
-    if (word == "powered-on") return kSystemHasPoweredOn;
+    if (word == "can-sleep") return kIOMessageCanSystemSleep;
+    if (word == "will-sleep") return kIOMessageSystemWillSleep;
+    if (word == "powered-on") return kIOMessageSystemHasPoweredOn;
     return std::nullopt;
 }
 
 bool powerMessageWantsAnswer(uint32_t message) {
-    return message == kCanSystemSleep || message == kSystemWillSleep;
+    return message == kIOMessageCanSystemSleep || message == kIOMessageSystemWillSleep;
 }
 
 }  // namespace sim

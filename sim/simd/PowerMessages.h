@@ -1,4 +1,4 @@
-// The power messages of the root power domain, by the codes of IOKit's IOMessage.h.
+// The power messages of the root power domain, by the codes and names of IOKit's IOMessage.h.
 #pragma once
 
 #include <cstdint>
@@ -6,11 +6,6 @@
 #include <string>
 
 namespace sim {
-
-inline constexpr uint32_t kCanSystemSleep = 0xE0000270;
-inline constexpr uint32_t kSystemWillSleep = 0xE0000280;
-inline constexpr uint32_t kSystemWillNotSleep = 0xE0000290;
-inline constexpr uint32_t kSystemHasPoweredOn = 0xE0000300;
 
 // "kIOMessageCanSystemSleep" and so on; the code in hex for unknown ones.
 std::string powerMessageName(uint32_t message);

@@ -1,97 +1,28 @@
 #include "Processes.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 
-#include <cerrno>
-#include <csignal>
-#include <cstring>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 namespace sim {
 
-namespace {
-
-[[noreturn]] void failChild(int errorPipe, const char* what) {
-    const int code = errno;
-    std::string text = std::string(what) + ": " + std::strerror(code);
-    if (::write(errorPipe, text.data(), text.size()) < 0) {
-    }
-    _exit(127);
-}
-
-std::vector<char*> pointers(const std::vector<std::string>& strings) {
-    std::vector<char*> out;
-    for (const std::string& s : strings) out.push_back(const_cast<char*>(s.c_str()));
-    out.push_back(nullptr);
-    return out;
-}
-
-}  // namespace
-
-pid_t spawnProcess(const ProcessLaunch& launch, std::string* error) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-        if (error) *error = std::string("pipe: ") + std::strerror(errno);
-        return -1;
-    }
-    // Everything the child needs is prepared before fork: it only makes system calls.
-    std::vector<char*> argv =
-        pointers(launch.argv.empty() ? std::vector{launch.program} : launch.argv);
-    std::vector<std::string> envStrings = launch.environment;
-    std::vector<char*> envp = pointers(envStrings);
-    const pid_t pid = fork();
-    if (pid < 0) {
-        if (error) *error = std::string("fork: ") + std::strerror(errno);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
-        return -1;
-    }
-    if (pid == 0) {
-        close(pipeFds[0]);
-        if (launch.newProcessGroup) setpgid(0, 0);
-        sigset_t none;
-        sigemptyset(&none);
-        sigprocmask(SIG_SETMASK, &none, nullptr);
-        for (int sig : {SIGTERM, SIGINT, SIGCHLD, SIGPIPE, SIGHUP, SIGQUIT}) signal(sig, SIG_DFL);
-        if (launch.nullInput) {
-            const int in = open("/dev/null", O_RDONLY);
-            if (in >= 0 && in != 0) {
-                dup2(in, 0);
-                close(in);
-            }
-        }
-        if (!launch.outputPath.empty()) {
-            const int out = open(launch.outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            if (out < 0) failChild(pipeFds[1], "cannot open the output file");
-            dup2(out, 1);
-            dup2(out, 2);
-            if (out > 2) close(out);
-        }
-        if (!launch.workingDirectory.empty() && chdir(launch.workingDirectory.c_str()) != 0)
-            failChild(pipeFds[1], "cannot enter the working folder");
-        execve(launch.program.c_str(), argv.data(), envp.data());
-        failChild(pipeFds[1], "cannot run the program");
-    }
-    close(pipeFds[1]);
-    char buffer[512];
-    ssize_t n;
-    do {
-        n = read(pipeFds[0], buffer, sizeof buffer);
-    } while (n < 0 && errno == EINTR);
-    close(pipeFds[0]);
-    if (n > 0) {
-        if (error) *error = std::string(buffer, static_cast<size_t>(n));
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return -1;
-    }
-    return pid;
+base::SpawnOptions deviceProgram(const std::string& hostRoot, const std::string& hostProgram,
+                                 std::vector<std::string> argv,
+                                 std::vector<std::string> environment, const std::string& logName) {
+    base::SpawnOptions options;
+    options.program = hostProgram;
+    options.argv = std::move(argv);
+    options.environment = std::move(environment);
+    options.workingDirectory = hostRoot;
+    options.group = base::SpawnOptions::Group::NewGroup;
+    options.nullInput = true;
+    options.outputPath =
+        wire::inRoot(hostRoot, std::string(wire::paths::kLogFolder) + "/" + logName + ".log");
+    return options;
 }
 
 std::vector<std::string> deviceEnvironment(const std::string& hostRoot) {
@@ -121,18 +52,17 @@ bool environmentNamesRoot(pid_t pid, const std::string& wanted) {
 std::vector<pid_t> findDeviceProcesses(const std::string& hostRoot) {
     std::vector<pid_t> found;
     const std::string wanted = std::string(wire::paths::kRootVariable) + "=" + hostRoot;
-    DIR* proc = opendir("/proc");
-    if (!proc) return found;
     const pid_t self = getpid();
-    while (dirent* entry = readdir(proc)) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
+        const std::string name = entry.path().filename().string();
         char* end = nullptr;
-        const long pid = std::strtol(entry->d_name, &end, 10);
+        const long pid = std::strtol(name.c_str(), &end, 10);
         if (!end || *end != '\0' || pid <= 0 || pid == self) continue;
         if (environmentNamesRoot(static_cast<pid_t>(pid), wanted) &&
             processAlive(static_cast<pid_t>(pid)))
             found.push_back(static_cast<pid_t>(pid));
     }
-    closedir(proc);
     return found;
 }
 

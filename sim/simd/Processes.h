@@ -1,7 +1,8 @@
-// Processes of a simulated device: starting them, finding them and telling a live process
-// from a recycled pid.
+// Processes of a device: how a program of the device is started, and finding the processes
+// that belong to a device.
 #pragma once
 
+#include <base/Spawn.h>
 #include <sys/types.h>
 
 #include <optional>
@@ -10,19 +11,13 @@
 
 namespace sim {
 
-struct ProcessLaunch {
-    std::string program;                   // host path of the executable
-    std::vector<std::string> argv;         // argv[0] as the program should see it
-    std::vector<std::string> environment;  // "NAME=value"
-    std::string workingDirectory;
-    std::string outputPath;  // stdout and stderr appended here; empty: inherited
-    bool newProcessGroup = true;
-    bool nullInput = true;  // stdin from /dev/null
-};
-
-// Starts the program; the pid, or -1 with `error` set when it could not be started (the
-// failure of exec itself is reported too, through a close-on-exec pipe).
-pid_t spawnProcess(const ProcessLaunch& launch, std::string* error);
+// Options that start `hostProgram` as a program of the device at `hostRoot`: argv as given
+// (argv[0] as the program should see it), the environment as given, in the root, in a
+// process group of its own, input from /dev/null, output appended to the device's
+// /var/log/sim/LOGNAME.log.
+base::SpawnOptions deviceProgram(const std::string& hostRoot, const std::string& hostProgram,
+                                 std::vector<std::string> argv,
+                                 std::vector<std::string> environment, const std::string& logName);
 
 // The environment of a device process: SIMDEVICE_ROOT, a plain PATH and the device's zone.
 std::vector<std::string> deviceEnvironment(const std::string& hostRoot);

@@ -1,22 +1,20 @@
-// simd, the simulated device's system process: the clock, launchd, the power manager, the
-// AppSupport wake bookings and the event log, serving every device process over the root's
-// simd.sock. Single-threaded: one poll loop over the sockets, a signalfd and the deadlines of
-// the power manager and launchd (device times, converted to host times through the clock).
+// simd's loop: one thread polls the socket's connections and the signals, and wakes for the
+// deadlines of the power manager and launchd (device times, converted to host times through
+// the clock). It answers for the device as a whole (ping, status) and shuts it down.
 #pragma once
 
-#include <sys/types.h>
 #include <wire/DeviceClock.h>
-#include <wire/Wire.h>
+#include <wire/messages/Device.h>
 
-#include <map>
-#include <memory>
-#include <set>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "EventLog.h"
+#include "DeviceProcesses.h"
+#include "EventWriter.h"
 #include "Launchd.h"
-#include "PowerManager.h"
+#include "PowerService.h"
+#include "Server.h"
+#include "SignalWatch.h"
 
 namespace sim {
 
@@ -29,87 +27,46 @@ struct SimdOptions {
     // Host seconds a process is always given before it counts as silent or is killed, however
     // fast the device clock runs: a loaded host must not turn slowness into a verdict.
     double minimumHostGrace = 3;
+
+    // Device seconds between a job's SIGTERM and its SIGKILL.
+    double killGrace() const;
+    // Device seconds the power manager waits for an answer.
+    double answerTimeout() const;
 };
 
-class Simd : public PowerHost {
+class Simd {
   public:
-    explicit Simd(SimdOptions options);
-    ~Simd() override;
-    // Boots the device and serves it until shutdown; the exit status.
-    int run();
+    struct Parts {
+        Server& server;
+        SignalWatch& signals;
+        EventWriter& log;
+        Launchd& launchd;
+        DeviceProcesses& processes;
+        PowerService& power;
+    };
+    Simd(const SimdOptions& options, const wire::DeviceClock& clock, Parts parts);
 
-    // PowerHost
-    void sendPowerMessage(PowerClientId client, uint32_t message, long argument) override;
-    void suspendDevice() override;
-    void resumeDevice() override;
-    std::optional<WakeRequest> nextWakeRequest(double now) override;
-    void powerEvent(const std::string& event, nlohmann::ordered_json fields) override;
+    // Serves the device until it has shut down.
+    void run();
+
+    // Requests.
+    void ping(const Caller& caller, const wire::Ping& request);
+    void status(const Caller& caller, const wire::Status& request);
+    void shutdown(const Caller& caller, const wire::Shutdown& request);
 
   private:
-    struct Connection {
-        int fd = -1;
-        wire::FrameReader reader;
-        pid_t peerPid = 0;
-        std::optional<PowerClientId> powerClient;
-    };
-    struct Child {
-        std::string name;
-    };
-    using ConnectionId = uint64_t;
-
-    bool boot(std::string* error);
-    void startSpringBoard();
-    void loop();
-    void accept();
-    void serve(ConnectionId id);
-    void closeConnection(ConnectionId id);
-    void closeDropped();
-    void handle(ConnectionId id, const PList::Dictionary& message);
-    void reply(ConnectionId id, PList::Dictionary& message);
-    void replyError(ConnectionId id, const std::string& error);
-    void replyJson(ConnectionId id, const nlohmann::ordered_json& json);
-    void reapChildren();
     void handleSignals();
-
-    // Requests, by op.
-    void logRequest(const PList::Dictionary& message);
-    void helloRequest(ConnectionId id, const PList::Dictionary& message);
-    void powerRegister(ConnectionId id, const PList::Dictionary& message);
-    void wakeRequest(ConnectionId id, const PList::Dictionary& message, bool schedule);
-    void launchctlRequest(ConnectionId id, const PList::Dictionary& message, const std::string& op);
-    void probeRequest(ConnectionId id, const PList::Dictionary& message);
-    void sleepRequest(ConnectionId id);
-    void launchRequest(ConnectionId id, const PList::Dictionary& message);
-    nlohmann::ordered_json statusJson();
-
-    // Device processes.
-    void rememberProcess(pid_t pid);
-    std::set<pid_t> deviceProcesses();
-    void signalDevice(int signal);
-    void shutdown(std::optional<ConnectionId> requester);
-    bool waitForChildren(const std::function<bool()>& done, double hostSeconds);
-    void removeRunFiles();
-
-    WakeList loadWakeListForEdit();
+    void shutdown(const std::optional<Caller>& requester);
     double now() const { return clock_.now(); }
-    double killGrace() const;
 
-    SimdOptions options_;
-    wire::DeviceClock clock_;
-    std::unique_ptr<EventLog> log_;
-    std::unique_ptr<Launchd> launchd_;
-    std::unique_ptr<PowerManager> power_;
-    int listenFd_ = -1;
-    int signalFd_ = -1;
+    const SimdOptions& options_;
+    const wire::DeviceClock& clock_;
+    Parts parts_;
     bool running_ = true;
-    bool suspended_ = false;
-    ConnectionId nextConnection_ = 1;
-    PowerClientId nextPowerClient_ = 1;
-    std::map<ConnectionId, Connection> connections_;
-    std::set<ConnectionId> dropped_;
-    std::map<pid_t, Child> children_;                 // started by simd: SpringBoard, apps
-    std::map<pid_t, unsigned long long> registered_;  // announced with hello
-    std::set<pid_t> stopped_;                         // signalled one by one at sleep
 };
+
+// The files of a booted device in /var/run/sim (sockets, clock, pid, status bar): removed at
+// boot and at shutdown.
+void removeRunFiles(const std::string& hostRoot);
 
 }  // namespace sim

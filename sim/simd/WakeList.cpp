@@ -54,18 +54,17 @@ PList::Array& WakeList::entries() const {
 
 void WakeList::scan() {
     problems_.clear();
-    const PList::Array& array = entries();
-    for (size_t i = 0; i < base::arraySize(array); ++i)
-        if (!requestOf(base::arrayItem(array, i).get()))
+    const std::vector<std::unique_ptr<PList::Node>> items = base::arrayItems(entries());
+    for (size_t i = 0; i < items.size(); ++i)
+        if (!requestOf(items[i].get()))
             problems_.push_back("entry " + std::to_string(i) +
                                 " is not {time: date, scheduledby: string}");
 }
 
 std::vector<WakeRequest> WakeList::requests() const {
     std::vector<WakeRequest> result;
-    const PList::Array& array = entries();
-    for (size_t i = 0; i < base::arraySize(array); ++i)
-        if (auto request = requestOf(base::arrayItem(array, i).get())) result.push_back(*request);
+    for (const auto& item : base::arrayItems(entries()))
+        if (auto request = requestOf(item.get())) result.push_back(*request);
     return result;
 }
 
@@ -84,9 +83,11 @@ void WakeList::add(double time, const std::string& identifier) {
 int WakeList::remove(double time, const std::string& identifier) {
     const double whole = wholeSeconds(time);
     PList::Array& array = entries();
+    const std::vector<std::unique_ptr<PList::Node>> items = base::arrayItems(array);
     int removed = 0;
-    for (size_t i = base::arraySize(array); i-- > 0;) {
-        const auto request = requestOf(base::arrayItem(array, i).get());
+    // From the end, so the indices of the entries still to look at stay as they were.
+    for (size_t i = items.size(); i-- > 0;) {
+        const auto request = requestOf(items[i].get());
         if (request && request->scheduledBy == identifier && wholeSeconds(request->time) == whole) {
             base::arrayRemove(array, i);
             ++removed;

@@ -1,14 +1,36 @@
 // simd: started by "simctl boot", never by hand. It boots the device at ROOT and serves it
 // until "simctl shutdown" (or SIGTERM).
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
+#include <base/ScopedFd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wire/DeviceClock.h>
+#include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/Wire.h>
+#include <wire/messages/Device.h>
+#include <wire/messages/Launchd.h>
+#include <wire/messages/Power.h>
+#include <wire/messages/Wake.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "DeviceProcesses.h"
+#include "EventLog.h"
+#include "Launchd.h"
+#include "PowerService.h"
+#include "ProcessControl.h"
+#include "Server.h"
+#include "SignalWatch.h"
 #include "Simd.h"
+#include "WakeService.h"
 
 namespace {
 
@@ -22,6 +44,103 @@ bool number(const char* text, double& out) {
     char* end = nullptr;
     out = std::strtod(text, &end);
     return end && *end == '\0' && end != text && std::isfinite(out);
+}
+
+// Tells simctl boot how the boot went: "ready", or the error.
+void reportBoot(int readyFd, const std::string& error) {
+    const base::ScopedFd ready(readyFd);
+    if (!ready) return;
+    const std::string line = error.empty() ? "ready\n" : "error: " + error + "\n";
+    if (write(ready.get(), line.data(), line.size()) < 0) {
+    }
+}
+
+int bootFailed(const sim::SimdOptions& options, const std::string& error) {
+    reportBoot(options.readyFd, error);
+    std::fprintf(stderr, "simd: %s\n", error.c_str());
+    return 1;
+}
+
+std::string systemVersion(const std::string& root) {
+    const base::PlistFile file =
+        base::readPlistFile(wire::inRoot(root, wire::paths::kSystemVersion));
+    const PList::String* product =
+        file.dictionary() ? base::stringAt(*file.dictionary(), "ProductVersion") : nullptr;
+    return product ? product->GetValue() : "";
+}
+
+// Boots the device and serves it until it has shut down: the services, and the table of the
+// requests each one serves.
+int serveDevice(const sim::SimdOptions& options) {
+    const std::string& root = options.root;
+    base::makeDirectories(wire::inRoot(root, wire::paths::kRunFolder));
+    chmod(wire::inRoot(root, wire::paths::kRunFolder).c_str(), 0700);
+    base::makeDirectories(wire::inRoot(root, wire::paths::kLogFolder));
+    if (base::ScopedFd(wire::connectToService(root, wire::kSimdService)))
+        return bootFailed(options, "the device is already booted");
+    sim::removeRunFiles(root);
+
+    wire::DeviceClock clock;
+    clock.hostEpoch = wire::hostNow();
+    clock.deviceEpoch = options.startTime + wire::kReferenceDateSince1970;
+    clock.rate = options.rate;
+    if (!base::writeFileAtomically(wire::inRoot(root, wire::paths::kClock),
+                                   base::plistToXml(clock.toPlist())))
+        return bootFailed(options,
+                          "cannot write the device clock " + std::string(wire::paths::kClock));
+    const sim::Clock now = [&clock] { return clock.now(); };
+    sim::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
+
+    sim::SignalWatch signals;
+    base::ScopedFd listening(wire::listenAsService(root, wire::kSimdService));
+    if (!listening || !signals.valid())
+        return bootFailed(options, "cannot listen on " + wire::socketFolder(root) +
+                                       "/simd.sock: " + std::strerror(errno));
+    const std::string pid = std::to_string(getpid()) + "\n";
+    base::writeFileAtomically(wire::inRoot(root, wire::paths::kSimdPid), {pid.begin(), pid.end()});
+    log.write("simd", "boot",
+              {{"version", systemVersion(root)},
+               {"rate", options.rate},
+               {"idleSleep", options.idleSleep},
+               {"pid", getpid()}});
+
+    sim::Server server(std::move(listening), log);
+    sim::SystemProcesses system;
+    sim::Launchd launchd(root, log, system, now, options.killGrace());
+    sim::DeviceProcesses processes(root, system, log, launchd, signals);
+    processes.startSpringBoard();
+    launchd.boot();
+    sim::WakeService wakes(root, log);
+    sim::PowerManager::Settings settings;
+    settings.idleSleep = options.idleSleep;
+    settings.answerTimeout = options.answerTimeout();
+    sim::PowerService power(server, processes, wakes, log, now, settings);
+    wakes.onChange([&] { power.manager().wakeListChanged(); });
+    server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
+    sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
+
+    using namespace sim;
+    server.on<wire::Hello>(processes, &DeviceProcesses::hello)
+        .on<wire::LogEvent>([&log](const Caller&, const wire::LogEvent& m) { log.record(m); })
+        .on<wire::Ping>(simd, &Simd::ping)
+        .on<wire::Status>(simd, &Simd::status)
+        .on<wire::Launch>(processes, &DeviceProcesses::launch)
+        .on<wire::Shutdown>(simd, &Simd::shutdown)
+        .on<wire::PowerRegister>(power, &PowerService::registerClient)
+        .on<wire::PowerAnswer>(power, &PowerService::answer)
+        .on<wire::PowerDeregister>(power, &PowerService::deregister)
+        .on<wire::PowerProbe>(power, &PowerService::probe)
+        .on<wire::SleepNow>(power, &PowerService::sleep)
+        .on<wire::WakeNow>(power, &PowerService::wake)
+        .on<wire::ScheduleWake>(wakes, &WakeService::schedule)
+        .on<wire::CancelWake>(wakes, &WakeService::cancel)
+        .on<wire::LaunchctlLoad>(launchd, &Launchd::load)
+        .on<wire::LaunchctlUnload>(launchd, &Launchd::unload)
+        .on<wire::LaunchctlList>(launchd, &Launchd::list);
+
+    reportBoot(options.readyFd, "");
+    simd.run();
+    return 0;
 }
 
 }  // namespace
@@ -70,8 +189,7 @@ int main(int argc, char** argv) {
         return 64;
     }
     try {
-        sim::Simd simd(options);
-        return simd.run();
+        return serveDevice(options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "simd: %s\n", e.what());
         return 1;

@@ -55,12 +55,8 @@ void AlertsController::show(const AlertItem& item) {
     // Earlier alerts are kept: a damaged list is set aside, never silently overwritten.
     PList::Array alerts;
     const base::PlistFile file = base::readPlistFile(alertsFile_);
-    if (file.loaded() && file.root->GetType() == PLIST_ARRAY) {
-        plist_t earlier = file.root->GetPlist();
-        // Copied through the C interface: whatever the entries hold, nothing is re-wrapped.
-        for (uint32_t i = 0; i < plist_array_get_size(earlier); ++i)
-            plist_array_append_item(alerts.GetPlist(),
-                                    plist_copy(plist_array_get_item(earlier, i)));
+    if (const PList::Array* earlier = base::arrayRoot(file)) {
+        for (const auto& entry : base::arrayItems(*earlier)) base::arrayAppend(alerts, *entry);
     } else if (file.state != base::PlistFile::State::Missing) {
         std::error_code ec;
         std::filesystem::rename(alertsFile_, alertsFile_ + ".damaged", ec);

@@ -27,18 +27,17 @@ void NotificationScheduler::load() {
     booked_.clear();
     const base::PlistFile file = base::readPlistFile(file_);
     if (file.state == base::PlistFile::State::Missing) return;
-    if (!file.loaded() || file.root->GetType() != PLIST_ARRAY) {
+    const PList::Array* array = base::arrayRoot(file);
+    if (!array) {
         NSLog("SpringBoard: %s is damaged (%s); kept as .damaged, starting without notifications",
               file_.c_str(), file.loaded() ? "not an array" : file.error.c_str());
         keepDamagedFile();
         return;
     }
-    // Walked through the C interface: libplist++ leaves a parsed array's children unset.
-    plist_t array = file.root->GetPlist();
+    const std::vector<std::unique_ptr<PList::Node>> entries = base::arrayItems(*array);
     bool damaged = false;
-    for (uint32_t i = 0; i < plist_array_get_size(array); ++i) {
-        std::unique_ptr<PList::Node> entry(
-            PList::Node::FromPlist(plist_copy(plist_array_get_item(array, i))));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::unique_ptr<PList::Node>& entry = entries[i];
         std::string error = "is not a dictionary";
         std::optional<LocalNotification> n;
         if (entry->GetType() == PLIST_DICT)
@@ -46,8 +45,8 @@ void NotificationScheduler::load() {
         if (n) {
             booked_.push_back(std::move(*n));
         } else {
-            NSLog("SpringBoard: notification %u in %s %s; skipped", i, file_.c_str(),
-                  error.c_str());
+            NSLog("SpringBoard: notification %u in %s %s; skipped", static_cast<unsigned>(i),
+                  file_.c_str(), error.c_str());
             damaged = true;
         }
     }

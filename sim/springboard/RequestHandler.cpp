@@ -2,89 +2,65 @@
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <Foundation/Foundation.h>
-#include <base/PlistFile.h>
-#include <wire/Wire.h>
+#include <wire/Message.h>
 
 #include <cmath>
-#include <map>
 
 namespace {
 
 constexpr int64_t kMinuteCalendarUnit = 64;  // NSMinuteCalendarUnit
 
-PList::Dictionary ok() {
-    PList::Dictionary reply;
-    reply.Set("ok", PList::Boolean(true));
-    return reply;
-}
+PList::Dictionary ok() { return wire::encode(wire::Reply::accepted()); }
 
-PList::Dictionary refused(const std::string& op, const std::string& why) {
-    NSLog("SpringBoard: %s request ignored: %s", op.c_str(), why.c_str());
-    PList::Dictionary reply;
-    reply.Set("ok", PList::Boolean(false));
-    reply.Set("error", PList::String(why));
-    return reply;
-}
-
-std::optional<std::string> optionalString(const PList::Dictionary& request, const char* key) {
-    if (const PList::String* value = base::stringAt(request, key)) return value->GetValue();
-    return std::nullopt;
-}
-
-bool hasKey(const PList::Dictionary& request, const char* key) {
-    return request.Find(key) != request.End();
+PList::Dictionary refused(std::string_view op, const std::string& why) {
+    NSLog("SpringBoard: %s request ignored: %s", std::string(op).c_str(), why.c_str());
+    return wire::encode(wire::Reply::refused(why));
 }
 
 }  // namespace
 
-PList::Dictionary RequestHandler::handle(const PList::Dictionary& request) {
-    using Handler = Reply (RequestHandler::*)(const PList::Dictionary&);
-    static const std::map<std::string, Handler> handlers = {
-        {"statusbar", &RequestHandler::statusBar},
-        {"center", &RequestHandler::center},
-        {"sbs-port", &RequestHandler::serverPort},
-        {"schedule-notification", &RequestHandler::scheduleNotification},
-        {"notify", &RequestHandler::notify},
-        {"cancel-notifications", &RequestHandler::cancelNotifications},
-        {"notifications", &RequestHandler::listNotifications},
-        {"alert", &RequestHandler::alert},
-        {"open-url", &RequestHandler::openURL},
-    };
-    const std::string op = wire::stringField(request, "op");
-    auto it = handlers.find(op);
-    if (it == handlers.end()) return refused(op.empty() ? "(no op)" : op, "unknown request");
-    return (this->*(it->second))(request);
+RequestHandler::RequestHandler(Parts parts) : parts_(std::move(parts)) {
+    handlers_.on<wire::StatusBarRequest>([this](const auto& m) { return statusBar(m); })
+        .on<wire::CenterMessage>([this](const auto& m) { return center(m); })
+        .on<wire::ServerPortRequest>([this](const auto& m) { return serverPort(m); })
+        .on<wire::ScheduleNotification>([this](const auto& m) { return scheduleNotification(m); })
+        .on<wire::NotifyRequest>([this](const auto& m) { return notify(m); })
+        .on<wire::CancelNotifications>([this](const auto& m) { return cancelNotifications(m); })
+        .on<wire::ListNotifications>([this](const auto& m) { return listNotifications(m); })
+        .on<wire::AlertRequest>([this](const auto& m) { return alert(m); })
+        .on<wire::OpenUrlRequest>([this](const auto& m) { return openURL(m); });
 }
 
-RequestHandler::Reply RequestHandler::statusBar(const PList::Dictionary& request) {
-    const std::string route = wire::stringField(request, "route");
-    const std::string item = wire::stringField(request, "item");
-    const auto pid = wire::integerField(request, "pid");
+PList::Dictionary RequestHandler::handle(const PList::Dictionary& request) {
+    const std::string op = wire::opOf(request);
+    if (const auto* handler = handlers_.find(op)) return (*handler)(request);
+    return refused(op.empty() ? "(no op)" : op, "unknown request");
+}
+
+RequestHandler::Reply RequestHandler::statusBar(const wire::StatusBarRequest& request) {
+    constexpr std::string_view op = wire::StatusBarRequest::kOp;
+    const std::string& route = request.route;
     if (route != "UIApplication" && route != "SpringBoardServices")
-        return refused("statusbar", "unknown route '" + route + "'");
-    if (item.empty()) return refused("statusbar", "no item");
-    if (!base::booleanAt(request, "show")) return refused("statusbar", "no show");
-    if (route == "SpringBoardServices" && wire::integerField(request, "port") != parts_.serverPort)
-        return refused("statusbar", "not SpringBoard's server port");
-    if (wire::boolField(request, "show"))
-        parts_.statusBar.show(item, route, pid);
+        return refused(op, "unknown route '" + route + "'");
+    if (request.item.empty()) return refused(op, "no item");
+    if (!request.show) return refused(op, "no show");
+    if (route == "SpringBoardServices" && request.port != int64_t{parts_.serverPort})
+        return refused(op, "not SpringBoard's server port");
+    if (*request.show)
+        parts_.statusBar.show(request.item, route, request.pid);
     else
-        parts_.statusBar.hide(item, route, pid);
+        parts_.statusBar.hide(request.item, route, request.pid);
     return ok();
 }
 
-RequestHandler::Reply RequestHandler::center(const PList::Dictionary& request) {
-    const PList::Dictionary* userInfo = base::dictionaryAt(request, "userInfo");
-    const std::string why = parts_.center.receive(wire::stringField(request, "center"),
-                                                  wire::stringField(request, "message"), userInfo,
-                                                  wire::integerField(request, "pid"));
-    return why.empty() ? ok() : refused("center", why);
+RequestHandler::Reply RequestHandler::center(const wire::CenterMessage& request) {
+    const std::string why =
+        parts_.center.receive(request.center, request.message, request.userInfo.get(), request.pid);
+    return why.empty() ? ok() : refused(wire::CenterMessage::kOp, why);
 }
 
-RequestHandler::Reply RequestHandler::serverPort(const PList::Dictionary&) {
-    Reply reply = ok();
-    reply.Set("port", PList::Integer(static_cast<uint64_t>(parts_.serverPort)));
-    return reply;
+RequestHandler::Reply RequestHandler::serverPort(const wire::ServerPortRequest&) {
+    return wire::encode(wire::PortReply{true, parts_.serverPort});
 }
 
 RequestHandler::Reply RequestHandler::book(LocalNotification notification) {
@@ -93,80 +69,72 @@ RequestHandler::Reply RequestHandler::book(LocalNotification notification) {
     return ok();
 }
 
-RequestHandler::Reply RequestHandler::scheduleNotification(const PList::Dictionary& request) {
+RequestHandler::Reply RequestHandler::scheduleNotification(
+    const wire::ScheduleNotification& request) {
+    constexpr std::string_view op = wire::ScheduleNotification::kOp;
     LocalNotification n;
-    n.app = wire::stringField(request, "app");
-    if (n.app.empty()) return refused("schedule-notification", "no app");
-    const auto fireDate = wire::realField(request, "fireDate");
-    if (!fireDate || !std::isfinite(*fireDate))
-        return refused("schedule-notification", "no fire date");
-    n.fireDate = *fireDate - kCFAbsoluteTimeIntervalSince1970;
-    if (hasKey(request, "repeatInterval")) {
-        const auto unit = wire::integerField(request, "repeatInterval");
+    n.app = request.app;
+    if (n.app.empty()) return refused(op, "no app");
+    if (!request.fireDate || !std::isfinite(*request.fireDate)) return refused(op, "no fire date");
+    n.fireDate = *request.fireDate - kCFAbsoluteTimeIntervalSince1970;
+    if (request.repeatInterval.present) {
+        const std::optional<int64_t> unit = request.repeatInterval.value;
         if (!unit || (*unit != 0 && *unit != kMinuteCalendarUnit))
-            return refused("schedule-notification", "repeats only by the minute");
+            return refused(op, "repeats only by the minute");
         n.repeatsEveryMinute = *unit == kMinuteCalendarUnit;
     }
-    n.body = optionalString(request, "body");
-    n.launchImage = optionalString(request, "launchImage");
+    n.body = request.body;
+    n.launchImage = request.launchImage;
     return book(std::move(n));
 }
 
-RequestHandler::Reply RequestHandler::notify(const PList::Dictionary& request) {
+RequestHandler::Reply RequestHandler::notify(const wire::NotifyRequest& request) {
+    constexpr std::string_view op = wire::NotifyRequest::kOp;
     LocalNotification n;
-    n.app = wire::stringField(request, "app");
-    if (n.app.empty()) return refused("notify", "no app");
-    const auto fireIn = wire::realField(request, "fireIn");
-    if (!fireIn || !std::isfinite(*fireIn) || *fireIn < 0)
-        return refused("notify", "fireIn must be a number of seconds, 0 or more");
-    n.fireDate = CFAbsoluteTimeGetCurrent() + *fireIn;
-    if (hasKey(request, "repeat")) {
-        const std::string repeat = wire::stringField(request, "repeat");
-        if (repeat != "minute") return refused("notify", "repeat must be 'minute'");
+    n.app = request.app;
+    if (n.app.empty()) return refused(op, "no app");
+    if (!request.fireIn || !std::isfinite(*request.fireIn) || *request.fireIn < 0)
+        return refused(op, "fireIn must be a number of seconds, 0 or more");
+    n.fireDate = CFAbsoluteTimeGetCurrent() + *request.fireIn;
+    if (request.repeat.present) {
+        if (request.repeat.value != "minute") return refused(op, "repeat must be 'minute'");
         n.repeatsEveryMinute = true;
     }
-    n.body = optionalString(request, "body");
-    n.launchImage = optionalString(request, "launchImage");
+    n.body = request.body;
+    n.launchImage = request.launchImage;
     return book(std::move(n));
 }
 
-RequestHandler::Reply RequestHandler::cancelNotifications(const PList::Dictionary& request) {
-    const std::string app = wire::stringField(request, "app");
-    if (app.empty()) return refused("cancel-notifications", "no app");
-    const size_t cancelled = parts_.notifications.cancel(app);
+RequestHandler::Reply RequestHandler::cancelNotifications(
+    const wire::CancelNotifications& request) {
+    if (request.app.empty()) return refused(wire::CancelNotifications::kOp, "no app");
+    const size_t cancelled = parts_.notifications.cancel(request.app);
     if (parts_.notificationsChanged) parts_.notificationsChanged();
-    Reply reply = ok();
-    reply.Set("cancelled", PList::Integer(static_cast<uint64_t>(cancelled)));
-    return reply;
+    return wire::encode(wire::CancelledReply{true, static_cast<int64_t>(cancelled)});
 }
 
-RequestHandler::Reply RequestHandler::listNotifications(const PList::Dictionary&) {
-    PList::Array list;
+RequestHandler::Reply RequestHandler::listNotifications(const wire::ListNotifications&) {
+    wire::NotificationsReply reply{true, std::make_unique<PList::Array>()};
     for (const LocalNotification& n : parts_.notifications.booked()) {
-        PList::Dictionary entry = n.toPlist();
-        list.Append(&entry);
+        const PList::Dictionary entry = n.toPlist();
+        // Copied whole at the C level: the entry holds a date.
+        plist_array_append_item(reply.notifications->GetPlist(), plist_copy(entry.GetPlist()));
     }
-    Reply reply = ok();
-    reply.Set("notifications", list);
-    return reply;
+    return wire::encode(reply);
 }
 
-RequestHandler::Reply RequestHandler::alert(const PList::Dictionary& request) {
-    auto body = optionalString(request, "body");
-    auto launchImage = optionalString(request, "launchImage");
-    auto item = wire::boolField(request, "plain")
-                    ? AlertItem::systemAlert(std::move(body), std::move(launchImage))
-                    : AlertItem::notificationAlert(std::move(body), std::move(launchImage));
+RequestHandler::Reply RequestHandler::alert(const wire::AlertRequest& request) {
+    auto item = request.plain ? AlertItem::systemAlert(request.body, request.launchImage)
+                              : AlertItem::notificationAlert(request.body, request.launchImage);
     if (parts_.present) parts_.present(std::move(item));
     return ok();
 }
 
-RequestHandler::Reply RequestHandler::openURL(const PList::Dictionary& request) {
-    const std::string url = wire::stringField(request, "url");
-    if (url.empty()) return refused("open-url", "no url");
+RequestHandler::Reply RequestHandler::openURL(const wire::OpenUrlRequest& request) {
+    if (request.url.empty()) return refused(wire::OpenUrlRequest::kOp, "no url");
     // The device has no browser; handing the address over is what can be observed.
     PList::Dictionary fields;
-    fields.Set("url", PList::String(url));
+    fields.Set("url", PList::String(request.url));
     parts_.events.event("url-opened", fields);
     return ok();
 }

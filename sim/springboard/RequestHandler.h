@@ -4,6 +4,8 @@
 
 #include <SpringBoardServices/SpringBoardServices.h>
 #include <plist/plist++.h>
+#include <wire/HandlerTable.h>
+#include <wire/messages/SpringBoard.h>
 
 #include <functional>
 #include <memory>
@@ -27,22 +29,23 @@ class RequestHandler {
         EventSink& events;
     };
 
-    explicit RequestHandler(Parts parts) : parts_(std::move(parts)) {}
+    explicit RequestHandler(Parts parts);
 
     PList::Dictionary handle(const PList::Dictionary& request);
 
   private:
-    using Reply = PList::Dictionary;
-    Reply statusBar(const PList::Dictionary& request);
-    Reply center(const PList::Dictionary& request);
-    Reply serverPort(const PList::Dictionary& request);
-    Reply scheduleNotification(const PList::Dictionary& request);
-    Reply notify(const PList::Dictionary& request);
-    Reply cancelNotifications(const PList::Dictionary& request);
-    Reply listNotifications(const PList::Dictionary& request);
-    Reply alert(const PList::Dictionary& request);
-    Reply openURL(const PList::Dictionary& request);
+    using Reply = PList::Dictionary;  // encoded
+    Reply statusBar(const wire::StatusBarRequest& request);
+    Reply center(const wire::CenterMessage& request);
+    Reply serverPort(const wire::ServerPortRequest& request);
+    Reply scheduleNotification(const wire::ScheduleNotification& request);
+    Reply notify(const wire::NotifyRequest& request);
+    Reply cancelNotifications(const wire::CancelNotifications& request);
+    Reply listNotifications(const wire::ListNotifications& request);
+    Reply alert(const wire::AlertRequest& request);
+    Reply openURL(const wire::OpenUrlRequest& request);
     Reply book(LocalNotification notification);
 
     Parts parts_;
+    wire::HandlerTable<Reply()> handlers_;
 };

@@ -4,28 +4,26 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
-Server::Server(int listeningFd, Handler handler)
-    : listeningFd_(listeningFd), handler_(std::move(handler)) {
+Server::Server(base::ScopedFd listening, Handler handler)
+    : listening_(std::move(listening)), handler_(std::move(handler)) {
     // Accepting must never block the run loop.
-    fcntl(listeningFd_, F_SETFL, fcntl(listeningFd_, F_GETFL) | O_NONBLOCK);
+    fcntl(listening_.get(), F_SETFL, fcntl(listening_.get(), F_GETFL) | O_NONBLOCK);
 }
 
 Server::~Server() {
     while (!connections_.empty()) drop(*connections_.begin()->second);
-    CFRelease(listener_);
-    close(listeningFd_);
+    if (listener_) CFRelease(listener_);
 }
 
 void Server::attach(CFRunLoopRef runLoop) {
     runLoop_ = runLoop;
     CFFileDescriptorContext context{0, this, nullptr, nullptr, nullptr};
     listener_ =
-        CFFileDescriptorCreate(nullptr, listeningFd_, false, &Server::listenerReady, &context);
+        CFFileDescriptorCreate(nullptr, listening_.get(), false, &Server::listenerReady, &context);
     CFFileDescriptorEnableCallBacks(listener_, kCFFileDescriptorReadCallBack);
     CFRunLoopAddSource(runLoop_, CFFileDescriptorCreateRunLoopSource(nullptr, listener_, 0),
                        kCFRunLoopDefaultMode);
@@ -38,8 +36,8 @@ void Server::listenerReady(CFFileDescriptorRef descriptor, CFOptionFlags, void* 
 
 void Server::acceptClients() {
     for (;;) {
-        const int fd = accept4(listeningFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) {
+        base::ScopedFd fd(accept4(listening_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!fd) {
             if (errno == EINTR) continue;
             if (errno != EAGAIN && errno != EWOULDBLOCK)
                 NSLog("SpringBoard: accepting a client failed: %s", strerror(errno));
@@ -47,16 +45,18 @@ void Server::acceptClients() {
         }
         // A client that stops reading its replies must not stall SpringBoard for long.
         const timeval sendLimit{2, 0};
-        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
-        auto connection = std::make_unique<Connection>(Connection{this, fd, {}, nullptr});
+        setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+        const int key = fd.get();
+        auto connection =
+            std::make_unique<Connection>(Connection{this, std::move(fd), {}, nullptr});
         CFFileDescriptorContext context{0, connection.get(), nullptr, nullptr, nullptr};
         connection->descriptor =
-            CFFileDescriptorCreate(nullptr, fd, false, &Server::connectionReady, &context);
+            CFFileDescriptorCreate(nullptr, key, false, &Server::connectionReady, &context);
         CFFileDescriptorEnableCallBacks(connection->descriptor, kCFFileDescriptorReadCallBack);
         CFRunLoopAddSource(runLoop_,
                            CFFileDescriptorCreateRunLoopSource(nullptr, connection->descriptor, 0),
                            kCFRunLoopDefaultMode);
-        connections_[fd] = std::move(connection);
+        connections_[key] = std::move(connection);
     }
 }
 
@@ -66,12 +66,12 @@ void Server::connectionReady(CFFileDescriptorRef, CFOptionFlags, void* info) {
 }
 
 void Server::serve(Connection& connection) {
-    const auto status = connection.reader.readFrom(connection.fd);
+    const auto status = connection.reader.readFrom(connection.fd.get());
     // Whole messages are served even when the client hung up right after sending them.
     bool answered = true;
     while (auto request = connection.reader.next()) {
         const PList::Dictionary reply = handler_(*request);
-        answered = wire::sendMessage(connection.fd, reply) && answered;
+        answered = wire::sendMessage(connection.fd.get(), reply) && answered;
     }
     if (status != wire::FrameReader::Status::Open || connection.reader.broken() || !answered) {
         if (connection.reader.broken())
@@ -85,6 +85,5 @@ void Server::serve(Connection& connection) {
 void Server::drop(Connection& connection) {
     // A client's descriptor object goes with it: SpringBoard serves clients for days.
     CFRelease(connection.descriptor);
-    close(connection.fd);
-    connections_.erase(connection.fd);  // destroys `connection`
+    connections_.erase(connection.fd.get());  // destroys `connection`, closing its descriptor
 }

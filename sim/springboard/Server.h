@@ -4,6 +4,7 @@
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
+#include <base/ScopedFd.h>
 #include <plist/plist++.h>
 #include <wire/Wire.h>
 
@@ -15,8 +16,8 @@ class Server {
   public:
     using Handler = std::function<PList::Dictionary(const PList::Dictionary&)>;
 
-    // Takes over `listeningFd` and serves each request with `handler`.
-    Server(int listeningFd, Handler handler);
+    // Serves each request that comes on `listening` with `handler`.
+    Server(base::ScopedFd listening, Handler handler);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -27,7 +28,7 @@ class Server {
   private:
     struct Connection {
         Server* server;
-        int fd;
+        base::ScopedFd fd;
         wire::FrameReader reader;
         CFFileDescriptorRef descriptor;
     };
@@ -38,7 +39,7 @@ class Server {
     void serve(Connection& connection);
     void drop(Connection& connection);
 
-    int listeningFd_;
+    base::ScopedFd listening_;
     Handler handler_;
     CFRunLoopRef runLoop_ = nullptr;
     CFFileDescriptorRef listener_ = nullptr;

@@ -2,6 +2,7 @@
 // event log. One connection, kept open; replies are drained without waiting for them.
 #pragma once
 
+#include <base/ScopedFd.h>
 #include <wire/Wire.h>
 
 #include <string>
@@ -23,7 +24,7 @@ class SimdEventLog : public EventSink {
     void drainReplies();
 
     std::string hostRoot_;
-    int fd_ = -1;
+    base::ScopedFd fd_;
     wire::FrameReader replies_;
     bool complainedOnce_ = false;
 };

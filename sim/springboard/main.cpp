@@ -2,8 +2,10 @@
 // local notifications and alerts on the socket "springboard" until the device shuts down.
 #include <CoreFoundation/CoreFoundation.h>
 #include <Foundation/Foundation.h>
+#include <base/ScopedFd.h>
 #include <wire/DevicePaths.h>
 #include <wire/Wire.h>
+#include <wire/messages/Device.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,8 +54,8 @@ int main(int argc, char** argv) {
     }
 
     // Listening first: clients that come during start-up wait in the backlog.
-    const int listeningFd = wire::listenAsService(root, "springboard");
-    if (listeningFd < 0) {
+    base::ScopedFd listening(wire::listenAsService(root, wire::kSpringBoardService));
+    if (!listening) {
         std::fprintf(stderr, "SpringBoard: cannot listen on the springboard socket: %s\n",
                      std::strerror(errno));
         return 71;
@@ -62,7 +64,7 @@ int main(int argc, char** argv) {
     SpringBoardApp springBoard(SpringBoardApp::filesOfDevice(root), events, newServerPort());
     springBoard.start(NSBundle::mainBundle().bundleIdentifier().value_or("com.apple.springboard"));
 
-    Server server(listeningFd,
+    Server server(std::move(listening),
                   [&](const PList::Dictionary& request) { return springBoard.handle(request); });
     server.attach(CFRunLoopGetCurrent());
     for (;;) CFRunLoopRunInMode(kCFRunLoopDefaultMode, 3600, false);

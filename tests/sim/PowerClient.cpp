@@ -3,6 +3,7 @@
 // every message it hears (NSLog, so the device's event log shows it) and runs until SIGTERM.
 #include <AppSupport/AppSupport.h>
 #include <Foundation/Foundation.h>
+#include <IOKit/IOMessage.h>
 #include <IOKit/pwr_mgt/IOPMLib.h>
 
 #include <cstdio>
@@ -38,20 +39,8 @@ struct Policy {
 };
 
 const char* messageName(natural_t type) {
-    switch (type) {
-        case kIOMessageCanSystemSleep:
-            return "kIOMessageCanSystemSleep";
-        case kIOMessageSystemWillSleep:
-            return "kIOMessageSystemWillSleep";
-        case kIOMessageSystemWillNotSleep:
-            return "kIOMessageSystemWillNotSleep";
-        case kIOMessageSystemHasPoweredOn:
-            return "kIOMessageSystemHasPoweredOn";
-        case kIOMessageSystemWillPowerOn:
-            return "kIOMessageSystemWillPowerOn";
-        default:
-            return "unknown";
-    }
+    const char* name = IOMessageNameOf(type);
+    return name ? name : "unknown";
 }
 
 void powerMessageReceived(void* refcon, io_service_t, natural_t type, void* argument) {

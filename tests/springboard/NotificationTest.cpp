@@ -188,7 +188,7 @@ TEST_F(Notifications, CanBeListed) {
     ASSERT_TRUE(ok(reply));
     const PList::Array* list = base::arrayAt(reply, "notifications");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(plist_array_get_size(list->GetPlist()), 1u);
+    EXPECT_EQ(base::arraySize(*list), 1u);
 }
 
 TEST_F(Notifications, WithoutTheExtensionTheKeepAliveAlertIsShownWithItsBody) {

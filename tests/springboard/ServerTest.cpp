@@ -1,27 +1,23 @@
 // SpringBoard's socket server on the run loop: whole requests are answered, half-sent ones
 // hold nobody up, malformed ones cost only their own connection.
+#include <base/ScopedFd.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <unistd.h>
 #include <wire/Wire.h>
-
-#include <filesystem>
 
 #include "Server.h"
 #include "SpringBoardSideBackend.h"
+#include "TemporaryFolder.h"
 
 namespace {
 
 class SocketServer : public testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/vigilant-sbserver-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
         backend.files().setDeviceRoot(root);
-        const int fd = wire::listenAsService(root, "springboard");
-        ASSERT_GE(fd, 0);
-        server = std::make_unique<Server>(fd, [this](const PList::Dictionary& request) {
+        base::ScopedFd fd(wire::listenAsService(root, "springboard"));
+        ASSERT_TRUE(fd);
+        server = std::make_unique<Server>(std::move(fd), [this](const PList::Dictionary& request) {
             ++served;
             PList::Dictionary reply;
             reply.Set("ok", PList::Boolean(true));
@@ -31,16 +27,14 @@ class SocketServer : public testing::Test {
         server->attach(CFRunLoopGetCurrent());
     }
     void TearDown() override {
-        for (int fd : clients) close(fd);
+        clients.clear();
         server.reset();
-        std::filesystem::remove_all(root);
     }
 
     int connect() {
-        const int fd = wire::connectToService(root, "springboard");
-        EXPECT_GE(fd, 0);
-        clients.push_back(fd);
-        return fd;
+        clients.emplace_back(wire::connectToService(root, "springboard"));
+        EXPECT_TRUE(clients.back());
+        return clients.back().get();
     }
     static PList::Dictionary request(const std::string& op) {
         PList::Dictionary r;
@@ -50,9 +44,10 @@ class SocketServer : public testing::Test {
     void serve() { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1, false); }
 
     SpringBoardSideBackend backend;
-    std::string root;
+    TemporaryFolder folder{"sbserver"};
+    const std::string root = folder.path();
     std::unique_ptr<Server> server;
-    std::vector<int> clients;
+    std::vector<base::ScopedFd> clients;
     int served = 0;
 };
 
@@ -110,9 +105,9 @@ TEST_F(SocketServer, AMalformedFrameDropsOnlyItsConnection) {
 }
 
 TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
-    const int once = wire::connectToService(root, "springboard");
-    ASSERT_TRUE(wire::sendMessage(once, request("one-way")));
-    close(once);
+    base::ScopedFd once(wire::connectToService(root, "springboard"));
+    ASSERT_TRUE(wire::sendMessage(once.get(), request("one-way")));
+    once.reset();  // hangs up
     serve();
     EXPECT_EQ(served, 1);
     EXPECT_EQ(server->connectionCount(), 0u);
@@ -122,12 +117,13 @@ TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
 // and a server that goes leaves nothing on the run loop.
 TEST_F(SocketServer, ClientsThatHangUpLeaveNothingOnTheRunLoop) {
     for (int round = 0; round < 3; ++round) {
-        std::vector<int> batch;
-        for (int i = 0; i < 4; ++i) batch.push_back(wire::connectToService(root, "springboard"));
-        for (int fd : batch) ASSERT_TRUE(wire::sendMessage(fd, request("hello")));
+        std::vector<base::ScopedFd> batch;
+        for (int i = 0; i < 4; ++i) batch.emplace_back(wire::connectToService(root, "springboard"));
+        for (const base::ScopedFd& fd : batch)
+            ASSERT_TRUE(wire::sendMessage(fd.get(), request("hello")));
         serve();
         EXPECT_EQ(server->connectionCount(), 4u);
-        for (int fd : batch) close(fd);
+        batch.clear();  // every one hangs up
         serve();
         EXPECT_EQ(server->connectionCount(), 0u);
     }

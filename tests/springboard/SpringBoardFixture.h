@@ -13,6 +13,7 @@
 #include "FakeEventSink.h"
 #include "SpringBoardApp.h"
 #include "SpringBoardSideBackend.h"
+#include "TemporaryFolder.h"
 
 // Builds a request dictionary: Request("statusbar").text("item", "A").flag("show", true).
 class Request {
@@ -50,19 +51,13 @@ class SpringBoardTest : public testing::Test {
     static constexpr mach_port_t kPort = 0x5eed;
 
     void SetUp() override {
-        char pattern[] = "/tmp/vigilant-springboard-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        root = pattern;
         backend.files().setDeviceRoot(root);
         backend.process().setAbsoluteTime(kStart);
         files = SpringBoardApp::filesOfDevice(root);
         prepareDevice();
         startSpringBoard();
     }
-    void TearDown() override {
-        springBoard.reset();
-        std::filesystem::remove_all(root);
-    }
+    void TearDown() override { springBoard.reset(); }
 
     // Runs before the first SpringBoard starts, to install things on the device.
     virtual void prepareDevice() {}
@@ -102,14 +97,9 @@ class SpringBoardTest : public testing::Test {
         return names;
     }
     std::vector<std::unique_ptr<PList::Node>> arrayFile(const std::string& path) const {
-        std::vector<std::unique_ptr<PList::Node>> entries;
         const base::PlistFile file = base::readPlistFile(path);
-        if (!file.loaded() || file.root->GetType() != PLIST_ARRAY) return entries;
-        plist_t array = file.root->GetPlist();
-        for (uint32_t i = 0; i < plist_array_get_size(array); ++i)
-            entries.emplace_back(
-                PList::Node::FromPlist(plist_copy(plist_array_get_item(array, i))));
-        return entries;
+        const PList::Array* array = base::arrayRoot(file);
+        return array ? base::arrayItems(*array) : std::vector<std::unique_ptr<PList::Node>>();
     }
     static std::string textAt(const PList::Node& entry, const std::string& key) {
         if (entry.GetType() != PLIST_DICT) return "<no dict>";
@@ -130,7 +120,8 @@ class SpringBoardTest : public testing::Test {
 
     SpringBoardSideBackend backend;
     FakeEventSink events;
-    std::string root;
+    TemporaryFolder folder{"springboard"};
+    const std::string root = folder.path();
     SpringBoardApp::Files files;
     std::unique_ptr<SpringBoardApp> springBoard;
 };

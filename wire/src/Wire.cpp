@@ -1,3 +1,4 @@
+#include <base/ScopedFd.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -40,17 +41,15 @@ bool readAll(int fd, char* data, size_t size) {
 // sun_path holds 108 bytes; a device may sit deeper than that. The folder is opened and the
 // socket named through /proc/self/fd, which is always short.
 struct ShortAddress {
-    int folderFd = -1;
+    base::ScopedFd folder;  // the address names the folder through it while it is open
     sockaddr_un address{};
-    ~ShortAddress() {
-        if (folderFd >= 0) close(folderFd);
-    }
 };
 
 bool shortAddress(const std::string& hostRoot, const std::string& name, ShortAddress& out) {
-    out.folderFd = open(socketFolder(hostRoot).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (out.folderFd < 0) return false;
-    const std::string path = "/proc/self/fd/" + std::to_string(out.folderFd) + "/" + name + ".sock";
+    out.folder.reset(open(socketFolder(hostRoot).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!out.folder) return false;
+    const std::string path =
+        "/proc/self/fd/" + std::to_string(out.folder.get()) + "/" + name + ".sock";
     if (path.size() >= sizeof out.address.sun_path) return false;
     out.address.sun_family = AF_UNIX;
     std::memcpy(out.address.sun_path, path.c_str(), path.size() + 1);
@@ -64,13 +63,11 @@ std::string socketFolder(const std::string& hostRoot) { return hostRoot + "/var/
 int connectToService(const std::string& hostRoot, const std::string& name) {
     ShortAddress addr;
     if (!shortAddress(hostRoot, name, addr)) return -1;
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) != 0) {
-        close(fd);
+    base::ScopedFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) return -1;
+    if (connect(fd.get(), reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) != 0)
         return -1;
-    }
-    return fd;
+    return fd.release();
 }
 
 int listenAsService(const std::string& hostRoot, const std::string& name) {
@@ -80,17 +77,14 @@ int listenAsService(const std::string& hostRoot, const std::string& name) {
     ShortAddress addr;
     if (!shortAddress(hostRoot, name, addr)) return -1;
     unlink(addr.address.sun_path);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+    base::ScopedFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) return -1;
     const mode_t old = umask(0077);
     const bool bound =
-        bind(fd, reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) == 0;
+        bind(fd.get(), reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) == 0;
     umask(old);
-    if (!bound || listen(fd, 64) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    if (!bound || listen(fd.get(), 64) != 0) return -1;
+    return fd.release();
 }
 
 bool sendMessage(int fd, const PList::Dictionary& message) {

@@ -36,8 +36,12 @@ const PList::Node* nodeAt(const PList::Dictionary& dict, const std::string& key)
 
 // The items of an array. libplist++ 2.2 cannot index arrays that it read from a file (its
 // operator[] throws), so arrays are walked through the C interface: each item a copy.
+// arrayItems is the way to walk one: for (const auto& item : base::arrayItems(array)).
 size_t arraySize(const PList::Array& array);
 std::unique_ptr<PList::Node> arrayItem(const PList::Array& array, size_t index);
+std::vector<std::unique_ptr<PList::Node>> arrayItems(const PList::Array& array);
+// The root of a file read as an array, or null when it is none.
+const PList::Array* arrayRoot(const PlistFile& file);
 // Edits through the C interface, for the same reason.
 void arrayAppend(PList::Array& array, const PList::Node& item);
 void arrayRemove(PList::Array& array, size_t index);

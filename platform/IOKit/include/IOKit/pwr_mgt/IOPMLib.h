@@ -3,6 +3,7 @@
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
+#include <IOKit/IOMessage.h>
 
 #include <cstdint>
 
@@ -17,12 +18,6 @@ inline constexpr IOReturn kIOReturnSuccess = 0;
 inline constexpr IOReturn kIOReturnError = static_cast<IOReturn>(0xE00002BC);
 inline constexpr IOReturn kIOReturnNotOpen = static_cast<IOReturn>(0xE00002CD);
 inline constexpr kern_return_t KERN_SUCCESS = 0;
-
-inline constexpr natural_t kIOMessageCanSystemSleep = 0xE0000270;
-inline constexpr natural_t kIOMessageSystemWillSleep = 0xE0000280;
-inline constexpr natural_t kIOMessageSystemWillNotSleep = 0xE0000290;
-inline constexpr natural_t kIOMessageSystemHasPoweredOn = 0xE0000300;
-inline constexpr natural_t kIOMessageSystemWillPowerOn = 0xE0000320;
 
 struct IONotificationPort;
 using IONotificationPortRef = IONotificationPort*;

@@ -1,0 +1,194 @@
+#include "DeviceProcesses.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include <wire/DeviceClock.h>
+#include <wire/DevicePaths.h>
+#include <wire/Wire.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "Processes.h"
+
+namespace sim {
+
+using nlohmann::ordered_json;
+
+namespace {
+constexpr const char* kSpringBoardName = "SpringBoard";
+}
+
+DeviceProcesses::DeviceProcesses(std::string hostRoot, ProcessControl& control, EventWriter& log,
+                                 Launchd& launchd, SignalWatch& signals)
+    : root_(std::move(hostRoot)),
+      control_(control),
+      log_(log),
+      launchd_(launchd),
+      signals_(signals) {}
+
+void DeviceProcesses::logEnd(const std::string& name, pid_t pid, int waitStatus) {
+    ordered_json fields = {{"name", name}, {"pid", pid}};
+    if (WIFSIGNALED(waitStatus))
+        fields["signal"] = WTERMSIG(waitStatus);
+    else
+        fields["status"] = WEXITSTATUS(waitStatus);
+    log_.write("simd", "process-ended", fields);
+}
+
+void DeviceProcesses::startSpringBoard() {
+    const std::string program = wire::inRoot(root_, wire::paths::kSpringBoard);
+    if (access(program.c_str(), X_OK) != 0) {
+        log_.write("simd", "springboard-absent", {{"program", wire::paths::kSpringBoard}});
+        return;
+    }
+    std::string error;
+    const pid_t pid = control_.start(deviceProgram(root_, program, {wire::paths::kSpringBoard},
+                                                   deviceEnvironment(root_), kSpringBoardName),
+                                     &error);
+    if (pid < 0) {
+        log_.write("simd", "process-start-failed", {{"name", kSpringBoardName}, {"error", error}});
+        return;
+    }
+    children_[pid] = kSpringBoardName;
+    log_.write("simd", "process-started", {{"name", kSpringBoardName}, {"pid", pid}});
+    // Boot is over once SpringBoard takes requests (or has given up).
+    const double until = wire::hostNow() + 30;
+    while (wire::hostNow() < until) {
+        if (base::ScopedFd(wire::connectToService(root_, wire::kSpringBoardService))) return;
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            children_.erase(pid);
+            logEnd(kSpringBoardName, pid, status);
+            return;
+        }
+        usleep(10000);
+    }
+    log_.write("simd", "springboard-not-answering", {{"pid", pid}});
+}
+
+std::optional<pid_t> DeviceProcesses::springBoardPid() const {
+    for (const auto& [pid, name] : children_)
+        if (name == kSpringBoardName) return pid;
+    return std::nullopt;
+}
+
+void DeviceProcesses::hello(const Caller& caller, const wire::Hello& request) {
+    remember(caller.pidOr(request.pid));
+}
+
+void DeviceProcesses::launch(const Caller& caller, const wire::Launch& request) {
+    if (request.program.empty()) return caller.refuse("no program named");
+    const std::string hostProgram = wire::resolveDeviceArgument(root_, request.program);
+    const std::string name = std::filesystem::path(hostProgram).filename().string();
+    std::vector<std::string> argv{wire::deviceView(root_, hostProgram).value_or(request.program)};
+    argv.insert(argv.end(), request.arguments.begin(), request.arguments.end());
+    std::string error;
+    const pid_t pid =
+        control_.start(deviceProgram(root_, hostProgram, std::move(argv),
+                                     withDeviceRoot(request.environment, root_), name),
+                       &error);
+    if (pid < 0) return caller.refuse(request.program + ": " + error);
+    children_[pid] = name;
+    log_.write("simd", "process-started", {{"name", name}, {"pid", pid}});
+    if (suspended_) control_.signal(-pid, SIGSTOP);
+    caller.reply(wire::PidReply{true, pid});
+}
+
+void DeviceProcesses::remember(pid_t pid) {
+    if (pid <= 0 || pid == getpid()) return;
+    const auto ticks = processStartTicks(pid);
+    if (!ticks) return;
+    registered_[pid] = *ticks;
+    if (suspended_) {
+        control_.signal(pid, SIGSTOP);
+        stopped_.insert(pid);
+    }
+}
+
+void DeviceProcesses::suspend() {
+    suspended_ = true;
+    signalDevice(SIGSTOP);
+}
+
+void DeviceProcesses::resume() {
+    suspended_ = false;
+    signalDevice(SIGCONT);
+    stopped_.clear();
+}
+
+void DeviceProcesses::signalDevice(int sig) {
+    // Process groups first, so no job or app forks past the signal.
+    for (pid_t pid : launchd_.runningPids()) control_.signal(-pid, sig);
+    for (const auto& [pid, name] : children_) control_.signal(-pid, sig);
+    std::set<pid_t> each = deviceProcesses();
+    if (sig == SIGCONT) each.insert(stopped_.begin(), stopped_.end());
+    for (pid_t pid : each) {
+        control_.signal(pid, sig);
+        if (sig == SIGSTOP) stopped_.insert(pid);
+    }
+}
+
+std::set<pid_t> DeviceProcesses::deviceProcesses() {
+    std::set<pid_t> pids;
+    for (auto it = registered_.begin(); it != registered_.end();) {
+        if (sameProcess(it->first, it->second)) {
+            pids.insert(it->first);
+            ++it;
+        } else {
+            it = registered_.erase(it);  // gone: its pid may belong to someone else soon
+        }
+    }
+    for (pid_t pid : findDeviceProcesses(root_)) pids.insert(pid);
+    pids.erase(getpid());
+    return pids;
+}
+
+void DeviceProcesses::reap() {
+    int status = 0;
+    pid_t pid;
+    while ((pid = waitpid(-1, &status, WNOHANG)) > 0) {
+        if (launchd_.childEnded(pid, status)) continue;
+        auto it = children_.find(pid);
+        if (it == children_.end()) continue;
+        logEnd(it->second, pid, status);
+        control_.signal(-pid, SIGKILL);  // what it left in its process group
+        children_.erase(it);
+    }
+}
+
+bool DeviceProcesses::waitUntil(const std::function<bool()>& done, double hostSeconds) {
+    const double until = wire::hostNow() + hostSeconds;
+    for (;;) {
+        reap();
+        if (done()) return true;
+        if (wire::hostNow() >= until) return false;
+        // The signal wakes the wait for our own children; others are looked at every 20 ms.
+        signals_.pause(0.02);
+    }
+}
+
+void DeviceProcesses::endAll(double jobGrace, double grace) {
+    // Jobs first, with SIGTERM and their grace period, as launchd does.
+    launchd_.terminateAll();
+    auto jobsGone = [&] { return launchd_.runningPids().empty(); };
+    if (!waitUntil(jobsGone, jobGrace)) {
+        launchd_.killAll();
+        waitUntil(jobsGone, 5);
+    }
+    // Then every other device process.
+    for (const auto& [pid, name] : children_) control_.signal(-pid, SIGTERM);
+    for (pid_t pid : deviceProcesses()) control_.signal(pid, SIGTERM);
+    auto allGone = [&] { return children_.empty() && deviceProcesses().empty(); };
+    if (!waitUntil(allGone, grace)) {
+        for (const auto& [pid, name] : children_) {
+            control_.signal(-pid, SIGKILL);
+            control_.signal(pid, SIGKILL);
+        }
+        for (pid_t pid : deviceProcesses()) control_.signal(pid, SIGKILL);
+        waitUntil(allGone, 5);
+    }
+    launchd_.killAll();
+}
+
+}  // namespace sim

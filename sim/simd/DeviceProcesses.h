@@ -1,0 +1,69 @@
+// The device's processes apart from launchd's jobs: SpringBoard and the programs started on
+// request (simd's children), and every process that made itself known. They are stopped
+// while the device sleeps and resumed when it wakes; at shutdown every one of them is ended,
+// launchd's jobs first.
+#pragma once
+
+#include <sys/types.h>
+#include <wire/messages/Device.h>
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "EventWriter.h"
+#include "Launchd.h"
+#include "ProcessControl.h"
+#include "Server.h"
+#include "SignalWatch.h"
+
+namespace sim {
+
+class DeviceProcesses {
+  public:
+    DeviceProcesses(std::string hostRoot, ProcessControl& control, EventWriter& log,
+                    Launchd& launchd, SignalWatch& signals);
+    DeviceProcesses(const DeviceProcesses&) = delete;
+    DeviceProcesses& operator=(const DeviceProcesses&) = delete;
+
+    // Starts SpringBoard and waits (30 host seconds at most) until it takes requests.
+    void startSpringBoard();
+    std::optional<pid_t> springBoardPid() const;
+
+    // Requests.
+    void hello(const Caller& caller, const wire::Hello& request);
+    void launch(const Caller& caller, const wire::Launch& request);
+
+    // A process of the device, stopped with the others while the device sleeps.
+    void remember(pid_t pid);
+    void suspend();
+    void resume();
+    bool suspended() const { return suspended_; }
+
+    // Reaps the children that ended: launchd hears of its jobs, the others are logged.
+    void reap();
+    // Ends every process of the device: launchd's jobs with SIGTERM and `jobGrace` host seconds
+    // before SIGKILL, then the others with `grace`.
+    void endAll(double jobGrace, double grace);
+
+  private:
+    // Every known device process that still lives (registered or found by its environment).
+    std::set<pid_t> deviceProcesses();
+    void signalDevice(int signal);
+    // Reaps until `done` or `hostSeconds` have passed; whether `done` came true.
+    bool waitUntil(const std::function<bool()>& done, double hostSeconds);
+    void logEnd(const std::string& name, pid_t pid, int waitStatus);
+
+    std::string root_;
+    ProcessControl& control_;
+    EventWriter& log_;
+    Launchd& launchd_;
+    SignalWatch& signals_;
+    bool suspended_ = false;
+    std::map<pid_t, std::string> children_;           // simd's own, by pid: their names
+    std::map<pid_t, unsigned long long> registered_;  // announced, with their start ticks
+    std::set<pid_t> stopped_;                         // signalled one by one at sleep
+};
+
+}  // namespace sim

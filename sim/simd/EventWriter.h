@@ -1,0 +1,21 @@
+// Where simd's services write their events: the device's event log, or a test's list.
+#pragma once
+
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace sim {
+
+// Device time, seconds since the reference date.
+using Clock = std::function<double()>;
+
+class EventWriter {
+  public:
+    virtual ~EventWriter() = default;
+    // One event: its source ("powerd", "launchd", "simd"...), its name and its own fields.
+    virtual void write(const std::string& source, const std::string& event,
+                       const nlohmann::ordered_json& fields = nlohmann::ordered_json::object()) = 0;
+};
+
+}  // namespace sim

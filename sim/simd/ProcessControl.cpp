@@ -1,0 +1,13 @@
+#include "ProcessControl.h"
+
+#include <csignal>
+
+namespace sim {
+
+pid_t SystemProcesses::start(const base::SpawnOptions& options, std::string* error) {
+    return base::spawn(options, error);
+}
+
+void SystemProcesses::signal(pid_t pid, int signal) { ::kill(pid, signal); }
+
+}  // namespace sim

@@ -1,0 +1,65 @@
+// A program of the device starts with exactly the argv it was given (argv[0] as the device
+// names it), and the descriptors opened for it (the log its output goes to, /dev/null for its
+// input) reach it as 0, 1 and 2 only.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ProcessControl.h"
+#include "Processes.h"
+#include "TemporaryFolder.h"
+
+namespace {
+
+std::string readWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
+    const TemporaryFolder folder("start");
+    const std::string& root = folder.path();
+    std::filesystem::create_directories(root + "/var/log/sim");
+    // argv[0] as the device names the program, not as the host does.
+    const std::vector<std::string> argv = {"/usr/libexec/device-sleeper", "30"};
+    sim::SystemProcesses system;
+    std::string error;
+    base::ChildProcess child(system.start(
+        sim::deviceProgram(root, "/bin/sleep", argv, sim::deviceEnvironment(root), "sleeper"),
+        &error));
+    ASSERT_TRUE(child.running()) << error;
+
+    const std::string proc = "/proc/" + std::to_string(child.pid());
+    std::string expected;
+    for (const std::string& arg : argv) expected += arg + '\0';
+    EXPECT_EQ(readWhole(proc + "/cmdline"), expected);
+
+    // Beyond 0, 1 and 2 the program holds only what this test process lets every child inherit.
+    const auto targets = [](const std::string& process) {
+        std::map<std::string, std::string> byNumber;
+        std::error_code ec;
+        for (const auto& fd : std::filesystem::directory_iterator(process + "/fd", ec))
+            byNumber[fd.path().filename().string()] =
+                std::filesystem::read_symlink(fd.path(), ec).string();
+        return byNumber;
+    };
+    const auto ours = targets("/proc/self");
+    for (const auto& [number, target] : targets(proc)) {
+        if (number == "0" || number == "1" || number == "2") continue;
+        const auto inherited = ours.find(number);
+        EXPECT_TRUE(inherited != ours.end() && inherited->second == target)
+            << "descriptor " << number << " (" << target << ") was opened for the program";
+    }
+    const std::string log = root + "/var/log/sim/sleeper.log";
+    EXPECT_EQ(std::filesystem::read_symlink(proc + "/fd/1"), log);
+    EXPECT_EQ(std::filesystem::read_symlink(proc + "/fd/0"), "/dev/null");
+
+    child = base::ChildProcess();  // killed and reaped
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// simd's requests about the device itself: processes announcing themselves, the event log,
+// status, starting programs and shutting down.
+#pragma once
+
+#include <wire/Message.h>
+#include <wire/messages/Replies.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace wire {
+
+// The service names of the sockets in /var/run/sim.
+inline constexpr const char* kSimdService = "simd";
+inline constexpr const char* kSpringBoardService = "springboard";
+
+// A device process makes itself known, so simd can stop it while the device sleeps. No reply.
+struct Hello {
+    static constexpr std::string_view kOp = "hello";
+    std::optional<int64_t> pid;  // none: the peer's own
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("pid", m.pid);
+    }
+};
+
+// An event for the device's log: {source, event, its own fields...}. No reply.
+struct LogEvent {
+    static constexpr std::string_view kOp = "log";
+    OtherFields details;  // the event's own fields
+    std::string source = "unknown";
+    std::string event = "log";
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("", m.details);
+        visit("source", m.source);
+        visit("event", m.event);
+    }
+};
+
+// Is simd there? Reply: PidReply (simd's pid).
+struct Ping : NoFields {
+    static constexpr std::string_view kOp = "ping";
+};
+
+// The device's state. Reply: JsonReply (time, power, powerClients, nextSleepAttempt, wakeAt,
+// rate, idleSleep, jobs, springBoardPid, simdPid).
+struct Status : NoFields {
+    static constexpr std::string_view kOp = "status";
+};
+
+// Starts a program of the device. Reply: PidReply, or Reply refused.
+struct Launch {
+    static constexpr std::string_view kOp = "launch";
+    std::string program;  // a device path (or a host path inside the root)
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;  // "NAME=value"
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("program", m.program);
+        visit("arguments", m.arguments);
+        visit("environment", m.environment);
+    }
+};
+
+// Ends every process of the device, then simd. Reply: Reply accepted, once all have gone.
+struct Shutdown : NoFields {
+    static constexpr std::string_view kOp = "shutdown";
+};
+
+}  // namespace wire

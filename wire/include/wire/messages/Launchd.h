@@ -1,0 +1,51 @@
+// launchctl's requests to the device's launchd.
+#pragma once
+
+#include <wire/Message.h>
+#include <wire/messages/Replies.h>
+
+#include <optional>
+#include <string>
+
+namespace wire {
+
+struct JobFileRequest {
+    std::string path;      // the job file: a device path, or a host path inside the root
+    bool persist = false;  // -w: the overrides database keeps the choice
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("path", m.path);
+        visit("persist", m.persist);
+    }
+};
+
+// Reply: JobReply.
+struct LaunchctlLoad : JobFileRequest {
+    static constexpr std::string_view kOp = "launchctl-load";
+};
+
+// Reply: JobReply, once the job has ended.
+struct LaunchctlUnload : JobFileRequest {
+    static constexpr std::string_view kOp = "launchctl-unload";
+};
+
+struct JobReply {
+    bool ok = false;
+    std::optional<std::string> error;  // when !ok
+    std::optional<std::string> note;   // something worth saying although it worked
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("ok", m.ok);
+        visit("error", m.error);
+        visit("note", m.note);
+    }
+};
+
+// Reply: JsonReply, the loaded jobs: [{label, pid (or null), status}].
+struct LaunchctlList : NoFields {
+    static constexpr std::string_view kOp = "launchctl-list";
+};
+
+}  // namespace wire

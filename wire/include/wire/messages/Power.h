@@ -1,0 +1,91 @@
+// The power manager's messages: registration for the root power domain's messages, the pushes
+// and their answers, and the requests that drive the device's sleep from outside.
+#pragma once
+
+#include <wire/Message.h>
+#include <wire/messages/Replies.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace wire {
+
+// Registers the connection for power messages. Reply: PowerRegistered.
+struct PowerRegister {
+    static constexpr std::string_view kOp = "power-register";
+    std::optional<int64_t> pid;  // none: the peer's own
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("pid", m.pid);
+    }
+};
+
+struct PowerRegistered {
+    bool ok = false;
+    int64_t client = 0;
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("ok", m.ok);
+        visit("client", m.client);
+    }
+};
+
+// Pushed by simd to a registered connection: an IOKit message code and its argument, which
+// the answer names.
+struct PowerMessage {
+    static constexpr std::string_view kOp = "power";
+    std::optional<uint32_t> message;
+    std::optional<int64_t> argument;
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("message", m.message);
+        visit("argument", m.argument);
+    }
+};
+
+// IOAllowPowerChange / IOCancelPowerChange. No reply.
+struct PowerAnswer {
+    static constexpr std::string_view kOp = "power-answer";
+    std::optional<int64_t> argument;
+    bool allow = true;
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("argument", m.argument);
+        visit("allow", m.allow);
+    }
+};
+
+// IODeregisterForSystemPower. No reply.
+struct PowerDeregister : NoFields {
+    static constexpr std::string_view kOp = "power-deregister";
+};
+
+// Sends a power message to every client now (simctl power). Reply: JsonReply (message,
+// argument, clients, answers, roundTripMicros), or Reply refused.
+struct PowerProbe {
+    static constexpr std::string_view kOp = "power-probe";
+    std::string message;  // "can-sleep", "will-sleep", "powered-on"
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("message", m.message);
+    }
+};
+
+// The sleep attempt the idle timer would make. Reply, once it has ended: JsonReply (result,
+// cancelledBy).
+struct SleepNow : NoFields {
+    static constexpr std::string_view kOp = "sleep";
+};
+
+// A wake-up as by the home button. Reply: JsonReply (power).
+struct WakeNow : NoFields {
+    static constexpr std::string_view kOp = "wake";
+};
+
+}  // namespace wire

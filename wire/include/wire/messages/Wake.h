@@ -1,0 +1,46 @@
+// AppSupport's wake bookings: CPScheduleWakeAtDateWithIdentifier and its withdrawal.
+#pragma once
+
+#include <wire/Message.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace wire {
+
+struct WakeBooking {
+    std::optional<double> time;  // device seconds since the reference date
+    std::string identifier;
+    std::optional<int64_t> pid;  // none: the peer's own
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("time", m.time);
+        visit("identifier", m.identifier);
+        visit("pid", m.pid);
+    }
+};
+
+// Reply: WakeReply (ok), or Reply refused.
+struct ScheduleWake : WakeBooking {
+    static constexpr std::string_view kOp = "schedule-wake";
+};
+
+// Reply: WakeReply, ok when something was withdrawn.
+struct CancelWake : WakeBooking {
+    static constexpr std::string_view kOp = "cancel-wake";
+};
+
+struct WakeReply {
+    bool ok = false;
+    int64_t removed = 0;
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("ok", m.ok);
+        visit("removed", m.removed);
+    }
+};
+
+}  // namespace wire

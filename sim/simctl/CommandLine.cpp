@@ -30,18 +30,11 @@ class UsageFormatter : public CLI::Formatter {
     }
 };
 
-CLI::Validator number(bool zeroAllowed) {
-    return CLI::Validator(
-        [zeroAllowed](std::string& text) -> std::string {
-            char* end = nullptr;
-            const double value = std::strtod(text.c_str(), &end);
-            if (text.empty() || *end != '\0' || !std::isfinite(value) || value < 0 ||
-                (!zeroAllowed && value == 0))
-                return std::string("wants a ") + (zeroAllowed ? "non-negative" : "positive") +
-                       " number, not \"" + text + "\"";
-            return {};
-        },
-        "");
+bool finiteNumber(const std::string& text, bool zeroAllowed) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(value) && value >= 0 &&
+           (zeroAllowed || value > 0);
 }
 
 // The first word that no command or option took, in the commands given; empty when none.
@@ -83,6 +76,16 @@ CLI::App& CommandLine::addCommand(const std::string& name, const std::string& su
 std::string CommandLine::simctlHelp() const {
     // app_.help() would give the help of the command parsed, "help" itself included.
     return app_.get_formatter()->make_help(&app_, app_.get_name(), CLI::AppFormatMode::Normal);
+}
+
+CLI::App& CommandLine::addDeviceCommand(const std::string& name, const std::string& summary,
+                                        const std::string& details,
+                                        std::function<int(const std::string& dir)> run) {
+    auto dir = std::make_shared<std::string>();
+    CLI::App& command =
+        addCommand(name, summary, details, [dir, run = std::move(run)] { return run(*dir); });
+    addDeviceFolder(command, *dir);
+    return command;
 }
 
 const CommandLine::Command* CommandLine::chosen() const {
@@ -145,7 +148,22 @@ CLI::Option* addDeviceFolder(CLI::App& command, std::string& dir) {
     return command.add_option("DIR", dir, "the device's folder")->required()->type_name("");
 }
 
-CLI::Validator positiveNumber() { return number(false); }
-CLI::Validator nonNegativeNumber() { return number(true); }
+CLI::Validator valueCheck(std::function<bool(const std::string&)> accepts, std::string wanted) {
+    return CLI::Validator(
+        [accepts = std::move(accepts), wanted = std::move(wanted)](std::string& text) {
+            return accepts(text) ? std::string() : "wants " + wanted + ", not \"" + text + "\"";
+        },
+        "");
+}
+
+CLI::Validator positiveNumber() {
+    return valueCheck([](const std::string& text) { return finiteNumber(text, false); },
+                      "a positive number");
+}
+
+CLI::Validator nonNegativeNumber() {
+    return valueCheck([](const std::string& text) { return finiteNumber(text, true); },
+                      "a non-negative number");
+}
 
 }  // namespace simctl

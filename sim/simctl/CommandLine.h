@@ -21,6 +21,10 @@ class CommandLine {
     // `run` is called once the whole line has been parsed; it returns the exit status.
     CLI::App& addCommand(const std::string& name, const std::string& summary,
                          const std::string& details, std::function<int()> run);
+    // A command that takes the device's folder alone.
+    CLI::App& addDeviceCommand(const std::string& name, const std::string& summary,
+                               const std::string& details,
+                               std::function<int(const std::string& dir)> run);
 
     int run(int argc, const char* const* argv);
 
@@ -40,7 +44,10 @@ class CommandLine {
 // The DIR that every command but create takes first: the device's folder.
 CLI::Option* addDeviceFolder(CLI::App& command, std::string& dir);
 
-// Checks of an option's value: a finite number above zero, or not below it.
+// A check of an option's value: `wanted` tells what it must be, so that a value it refuses
+// reads "--rate: wants a positive number, not \"0\"".
+CLI::Validator valueCheck(std::function<bool(const std::string&)> accepts, std::string wanted);
+// A finite number above zero, or not below it.
 CLI::Validator positiveNumber();
 CLI::Validator nonNegativeNumber();
 

@@ -99,15 +99,6 @@ int defaultsCommand(const DefaultsOptions& options) {
     throw UsageError("defaults wants read, write or delete");
 }
 
-CLI::Validator domainName() {
-    return CLI::Validator(
-        [](std::string& domain) -> std::string {
-            if (validDomainName(domain)) return {};
-            return "\"" + domain + "\" is not a domain name";
-        },
-        "");
-}
-
 // One of read, write and delete, after "simctl defaults DIR". Everything after its first
 // word is taken as it stands, so that keys and values may begin with '-' ("-int -5").
 CLI::App& addVerb(CLI::App& defaults, const std::string& verb, const std::string& summary,
@@ -118,7 +109,7 @@ CLI::App& addVerb(CLI::App& defaults, const std::string& verb, const std::string
     command.add_option("DOMAIN", options.domain, "the preferences' name, e.g. com.example.app")
         ->required()
         ->type_name("")
-        ->check(domainName());
+        ->check(valueCheck(validDomainName, "a domain name (no '/', no leading '.')"));
     return command;
 }
 

@@ -135,24 +135,6 @@ int shutdownCommand(const std::string& dir) {
     return 0;
 }
 
-CLI::Validator systemVersion() {
-    return CLI::Validator(
-        [](std::string& version) -> std::string {
-            if (validSystemVersion(version)) return {};
-            return "wants a system version such as 3.1.3, not \"" + version + "\"";
-        },
-        "");
-}
-
-CLI::Validator deviceTime() {
-    return CLI::Validator(
-        [](std::string& time) -> std::string {
-            if (wire::parseDeviceTime(time)) return {};
-            return "wants \"YYYY-MM-DD HH:MM:SS\", not \"" + time + "\"";
-        },
-        "");
-}
-
 }  // namespace
 
 void addLifecycleCommands(CommandLine& line) {
@@ -167,7 +149,7 @@ void addLifecycleCommands(CommandLine& line) {
         ->type_name("");
     create.add_option("--version", created->version, "the system version (default 3.1.3)")
         ->type_name("V")
-        ->check(systemVersion());
+        ->check(valueCheck(validSystemVersion, "a system version such as 3.1.3"));
 
     auto installed = std::make_shared<InstallOptions>();
     CLI::App& install = line.addCommand(
@@ -187,7 +169,9 @@ void addLifecycleCommands(CommandLine& line) {
     addDeviceFolder(boot, booted->dir);
     boot.add_option("--time", booted->time, "the wall clock to start at (UTC; default: the host's)")
         ->type_name("\"YYYY-MM-DD HH:MM:SS\"")
-        ->check(deviceTime());
+        ->check(valueCheck(
+            [](const std::string& time) { return wire::parseDeviceTime(time).has_value(); },
+            "\"YYYY-MM-DD HH:MM:SS\""));
     boot.add_option("--rate", booted->rate, "device time runs N times real time")
         ->type_name("N")
         ->check(positiveNumber());
@@ -197,13 +181,11 @@ void addLifecycleCommands(CommandLine& line) {
         ->type_name("S")
         ->check(nonNegativeNumber());
 
-    auto shutDown = std::make_shared<std::string>();
-    CLI::App& shutdown = line.addCommand(
+    line.addDeviceCommand(
         "shutdown", "end every device process",
         "Ends the jobs with SIGTERM (SIGKILL after their grace period), then every other\n"
         "device process, then the services; no process is left behind.",
-        [shutDown] { return shutdownCommand(*shutDown); });
-    addDeviceFolder(shutdown, *shutDown);
+        shutdownCommand);
 }
 
 }  // namespace simctl

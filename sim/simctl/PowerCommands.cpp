@@ -47,15 +47,6 @@ int wakeCommand(const std::string& dir) {
     return 0;
 }
 
-CLI::Validator powerMessage() {
-    return CLI::Validator(
-        [](std::string& word) -> std::string {
-            if (sim::powerMessageFromWord(word)) return {};
-            return "wants can-sleep, will-sleep or powered-on, not \"" + word + "\"";
-        },
-        "");
-}
-
 }  // namespace
 
 void addPowerCommands(CommandLine& line) {
@@ -68,21 +59,17 @@ void addPowerCommands(CommandLine& line) {
     power.add_option("MESSAGE", probed->message, "can-sleep, will-sleep or powered-on")
         ->required()
         ->type_name("")
-        ->check(powerMessage());
+        ->check(valueCheck(
+            [](const std::string& word) { return sim::powerMessageFromWord(word).has_value(); },
+            "can-sleep, will-sleep or powered-on"));
 
-    auto sleepDir = std::make_shared<std::string>();
-    CLI::App& sleep = line.addCommand(
+    line.addDeviceCommand(
         "sleep", "try to sleep now",
-        "Makes the sleep attempt the idle timer would make and prints how it ended.",
-        [sleepDir] { return sleepCommand(*sleepDir); });
-    addDeviceFolder(sleep, *sleepDir);
-
-    auto wakeDir = std::make_shared<std::string>();
-    CLI::App& wake = line.addCommand(
+        "Makes the sleep attempt the idle timer would make and prints how it ended.", sleepCommand);
+    line.addDeviceCommand(
         "wake", "wake up",
         "Wakes the device as if the user pressed the button (awake: restarts the idle time).",
-        [wakeDir] { return wakeCommand(*wakeDir); });
-    addDeviceFolder(wake, *wakeDir);
+        wakeCommand);
 }
 
 }  // namespace simctl

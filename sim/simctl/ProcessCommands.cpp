@@ -110,13 +110,11 @@ void addProcessCommands(CommandLine& line) {
         ->type_name("");
     spawn.add_option("ARGS", spawned->arguments, "its arguments")->type_name("");
 
-    auto launched = std::make_shared<std::string>();
-    CLI::App& launch = line.addCommand(
+    line.addDeviceCommand(
         "launch", "start the control app",
         "Starts the control app (/Applications/VigilantPro.app) in the background as a device\n"
         "process and prints its pid.",
-        [launched] { return launchCommand(*launched); });
-    addDeviceFolder(launch, *launched);
+        launchCommand);
 }
 
 }  // namespace simctl

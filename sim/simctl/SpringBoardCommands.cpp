@@ -75,15 +75,6 @@ int alertCommand(const AlertOptions& options) {
     return askSpringBoard(root, options.dir, message);
 }
 
-CLI::Validator everyMinute() {
-    return CLI::Validator(
-        [](std::string& repeat) -> std::string {
-            if (repeat == "minute") return {};
-            return "knows only \"minute\", not \"" + repeat + "\"";
-        },
-        "");
-}
-
 }  // namespace
 
 void addSpringBoardCommands(CommandLine& line) {
@@ -106,7 +97,8 @@ void addSpringBoardCommands(CommandLine& line) {
     CLI::Option* repeat =
         notify.add_option("--repeat", notified->repeat, "fire again every minute")
             ->type_name("minute")
-            ->check(everyMinute());
+            ->check(valueCheck([](const std::string& repeat) { return repeat == "minute"; },
+                               "\"minute\" (the one repeat there is)"));
     CLI::Option* body = notify.add_option("--body", notified->body, "its text")->type_name("TEXT");
     CLI::Option* launchImage =
         notify.add_option("--launch-image", notified->launchImage, "its launch image")

@@ -86,13 +86,11 @@ int logCommand(const LogOptions& options) {
 }  // namespace
 
 void addStatusCommands(CommandLine& line) {
-    auto statusDir = std::make_shared<std::string>();
-    CLI::App& status = line.addCommand(
+    line.addDeviceCommand(
         "status", "the device's state as JSON",
         "Prints the device's state as one JSON object: version, time, power, statusBar, jobs,\n"
         "wakeRequests, notifications, alerts, and more.",
-        [statusDir] { return statusCommand(*statusDir); });
-    addDeviceFolder(status, *statusDir);
+        statusCommand);
 
     auto logged = std::make_shared<LogOptions>();
     CLI::App& log = line.addCommand("log", "the event log, one JSON object a line",

@@ -112,7 +112,6 @@ int CommandLine::run(int argc, const char* const* argv) {
         std::fputs(simctlHelp().c_str(), stderr);
         return kUsageStatus;
     }
-    if (command->app->get_name() == "help") return command->run();
     const char* name = command->app->get_name().c_str();
     try {
         return command->run();

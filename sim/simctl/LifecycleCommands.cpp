@@ -98,7 +98,7 @@ int bootCommand(const BootOptions& options) {
     std::string error;
     base::ChildProcess simdProcess(base::spawn(spawn, &error));
     if (!simdProcess.running()) throw CommandError(options.dir + ": boot failed: " + error);
-    ready->write.reset();  // simd holds the only write end now: its end reads as the end
+    ready->write.reset();  // simd holds the only write end now: the read ends when simd does
 
     // Boot ends when simd says so, or when it ends without saying anything.
     std::string line = readyLine(ready->read.get());

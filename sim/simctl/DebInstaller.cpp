@@ -107,9 +107,12 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
                 nullptr) != 0)
         throw CommandError(debPath + ": the package could not be unpacked into the root");
 
+    // Without its list the next install could not take these files away again.
     std::string list = "/.\n";
     for (const std::string& path : result.files) list += path + "\n";
-    base::writeFileAtomically(listFile, {list.begin(), list.end()});
+    if (!base::writeFileAtomically(listFile, {list.begin(), list.end()}))
+        throw CommandError(debPath + ": the list of installed files cannot be written to " +
+                           listFile);
     std::string control;
     runTool({"dpkg-deb", "--field", debPath}, &control);
     base::writeFileAtomically(info + "/" + name + ".control", {control.begin(), control.end()});

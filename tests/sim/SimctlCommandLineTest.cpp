@@ -1,6 +1,7 @@
 // simctl's command line, with the real binary: a bad line ends with status 64 and one line
 // on stderr that names what is wrong, a command that fails with 1, help goes to stdout with
 // 0 for simctl and every command, and words beginning with '-' reach defaults as they are.
+// Also: an install that cannot keep the list of its files says it failed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -98,6 +99,18 @@ TEST_F(SimctlCommandLine, HelpListsEveryCommandAndEveryCommandHasItsOwn) {
         EXPECT_NE(run.out.find("simctl " + command), std::string::npos) << run.out;
         EXPECT_NE(run.out.find("DIR"), std::string::npos) << run.out;
     }
+}
+
+// The package's files are in, but their list (what the next install removes) is not: that is
+// a failed install, not a success.
+TEST_F(SimctlCommandLine, AnInstallThatCannotKeepItsFileListFails) {
+    const std::string list = device.root() + "/var/lib/dpkg/info/com.quillmoor.vigilantpro.list";
+    std::filesystem::create_directories(list + "/in-the-way");
+    EXPECT_FALSE(device.installPackage()) << device.lastOutput();
+    EXPECT_NE(device.lastOutput().find("list of installed files"), std::string::npos)
+        << device.lastOutput();
+    std::filesystem::remove_all(list);
+    EXPECT_TRUE(device.installPackage()) << device.lastOutput();
 }
 
 TEST_F(SimctlCommandLine, DefaultsTakesKeysAndValuesThatBeginWithADash) {

@@ -5,6 +5,7 @@ packages=(
   build-essential cmake pkg-config clang-format
   libplist-dev libplist++-dev libplist-utils   # every property list, read and written
   nlohmann-json3-dev                           # simctl's JSON output
+  libcli11-dev                                 # simctl's commands, options and help
   libgtest-dev libgmock-dev libbenchmark-dev   # tests and benchmarks
   clang-14 libclang-rt-14-dev                  # libFuzzer targets
   dpkg-dev fakeroot                            # building and installing the package

@@ -1,6 +1,8 @@
 #include "DebInstaller.h"
 
 #include <base/AtomicFile.h>
+#include <base/ScopedFd.h>
+#include <fcntl.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 
@@ -84,11 +86,13 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
         std::string path;
         ~Cleanup() { unlink(path.c_str()); }
     } cleanup{tarFile};
-    const std::string command = "dpkg-deb --fsys-tarfile '" + debPath + "' > '" + tarFile + "'";
-    if (debPath.find('\'') != std::string::npos || tarFile.find('\'') != std::string::npos)
-        throw CommandError(debPath + ": package paths with quotes are not supported");
-    if (runTool({"sh", "-c", command}, nullptr) != 0)
-        throw CommandError(debPath + ": dpkg-deb cannot unpack the package");
+    {
+        const base::ScopedFd tar(
+            open(tarFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        if (!tar) throw CommandError(tarFile + ": cannot write the package's files there");
+        if (runToolInto({"dpkg-deb", "--fsys-tarfile", debPath}, tar.get()) != 0)
+            throw CommandError(debPath + ": dpkg-deb cannot unpack the package");
+    }
     std::string listing;
     if (runTool({"tar", "-tf", tarFile}, &listing) != 0)
         throw CommandError(debPath + ": the package's files cannot be listed");
@@ -103,9 +107,12 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
                 nullptr) != 0)
         throw CommandError(debPath + ": the package could not be unpacked into the root");
 
+    // Without its list the next install could not take these files away again.
     std::string list = "/.\n";
     for (const std::string& path : result.files) list += path + "\n";
-    base::writeFileAtomically(listFile, {list.begin(), list.end()});
+    if (!base::writeFileAtomically(listFile, {list.begin(), list.end()}))
+        throw CommandError(debPath + ": the list of installed files cannot be written to " +
+                           listFile);
     std::string control;
     runTool({"dpkg-deb", "--field", debPath}, &control);
     base::writeFileAtomically(info + "/" + name + ".control", {control.begin(), control.end()});

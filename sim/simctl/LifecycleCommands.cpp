@@ -1,7 +1,6 @@
 // create, install, boot, shutdown.
-#include <fcntl.h>
+#include <base/Spawn.h>
 #include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
 #include <wire/DevicePaths.h>
@@ -9,12 +8,13 @@
 #include <wire/Wire.h>
 
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <memory>
 
+#include "CommandLine.h"
+#include "Commands.h"
 #include "DebInstaller.h"
 #include "DeviceLayout.h"
 #include "Processes.h"
@@ -24,111 +24,43 @@ namespace simctl {
 
 namespace {
 
-// "--name value" options after the positional arguments.
-std::string optionValue(const Args& args, size_t& i) {
-    if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value");
-    return args[++i];
-}
-
-double positiveNumber(const std::string& option, const std::string& text, bool allowZero) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || !end || *end != '\0' || !std::isfinite(value) || value < 0 ||
-        (!allowZero && value == 0))
-        throw UsageError(option + " wants a " + (allowZero ? "non-negative" : "positive") +
-                         " number, not \"" + text + "\"");
-    return value;
-}
-
-}  // namespace
-
-int createCommand(const Args& args) {
-    if (args.empty()) throw UsageError("create needs a folder");
+struct CreateOptions {
+    std::string dir;
     std::string version = "3.1.3";
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--version")
-            version = optionValue(args, i);
-        else
-            throw UsageError("unknown argument " + args[i]);
-    }
-    if (!validSystemVersion(version))
-        throw UsageError("--version wants a system version such as 3.1.3, not \"" + version + "\"");
-    layOutDevice(args[0], version, toolFolder() + "/../firmware");
-    std::printf("created %s (system version %s)\n", args[0].c_str(), version.c_str());
+};
+
+int createCommand(const CreateOptions& options) {
+    layOutDevice(options.dir, options.version, toolFolder() + "/../firmware");
+    std::printf("created %s (system version %s)\n", options.dir.c_str(), options.version.c_str());
     return 0;
 }
 
-int installCommand(const Args& args) {
-    if (args.size() != 2) throw UsageError("install needs a device folder and a package");
-    const std::string root = deviceRoot(args[0]);
-    const InstallResult result = installPackage(root, args[1]);
+struct InstallOptions {
+    std::string dir, package;
+};
+
+int installCommand(const InstallOptions& options) {
+    const std::string root = deviceRoot(options.dir);
+    const InstallResult result = installPackage(root, options.package);
     std::printf("installed %s (%zu paths)\n", result.package.c_str(), result.files.size());
     return 0;
 }
 
-int bootCommand(const Args& args) {
-    if (args.empty()) throw UsageError("boot needs a device folder");
-    std::vector<std::string> simdArgs;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& option = args[i];
-        if (option == "--time") {
-            const std::string time = optionValue(args, i);
-            if (!wire::parseDeviceTime(time))
-                throw UsageError("--time wants \"YYYY-MM-DD HH:MM:SS\", not \"" + time + "\"");
-            simdArgs.insert(simdArgs.end(), {"--time", time});
-        } else if (option == "--rate") {
-            const std::string rate = optionValue(args, i);
-            positiveNumber(option, rate, false);
-            simdArgs.insert(simdArgs.end(), {"--rate", rate});
-        } else if (option == "--idle-sleep") {
-            const std::string idle = optionValue(args, i);
-            positiveNumber(option, idle, true);
-            simdArgs.insert(simdArgs.end(), {"--idle-sleep", idle});
-        } else {
-            throw UsageError("unknown argument " + option);
-        }
-    }
-    const std::string root = deviceRoot(args[0]);
-    if (isBooted(root)) throw CommandError(args[0] + ": the device is already booted");
-    const std::string simd = toolFolder() + "/simd";
-    if (access(simd.c_str(), X_OK) != 0)
-        throw CommandError("simd is missing beside simctl: " + simd);
+// simd's options are passed on as given; empty ones are left out.
+struct BootOptions {
+    std::string dir, time, rate, idleSleep;
+};
 
-    int ready[2];
-    if (pipe2(ready, O_CLOEXEC) != 0)
-        throw CommandError(std::string("pipe: ") + std::strerror(errno));
-    std::vector<std::string> argv = {simd, "--root", root, "--ready-fd", std::to_string(ready[1])};
-    argv.insert(argv.end(), simdArgs.begin(), simdArgs.end());
-    const std::string logPath = wire::inRoot(root, "/var/log/sim/simd.log");
-    const pid_t pid = fork();
-    if (pid < 0) throw CommandError(std::string("fork: ") + std::strerror(errno));
-    if (pid == 0) {
-        // simd outlives simctl: its own session, no terminal, its output in the device's log.
-        setsid();
-        fcntl(ready[1], F_SETFD, 0);
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (in >= 0) dup2(in, 0);
-        if (out >= 0) {
-            dup2(out, 1);
-            dup2(out, 2);
-        }
-        unsetenv(wire::paths::kRootVariable);
-        std::vector<char*> cargs;
-        for (auto& a : argv) cargs.push_back(a.data());
-        cargs.push_back(nullptr);
-        execv(simd.c_str(), cargs.data());
-        _exit(127);
-    }
-    close(ready[1]);
-    // Boot ends when simd says so, or when it ends without saying anything.
+// What simd writes on its ready descriptor ("ready", or "error: why"), up to its first line,
+// its end or two minutes, whichever comes first.
+std::string readyLine(int fd) {
     std::string line;
-    pollfd p{ready[0], POLLIN, 0};
+    pollfd p{fd, POLLIN, 0};
     const double until = wire::hostNow() + 120;
     while (wire::hostNow() < until) {
         if (poll(&p, 1, 200) > 0) {
             char buffer[512];
-            const ssize_t n = read(ready[0], buffer, sizeof buffer);
+            const ssize_t n = read(fd, buffer, sizeof buffer);
             if (n > 0) {
                 line.append(buffer, static_cast<size_t>(n));
                 if (line.find('\n') != std::string::npos) break;
@@ -137,23 +69,55 @@ int bootCommand(const Args& args) {
             if (n == 0) break;
         }
     }
-    close(ready[0]);
-    int status = 0;
-    waitpid(pid, &status, WNOHANG);  // simd lives on; this only reaps one that already ended
+    return line;
+}
+
+int bootCommand(const BootOptions& options) {
+    const std::string root = deviceRoot(options.dir);
+    if (isBooted(root)) throw CommandError(options.dir + ": the device is already booted");
+    const std::string simd = toolFolder() + "/simd";
+    if (access(simd.c_str(), X_OK) != 0)
+        throw CommandError("simd is missing beside simctl: " + simd);
+
+    std::optional<base::Pipe> ready = base::Pipe::create();
+    if (!ready) throw CommandError(std::string("pipe: ") + std::strerror(errno));
+    base::SpawnOptions spawn;
+    spawn.program = simd;
+    spawn.argv = {simd, "--root", root, "--ready-fd", std::to_string(ready->write.get())};
+    for (const auto& [option, value] :
+         {std::pair{"--time", &options.time}, std::pair{"--rate", &options.rate},
+          std::pair{"--idle-sleep", &options.idleSleep}})
+        if (!value->empty()) spawn.argv.insert(spawn.argv.end(), {option, *value});
+    spawn.inheritedFds = {ready->write.get()};
+    // simd outlives simctl: its own session, no terminal, its output in the device's log, and
+    // no device root of its own in its environment (it serves the one it is given).
+    spawn.group = base::SpawnOptions::Group::NewSession;
+    spawn.nullInput = true;
+    spawn.outputPath = wire::inRoot(root, "/var/log/sim/simd.log");
+    spawn.environment = environmentOffDevice();
+    std::string error;
+    base::ChildProcess simdProcess(base::spawn(spawn, &error));
+    if (!simdProcess.running()) throw CommandError(options.dir + ": boot failed: " + error);
+    ready->write.reset();  // simd holds the only write end now: the read ends when simd does
+
+    // Boot ends when simd says so, or when it ends without saying anything.
+    std::string line = readyLine(ready->read.get());
+    // simd lives on, whatever it said: even a failed boot may have left services for
+    // simctl shutdown to end. It is init's to reap once simctl has gone.
+    simdProcess.release();
     if (line.rfind("ready", 0) == 0) {
-        std::printf("booted %s\n", args[0].c_str());
+        std::printf("booted %s\n", options.dir.c_str());
         return 0;
     }
     if (line.rfind("error: ", 0) == 0) line.erase(0, 7);
     while (!line.empty() && line.back() == '\n') line.pop_back();
-    throw CommandError(args[0] + ": boot failed: " +
+    throw CommandError(options.dir + ": boot failed: " +
                        (line.empty() ? "simd ended early (see var/log/sim/simd.log)" : line));
 }
 
-int shutdownCommand(const Args& args) {
-    if (args.size() != 1) throw UsageError("shutdown needs exactly a device folder");
-    const std::string root = deviceRoot(args[0]);
-    requireBooted(root, args[0]);
+int shutdownCommand(const std::string& dir) {
+    const std::string root = deviceRoot(dir);
+    requireBooted(root, dir);
     PList::Dictionary ping = request("ping");
     const auto pong = askSimd(root, ping, 10000);
     const pid_t simdPid = static_cast<pid_t>(wire::integerField(*pong, "pid").value_or(0));
@@ -167,8 +131,61 @@ int shutdownCommand(const Args& args) {
     }
     const double until = wire::hostNow() + 30;
     while (simdPid > 0 && sim::processAlive(simdPid) && wire::hostNow() < until) usleep(10000);
-    std::printf("shut down %s\n", args[0].c_str());
+    std::printf("shut down %s\n", dir.c_str());
     return 0;
+}
+
+}  // namespace
+
+void addLifecycleCommands(CommandLine& line) {
+    auto created = std::make_shared<CreateOptions>();
+    CLI::App& create = line.addCommand(
+        "create", "lay out a fresh device",
+        "Lays out a fresh device root at DIR (absent or empty) with system version V (default\n"
+        "3.1.3) and copies the build tree's firmware into it.",
+        [created] { return createCommand(*created); });
+    create.add_option("DIR", created->dir, "the folder to lay the device out in")
+        ->required()
+        ->type_name("");
+    create.add_option("--version", created->version, "the system version (default 3.1.3)")
+        ->type_name("V")
+        ->check(valueCheck(validSystemVersion, "a system version such as 3.1.3"));
+
+    auto installed = std::make_shared<InstallOptions>();
+    CLI::App& install = line.addCommand(
+        "install", "install a .deb into the device",
+        "Installs the Debian package PKG into the device's root with dpkg-deb; the installed\n"
+        "files are listed in var/lib/dpkg/info/NAME.list, so installing again replaces them.",
+        [installed] { return installCommand(*installed); });
+    addDeviceFolder(install, installed->dir);
+    install.add_option("PKG", installed->package, "the package file")->required()->type_name("");
+
+    auto booted = std::make_shared<BootOptions>();
+    CLI::App& boot = line.addCommand(
+        "boot", "start the device's services",
+        "Starts the device's services (launchd, SpringBoard, the power manager) and returns\n"
+        "once they take requests.",
+        [booted] { return bootCommand(*booted); });
+    addDeviceFolder(boot, booted->dir);
+    boot.add_option("--time", booted->time, "the wall clock to start at (UTC; default: the host's)")
+        ->type_name("\"YYYY-MM-DD HH:MM:SS\"")
+        ->check(valueCheck(
+            [](const std::string& time) { return wire::parseDeviceTime(time).has_value(); },
+            "\"YYYY-MM-DD HH:MM:SS\""));
+    boot.add_option("--rate", booted->rate, "device time runs N times real time")
+        ->type_name("N")
+        ->check(positiveNumber());
+    boot.add_option("--idle-sleep", booted->idleSleep,
+                    "device seconds idle before the power manager tries to sleep (default 30; "
+                    "0: never on its own)")
+        ->type_name("S")
+        ->check(nonNegativeNumber());
+
+    line.addDeviceCommand(
+        "shutdown", "end every device process",
+        "Ends the jobs with SIGTERM (SIGKILL after their grace period), then every other\n"
+        "device process, then the services; no process is left behind.",
+        shutdownCommand);
 }
 
 }  // namespace simctl

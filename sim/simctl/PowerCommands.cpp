@@ -2,26 +2,29 @@
 #include <wire/Wire.h>
 
 #include <cstdio>
+#include <memory>
 
+#include "CommandLine.h"
+#include "Commands.h"
 #include "PowerMessages.h"
 #include "Simctl.h"
 
 namespace simctl {
 
 namespace {
+
 // Long enough for a sleep attempt with two rounds of silent clients on a slow clock.
 constexpr int kRoundTimeoutMs = 10 * 60 * 1000;
-}  // namespace
 
-int powerCommand(const Args& args) {
-    if (args.size() != 2) throw UsageError("power needs a device folder and a message");
-    if (!sim::powerMessageFromWord(args[1]))
-        throw UsageError("power wants can-sleep, will-sleep or powered-on, not \"" + args[1] +
-                         "\"");
-    const std::string root = deviceRoot(args[0]);
-    requireBooted(root, args[0]);
+struct PowerOptions {
+    std::string dir, message;
+};
+
+int powerCommand(const PowerOptions& options) {
+    const std::string root = deviceRoot(options.dir);
+    requireBooted(root, options.dir);
     PList::Dictionary message = request("power-probe");
-    message.Set("message", PList::String(args[1]));
+    message.Set("message", PList::String(options.message));
     auto answer = askSimd(root, message, kRoundTimeoutMs);
     std::printf("%s\n", nlohmann::ordered_json::parse(wire::stringField(*answer, "json", "null"),
                                                       nullptr, false)
@@ -30,20 +33,43 @@ int powerCommand(const Args& args) {
     return 0;
 }
 
-int sleepCommand(const Args& args) {
-    if (args.size() != 1) throw UsageError("sleep needs exactly a device folder");
-    const std::string root = deviceRoot(args[0]);
-    requireBooted(root, args[0]);
+int sleepCommand(const std::string& dir) {
+    const std::string root = deviceRoot(dir);
+    requireBooted(root, dir);
     std::printf("%s\n", askSimdJson(root, "sleep", kRoundTimeoutMs).dump(2).c_str());
     return 0;
 }
 
-int wakeCommand(const Args& args) {
-    if (args.size() != 1) throw UsageError("wake needs exactly a device folder");
-    const std::string root = deviceRoot(args[0]);
-    requireBooted(root, args[0]);
+int wakeCommand(const std::string& dir) {
+    const std::string root = deviceRoot(dir);
+    requireBooted(root, dir);
     std::printf("%s\n", askSimdJson(root, "wake").dump(2).c_str());
     return 0;
+}
+
+}  // namespace
+
+void addPowerCommands(CommandLine& line) {
+    auto probed = std::make_shared<PowerOptions>();
+    CLI::App& power = line.addCommand(
+        "power", "send one power message to the clients",
+        "Sends that one power message to every registered client now and prints the answers.",
+        [probed] { return powerCommand(*probed); });
+    addDeviceFolder(power, probed->dir);
+    power.add_option("MESSAGE", probed->message, "can-sleep, will-sleep or powered-on")
+        ->required()
+        ->type_name("")
+        ->check(valueCheck(
+            [](const std::string& word) { return sim::powerMessageFromWord(word).has_value(); },
+            "can-sleep, will-sleep or powered-on"));
+
+    line.addDeviceCommand(
+        "sleep", "try to sleep now",
+        "Makes the sleep attempt the idle timer would make and prints how it ended.", sleepCommand);
+    line.addDeviceCommand(
+        "wake", "wake up",
+        "Wakes the device as if the user pressed the button (awake: restarts the idle time).",
+        wakeCommand);
 }
 
 }  // namespace simctl

@@ -1,23 +1,24 @@
 // spawn, launch.
 #include <base/PlistFile.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <base/Spawn.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 #include <wire/Wire.h>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
+#include "CommandLine.h"
+#include "Commands.h"
+#include "Processes.h"
 #include "Simctl.h"
-
-extern char** environ;
 
 namespace simctl {
 
 namespace {
+
+// A program that could not be started, as a shell reports it.
+constexpr int kCannotRunStatus = 127;
 
 // A device path resolves under the root; a path that is not on the device but on the host
 // (a test program of the build tree, say) runs as it is, as the platform's popen does.
@@ -31,59 +32,43 @@ std::string resolveProgram(const std::string& root, const std::string& program) 
     throw CommandError(program + ": no such program on the device");
 }
 
-std::vector<std::string> currentEnvironment() {
-    std::vector<std::string> out;
-    for (char** e = environ; e && *e; ++e) out.emplace_back(*e);
-    return out;
-}
-
 void announce(const std::string& root, pid_t pid) {
     // simd stops the process with the device when it sleeps; it must know it from the start.
-    const int fd = wire::connectToService(root, "simd");
-    if (fd < 0) return;
+    const base::ScopedFd simd = openService(root, "simd");
+    if (!simd) return;
     PList::Dictionary hello = request("hello");
     hello.Set("pid", PList::Integer(static_cast<uint64_t>(pid)));
-    wire::sendMessage(fd, hello);
-    close(fd);
+    wire::sendMessage(simd.get(), hello);
 }
 
-}  // namespace
+struct SpawnArguments {
+    std::string dir, program;
+    std::vector<std::string> arguments;
+};
 
-int spawnCommand(const Args& args) {
-    if (args.size() < 2) throw UsageError("spawn needs a device folder and a program");
-    const std::string root = deviceRoot(args[0]);
-    requireBooted(root, args[0]);
-    const std::string program = resolveProgram(root, args[1]);
-    std::vector<std::string> env = currentEnvironment();
-    const std::string prefix = std::string(wire::paths::kRootVariable) + "=";
-    std::erase_if(env, [&](const std::string& e) { return e.rfind(prefix, 0) == 0; });
-    env.push_back(prefix + root);
-    std::vector<char*> argv, envp;
-    std::vector<std::string> argStrings(args.begin() + 1, args.end());
-    for (auto& a : argStrings) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid < 0) throw CommandError(std::string("fork: ") + std::strerror(errno));
-    if (pid == 0) {
-        if (chdir(root.c_str()) != 0) _exit(127);
-        execve(program.c_str(), argv.data(), envp.data());
-        std::fprintf(stderr, "simctl: cannot run %s: %s\n", args[1].c_str(), std::strerror(errno));
-        _exit(127);
+int spawnCommand(const SpawnArguments& options) {
+    const std::string root = deviceRoot(options.dir);
+    requireBooted(root, options.dir);
+    base::SpawnOptions spawn;
+    spawn.program = resolveProgram(root, options.program);
+    spawn.argv = {options.program};
+    spawn.argv.insert(spawn.argv.end(), options.arguments.begin(), options.arguments.end());
+    spawn.environment = sim::withDeviceRoot(environmentOffDevice(), root);
+    spawn.workingDirectory = root;
+    std::fflush(stdout);  // what simctl printed comes before what the program prints
+    std::string error;
+    base::ChildProcess program(base::spawn(spawn, &error));
+    if (!program.running()) {
+        std::fprintf(stderr, "simctl spawn: %s: %s\n", options.program.c_str(), error.c_str());
+        return kCannotRunStatus;
     }
-    announce(root, pid);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    announce(root, program.pid());
+    return program.wait();
 }
 
-int launchCommand(const Args& args) {
-    if (args.size() != 1) throw UsageError("launch needs exactly a device folder");
-    const std::string root = deviceRoot(args[0]);
-    requireBooted(root, args[0]);
+int launchCommand(const std::string& dir) {
+    const std::string root = deviceRoot(dir);
+    requireBooted(root, dir);
     const std::string bundle = wire::paths::kAppBundle;
     base::PlistFile info = base::readPlistFile(wire::inRoot(root, bundle + "/Info.plist"));
     const PList::Dictionary* dict = info.dictionary();
@@ -98,7 +83,7 @@ int launchCommand(const Args& args) {
     PList::Dictionary message = request("launch");
     message.Set("program", PList::String(program));
     PList::Array environment;
-    for (const std::string& e : currentEnvironment()) {
+    for (const std::string& e : environmentOffDevice()) {
         PList::String entry(e);
         environment.Append(&entry);
     }
@@ -106,6 +91,30 @@ int launchCommand(const Args& args) {
     auto answer = askSimd(root, message);
     std::printf("%lld\n", static_cast<long long>(wire::integerField(*answer, "pid").value_or(0)));
     return 0;
+}
+
+}  // namespace
+
+void addProcessCommands(CommandLine& line) {
+    auto spawned = std::make_shared<SpawnArguments>();
+    CLI::App& spawn = line.addCommand(
+        "spawn", "run a device program",
+        "Runs PROGRAM (a device path such as /bin/launchctl) as a device process; its output\n"
+        "goes to stdout and its exit status is simctl's.",
+        [spawned] { return spawnCommand(*spawned); });
+    // After DIR every word is the program's, "--help" too.
+    spawn.positionals_at_end();
+    addDeviceFolder(spawn, spawned->dir);
+    spawn.add_option("PROGRAM", spawned->program, "the program's device path")
+        ->required()
+        ->type_name("");
+    spawn.add_option("ARGS", spawned->arguments, "its arguments")->type_name("");
+
+    line.addDeviceCommand(
+        "launch", "start the control app",
+        "Starts the control app (/Applications/VigilantPro.app) in the background as a device\n"
+        "process and prints its pid.",
+        launchCommand);
 }
 
 }  // namespace simctl

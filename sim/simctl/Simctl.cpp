@@ -1,16 +1,17 @@
 #include "Simctl.h"
 
-#include <fcntl.h>
+#include <base/Spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 #include <wire/Wire.h>
 
 #include <cerrno>
 #include <climits>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
+
+extern char** environ;
 
 namespace simctl {
 
@@ -26,12 +27,11 @@ std::string deviceRoot(const std::string& dir) {
     return root;
 }
 
-bool isBooted(const std::string& root) {
-    const int fd = wire::connectToService(root, "simd");
-    if (fd < 0) return false;
-    close(fd);
-    return true;
+base::ScopedFd openService(const std::string& root, const std::string& name) {
+    return base::ScopedFd(wire::connectToService(root, name));
 }
+
+bool isBooted(const std::string& root) { return openService(root, "simd").valid(); }
 
 void requireBooted(const std::string& root, const std::string& dir) {
     if (!isBooted(root))
@@ -46,12 +46,11 @@ PList::Dictionary request(const std::string& op) {
 
 std::unique_ptr<PList::Dictionary> askSimd(const std::string& root, PList::Dictionary& message,
                                            int timeoutMs) {
-    const int fd = wire::connectToService(root, "simd");
-    if (fd < 0) throw CommandError("the device is not booted");
-    const bool sent = wire::sendMessage(fd, message);
-    std::unique_ptr<PList::Dictionary> answer =
-        sent ? wire::receiveMessageWithin(fd, timeoutMs) : nullptr;
-    close(fd);
+    const base::ScopedFd simd = openService(root, "simd");
+    if (!simd) throw CommandError("the device is not booted");
+    std::unique_ptr<PList::Dictionary> answer;
+    if (wire::sendMessage(simd.get(), message))
+        answer = wire::receiveMessageWithin(simd.get(), timeoutMs);
     if (!answer) throw CommandError("the device did not answer (simd is gone or busy)");
     if (!wire::boolField(*answer, "ok"))
         throw CommandError(wire::stringField(*answer, "error", "the device refused the request"));
@@ -71,41 +70,49 @@ std::string toolFolder() {
     return ec ? std::string(".") : self.parent_path().string();
 }
 
+std::vector<std::string> environmentOffDevice() {
+    const std::string prefix = std::string(wire::paths::kRootVariable) + "=";
+    std::vector<std::string> out;
+    for (char** e = environ; e && *e; ++e)
+        if (std::string entry = *e; entry.rfind(prefix, 0) != 0) out.push_back(std::move(entry));
+    return out;
+}
+
+namespace {
+
+base::ChildProcess startTool(const std::vector<std::string>& argv, int outputFd) {
+    base::SpawnOptions options;
+    options.program = argv.at(0);
+    options.argv = argv;
+    options.outputFd = outputFd;
+    std::string error;
+    base::ChildProcess tool(base::spawn(options, &error));
+    if (!tool.running()) throw CommandError(argv[0] + ": " + error);
+    return tool;
+}
+
+}  // namespace
+
 int runTool(const std::vector<std::string>& argv, std::string* output) {
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) return -1;
-    const pid_t pid = fork();
-    if (pid < 0) return -1;
-    if (pid == 0) {
-        dup2(out[1], 1);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
-        std::fprintf(stderr, "simctl: cannot run %s: %s\n", args[0], std::strerror(errno));
-        _exit(127);
-    }
-    close(out[1]);
+    std::optional<base::Pipe> out = base::Pipe::create();
+    if (!out) throw CommandError(argv.at(0) + ": no pipe for its output");
+    base::ChildProcess tool = startTool(argv, out->write.get());
+    out->write.reset();  // the tool holds the only write end: the read ends when it does
     char buffer[8192];
     ssize_t n;
-    while ((n = read(out[0], buffer, sizeof buffer)) != 0) {
+    while ((n = read(out->read.get(), buffer, sizeof buffer)) != 0) {
         if (n < 0) {
             if (errno == EINTR) continue;
             break;
         }
         if (output) output->append(buffer, static_cast<size_t>(n));
     }
-    close(out[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    out->read.reset();  // a tool still writing after a failed read gets SIGPIPE, not a wait
+    return tool.wait();
 }
 
-bool wantsHelp(const Args& args) {
-    for (const auto& a : args)
-        if (a == "--help" || a == "-h") return true;
-    return false;
+int runToolInto(const std::vector<std::string>& argv, int outputFd) {
+    return startTool(argv, outputFd).wait();
 }
 
 }  // namespace simctl

@@ -1,6 +1,7 @@
 // simctl's shared pieces: errors that end a command, the device folder and the talk to simd.
 #pragma once
 
+#include <base/ScopedFd.h>
 #include <plist/plist++.h>
 
 #include <memory>
@@ -10,8 +11,6 @@
 #include <vector>
 
 namespace simctl {
-
-using Args = std::vector<std::string>;
 
 // Ends the command with one line on stderr: UsageError with status 64, CommandError with 1.
 struct UsageError : std::runtime_error {
@@ -23,6 +22,8 @@ struct CommandError : std::runtime_error {
 
 // The canonical root of the device at `dir`; a CommandError when it is none.
 std::string deviceRoot(const std::string& dir);
+// A connection to the device's service `name` ("simd", "springboard"); invalid when none listens.
+base::ScopedFd openService(const std::string& root, const std::string& name);
 bool isBooted(const std::string& root);
 // A CommandError unless the device is booted.
 void requireBooted(const std::string& root, const std::string& dir);
@@ -39,27 +40,14 @@ PList::Dictionary request(const std::string& op);
 // The folder holding the simctl executable (the build tree's bin/).
 std::string toolFolder();
 
-// Runs a program with arguments (no shell) and collects its stdout; the exit status.
+// simctl's own environment ("NAME=value") without SIMDEVICE_ROOT: a program started from it
+// belongs to no device until it is given one.
+std::vector<std::string> environmentOffDevice();
+
+// Runs a host program (no shell; looked up in PATH) and collects its stdout into `output`
+// (null: dropped), or writes it to `outputFd`; the exit status. A CommandError when the
+// program cannot be started at all.
 int runTool(const std::vector<std::string>& argv, std::string* output);
-
-// Commands; each returns the exit status.
-int createCommand(const Args& args);
-int installCommand(const Args& args);
-int bootCommand(const Args& args);
-int shutdownCommand(const Args& args);
-int statusCommand(const Args& args);
-int logCommand(const Args& args);
-int powerCommand(const Args& args);
-int sleepCommand(const Args& args);
-int wakeCommand(const Args& args);
-int defaultsCommand(const Args& args);
-int spawnCommand(const Args& args);
-int launchCommand(const Args& args);
-int notifyCommand(const Args& args);
-int alertCommand(const Args& args);
-
-// --help of a command; empty for unknown commands.
-std::string commandHelp(const std::string& command);
-bool wantsHelp(const Args& args);
+int runToolInto(const std::vector<std::string>& argv, int outputFd);
 
 }  // namespace simctl

@@ -5,7 +5,10 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 
+#include "CommandLine.h"
+#include "Commands.h"
 #include "Simctl.h"
 #include "StatusReport.h"
 
@@ -13,10 +16,11 @@ namespace simctl {
 
 using nlohmann::ordered_json;
 
-int statusCommand(const Args& args) {
-    if (args.size() != 1) throw UsageError("status needs exactly a device folder");
-    const std::string root = deviceRoot(args[0]);
-    requireBooted(root, args[0]);
+namespace {
+
+int statusCommand(const std::string& dir) {
+    const std::string root = deviceRoot(dir);
+    requireBooted(root, dir);
     ordered_json simd = askSimdJson(root, "status");
     std::vector<std::string> problems;
     auto take = [&](FileReport report) {
@@ -39,21 +43,17 @@ int statusCommand(const Args& args) {
     return 0;
 }
 
-namespace {
 volatile sig_atomic_t g_stop = 0;
 void stopFollowing(int) { g_stop = 1; }
-}  // namespace
 
-int logCommand(const Args& args) {
-    if (args.empty()) throw UsageError("log needs a device folder");
+struct LogOptions {
+    std::string dir;
     bool follow = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--follow" || args[i] == "-f")
-            follow = true;
-        else
-            throw UsageError("unknown argument " + args[i]);
-    }
-    const std::string root = deviceRoot(args[0]);
+};
+
+int logCommand(const LogOptions& options) {
+    const bool follow = options.follow;
+    const std::string root = deviceRoot(options.dir);
     const std::string path = wire::inRoot(root, wire::paths::kEvents);
     std::signal(SIGINT, stopFollowing);
     std::signal(SIGTERM, stopFollowing);
@@ -81,6 +81,23 @@ int logCommand(const Args& args) {
     }
     if (!partial.empty() && !follow) std::fputs((partial + "\n").c_str(), stdout);
     return 0;
+}
+
+}  // namespace
+
+void addStatusCommands(CommandLine& line) {
+    line.addDeviceCommand(
+        "status", "the device's state as JSON",
+        "Prints the device's state as one JSON object: version, time, power, statusBar, jobs,\n"
+        "wakeRequests, notifications, alerts, and more.",
+        statusCommand);
+
+    auto logged = std::make_shared<LogOptions>();
+    CLI::App& log = line.addCommand("log", "the event log, one JSON object a line",
+                                    "Prints the device's event log, one JSON object a line.",
+                                    [logged] { return logCommand(*logged); });
+    addDeviceFolder(log, logged->dir);
+    log.add_flag("-f,--follow", logged->follow, "keep printing new events until interrupted");
 }
 
 }  // namespace simctl

@@ -1,6 +1,7 @@
 #include "DeviceFiles.h"
 
 #include <base/PlistFile.h>
+#include <sys/stat.h>
 #include <wire/DevicePaths.h>
 
 #include <filesystem>
@@ -24,12 +25,24 @@ std::string DeviceFiles::mainBundlePath() {
 }
 
 std::string DeviceFiles::systemVersion() {
-    // Read at every call: the system tests the version afresh at every use.
-    base::PlistFile file =
-        base::readPlistFile(wire::inRoot(deviceRoot(), wire::paths::kSystemVersion));
+    // The system tests the version afresh at every use: the file is read again whenever it is
+    // another file or was written since (its identity, size and times), and only then.
+    const std::string path = wire::inRoot(deviceRoot(), wire::paths::kSystemVersion);
+    struct stat st {};
+    std::optional<FileStamp> stamp;
+    if (stat(path.c_str(), &st) == 0)
+        stamp =
+            FileStamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
+                      st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+    std::lock_guard lock(mutex_);
+    if (versionRead_ && stamp && versionStamp_ == stamp) return version_;
+    base::PlistFile file = base::readPlistFile(path);
     const PList::Dictionary* dict = file.dictionary();
     const PList::String* version = dict ? base::stringAt(*dict, "ProductVersion") : nullptr;
-    return version ? version->GetValue() : "";
+    version_ = version ? version->GetValue() : "";
+    versionStamp_ = stamp;
+    versionRead_ = true;
+    return version_;
 }
 
 }  // namespace platform::device

@@ -3,6 +3,11 @@
 #pragma once
 
 #include <backend/FilesService.h>
+#include <sys/types.h>
+
+#include <mutex>
+#include <optional>
+#include <string>
 
 namespace platform::device {
 
@@ -14,6 +19,24 @@ class DeviceFiles final : public FilesService {
     std::string homeDirectory() override { return "/var/root"; }
     std::string mainBundlePath() override;
     std::string systemVersion() override;
+
+  private:
+    // What tells one state of a file from another without reading it.
+    struct FileStamp {
+        dev_t device;
+        ino_t inode;
+        off_t size;
+        time_t modifiedSeconds;
+        long modifiedNanoseconds;
+        time_t changedSeconds;
+        long changedNanoseconds;
+        bool operator==(const FileStamp&) const = default;
+    };
+
+    std::mutex mutex_;
+    bool versionRead_ = false;
+    std::optional<FileStamp> versionStamp_;  // none: the file was not there
+    std::string version_;
 };
 
 }  // namespace platform::device

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 #include <wire/Wire.h>
+#include <wire/messages/Device.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -55,26 +56,16 @@ DeviceLinks::DeviceLinks(std::string root, wire::DeviceClock clock)
     : root_(std::move(root)),
       clock_(clock),
       processName_(std::filesystem::path(executablePath()).filename().string()),
-      simd_(root_, "simd",
-            [](int fd) {
+      simd_(root_, wire::kSimdService, ServiceLink::Answers::requestsOnly,
+            [] {
                 // simd must know every device process to stop it while the device sleeps.
-                PList::Dictionary hello = message("hello");
-                addPid(hello);
-                wire::sendMessage(fd, hello);
+                return wire::encode(wire::Hello{pid()});
             }),
-      springBoard_(root_, "springboard") {
+      springBoard_(root_, wire::kSpringBoardService, ServiceLink::Answers::everyMessage) {
     if (processName_.empty()) processName_ = program_invocation_short_name;
-    simd_.connect();  // the greeting introduces the process at once
+    simd_.liveConnection();  // the greeting introduces the process at once
 }
 
-PList::Dictionary DeviceLinks::message(const std::string& op) {
-    PList::Dictionary m;
-    m.Set("op", PList::String(op));
-    return m;
-}
-
-void DeviceLinks::addPid(PList::Dictionary& message) {
-    message.Set("pid", PList::Integer(static_cast<uint64_t>(getpid())));
-}
+int64_t DeviceLinks::pid() { return static_cast<int64_t>(getpid()); }
 
 }  // namespace platform::device

@@ -5,6 +5,7 @@
 #include <plist/plist++.h>
 #include <wire/DeviceClock.h>
 
+#include <cstdint>
 #include <string>
 
 #include "ServiceLink.h"
@@ -29,10 +30,8 @@ class DeviceLinks {
     ServiceLink& simd() { return simd_; }
     ServiceLink& springBoard() { return springBoard_; }
 
-    // {"op": op}, the start of every message.
-    static PList::Dictionary message(const std::string& op);
-    // Adds this process's "pid", which the requests that name their sender carry last.
-    static void addPid(PList::Dictionary& message);
+    // This process's pid, which the messages that name their sender carry.
+    static int64_t pid();
 
   private:
     std::string root_;

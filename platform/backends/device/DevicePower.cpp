@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
-#include <wire/Wire.h>
+#include <wire/Message.h>
+#include <wire/messages/Device.h>
+#include <wire/messages/Power.h>
 
 #include "DeviceLinks.h"
 
@@ -25,14 +27,12 @@ DevicePower::DevicePower() {
 
 PowerService::Registration DevicePower::registerForSystemPower() {
     Registration registration;
-    base::ScopedFd fd(wire::connectToService(DeviceLinks::instance().root(), "simd"));
+    base::ScopedFd fd(wire::connectToService(DeviceLinks::instance().root(), wire::kSimdService));
     if (!fd) return registration;
-    PList::Dictionary request = DeviceLinks::message("power-register");
-    DeviceLinks::addPid(request);
     std::unique_ptr<PList::Dictionary> reply;
-    if (wire::sendMessage(fd.get(), request))
+    if (wire::send(fd.get(), wire::PowerRegister{DeviceLinks::pid()}))
         reply = wire::receiveMessageWithin(fd.get(), kRegisterTimeoutMs);
-    if (!reply || !wire::boolField(*reply, "ok")) return registration;
+    if (!reply || !wire::decode<wire::PowerRegistered>(*reply).ok) return registration;
     std::lock_guard lock(mutex_);
     const uint32_t connection = nextConnection_;
     nextConnection_ += 4;
@@ -65,12 +65,11 @@ bool DevicePower::nextMessage(uint32_t connection, uint32_t* type, long* argumen
             deaden(entry);
             return false;
         }
-        if (wire::stringField(*pushed, "op") != "power") continue;  // nothing else is pushed
-        const auto code = wire::integerField(*pushed, "message");
-        const auto value = wire::integerField(*pushed, "argument");
-        if (!code || !value || !entry.registered) continue;
-        *type = static_cast<uint32_t>(*code);
-        *argument = static_cast<long>(*value);
+        if (wire::opOf(*pushed) != wire::PowerMessage::kOp) continue;  // nothing else is pushed
+        const auto power = wire::decode<wire::PowerMessage>(*pushed);
+        if (!power.message || !power.argument || !entry.registered) continue;
+        *type = *power.message;
+        *argument = static_cast<long>(*power.argument);
         return true;
     }
 }
@@ -80,10 +79,8 @@ PowerService::Result DevicePower::answer(uint32_t connection, long argument, boo
     auto it = connections_.find(connection);
     if (it == connections_.end()) return Result::notOpen;
     if (it->second.dead) return Result::failed;
-    PList::Dictionary m = DeviceLinks::message("power-answer");
-    m.Set("argument", PList::Integer(static_cast<uint64_t>(argument)));
-    m.Set("allow", PList::Boolean(allow));
-    return wire::sendMessage(it->second.fd.get(), m) ? Result::ok : Result::failed;
+    const wire::PowerAnswer m{argument, allow};
+    return wire::send(it->second.fd.get(), m) ? Result::ok : Result::failed;
 }
 
 PowerService::Result DevicePower::deregister(uint32_t notifier) {
@@ -91,8 +88,7 @@ PowerService::Result DevicePower::deregister(uint32_t notifier) {
     for (auto& [connection, entry] : connections_) {
         if (entry.notifier != notifier || !entry.registered) continue;
         entry.registered = false;
-        if (!entry.dead)
-            wire::sendMessage(entry.fd.get(), DeviceLinks::message("power-deregister"));
+        if (!entry.dead) wire::send(entry.fd.get(), wire::PowerDeregister{});
         return Result::ok;
     }
     return Result::failed;

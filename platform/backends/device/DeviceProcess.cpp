@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 #include <wire/DeviceTime.h>
+#include <wire/messages/Device.h>
 
 #include <algorithm>
 #include <cmath>
@@ -47,12 +48,14 @@ void DeviceProcess::log(const std::string& line) {
     const std::string& name = links.processName();
     std::fprintf(stderr, "%s[%d]: %s\n", name.c_str(), static_cast<int>(getpid()), line.c_str());
     // An event for the device's log; simd stamps the time.
-    PList::Dictionary m = DeviceLinks::message("log");
-    m.Set("pid", PList::Integer(static_cast<uint64_t>(getpid())));
-    m.Set("process", PList::String(name));
-    m.Set("text", PList::String(line));
-    m.Set("source", PList::String(name));
-    m.Set("event", PList::String("log"));
+    PList::Dictionary details;
+    details.Set("pid", PList::Integer(static_cast<uint64_t>(DeviceLinks::pid())));
+    details.Set("process", PList::String(name));
+    details.Set("text", PList::String(line));
+    wire::LogEvent m;
+    m.details.dict = std::make_unique<PList::Dictionary>(details);
+    m.source = name;
+    m.event = "log";
     links.simd().send(m);
 }
 

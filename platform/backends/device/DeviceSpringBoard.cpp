@@ -1,7 +1,8 @@
 #include "DeviceSpringBoard.h"
 
 #include <wire/DeviceTime.h>
-#include <wire/Wire.h>
+#include <wire/messages/Replies.h>
+#include <wire/messages/SpringBoard.h>
 
 #include "DeviceLinks.h"
 
@@ -9,6 +10,15 @@ namespace platform::device {
 
 namespace {
 ServiceLink& springBoard() { return DeviceLinks::instance().springBoard(); }
+
+wire::StatusBarRequest statusBar(std::string route, const std::string& name, bool show) {
+    wire::StatusBarRequest m;
+    m.route = std::move(route);
+    m.show = show;
+    m.item = name;
+    m.pid = DeviceLinks::pid();
+    return m;
+}
 }  // namespace
 
 DeviceSpringBoard& DeviceSpringBoard::instance() {
@@ -17,70 +27,67 @@ DeviceSpringBoard& DeviceSpringBoard::instance() {
 }
 
 void DeviceSpringBoard::applicationStatusBarImage(const std::string& name, bool show) {
-    PList::Dictionary m = DeviceLinks::message("statusbar");
-    m.Set("route", PList::String("UIApplication"));
-    m.Set("show", PList::Boolean(show));
-    m.Set("item", PList::String(name));
-    DeviceLinks::addPid(m);
-    springBoard().send(m);
+    springBoard().send(statusBar("UIApplication", name, show));
 }
 
 uint32_t DeviceSpringBoard::serverPort() {
-    auto reply = springBoard().requestAlone(DeviceLinks::message("sbs-port"), kReplyTimeoutMs);
-    if (!reply || !wire::boolField(*reply, "ok")) return 0;
-    return static_cast<uint32_t>(wire::integerField(*reply, "port").value_or(0));
+    // The port holds as long as the connection it was learnt on: a SpringBoard that restarted
+    // is asked again.
+    std::lock_guard lock(mutex_);
+    const uint64_t connection = springBoard().liveConnection();
+    if (connection == 0) return 0;
+    if (connection == portConnection_) return port_;
+    auto reply = springBoard().request<wire::PortReply>(wire::ServerPortRequest{}, kReplyTimeoutMs);
+    if (!reply || !reply->ok) return 0;
+    port_ = static_cast<uint32_t>(reply->port);
+    portConnection_ = springBoard().liveConnection();
+    return port_;
 }
 
 void DeviceSpringBoard::statusBarItem(uint32_t port, const std::string& name, bool show,
                                       int flags) {
-    PList::Dictionary m = DeviceLinks::message("statusbar");
-    m.Set("route", PList::String("SpringBoardServices"));
-    m.Set("show", PList::Boolean(show));
-    m.Set("item", PList::String(name));
-    m.Set("port", PList::Integer(static_cast<uint64_t>(port)));
-    m.Set("flags", PList::Integer(static_cast<uint64_t>(flags)));
-    DeviceLinks::addPid(m);
+    wire::StatusBarRequest m = statusBar("SpringBoardServices", name, show);
+    m.port = port;
+    m.flags = flags;
     springBoard().send(m);
 }
 
 void DeviceSpringBoard::scheduleLocalNotification(const std::string& bundleIdentifier,
                                                   const NotificationRequest& notification) {
-    PList::Dictionary m = DeviceLinks::message("schedule-notification");
-    m.Set("app", PList::String(bundleIdentifier));
+    wire::ScheduleNotification m;
+    m.app = bundleIdentifier;
     // A notification without a fire date is due at once.
-    const double fireDate = notification.fireDate.value_or(DeviceLinks::instance().clock().now()) +
-                            wire::kReferenceDateSince1970;  // it travels in Unix time
-    m.Set("fireDate", PList::Real(fireDate));
-    m.Set("repeatInterval", PList::Integer(static_cast<uint64_t>(notification.repeatInterval)));
-    m.Set("body", PList::String(notification.alertBody.value_or("")));
-    if (notification.alertLaunchImage)
-        m.Set("launchImage", PList::String(*notification.alertLaunchImage));
-    DeviceLinks::addPid(m);
+    m.fireDate = notification.fireDate.value_or(DeviceLinks::instance().clock().now()) +
+                 wire::kReferenceDateSince1970;  // it travels in Unix time
+    m.repeatInterval.value = static_cast<int64_t>(notification.repeatInterval);
+    m.body = notification.alertBody.value_or("");
+    m.launchImage = notification.alertLaunchImage;
+    m.pid = DeviceLinks::pid();
     springBoard().send(m);
 }
 
 void DeviceSpringBoard::cancelAllLocalNotifications(const std::string& bundleIdentifier) {
-    PList::Dictionary m = DeviceLinks::message("cancel-notifications");
-    m.Set("app", PList::String(bundleIdentifier));
-    DeviceLinks::addPid(m);
+    wire::CancelNotifications m;
+    m.app = bundleIdentifier;
+    m.pid = DeviceLinks::pid();
     springBoard().send(m);
 }
 
 bool DeviceSpringBoard::sendCenterMessage(const std::string& center, const std::string& name,
                                           const PList::Dictionary* userInfo) {
-    PList::Dictionary m = DeviceLinks::message("center");
-    m.Set("center", PList::String(center));
-    m.Set("message", PList::String(name));
-    if (userInfo) m.Set("userInfo", *userInfo);
-    DeviceLinks::addPid(m);
+    wire::CenterMessage m;
+    m.center = center;
+    m.message = name;
+    if (userInfo) m.userInfo = std::make_unique<PList::Dictionary>(*userInfo);
+    m.pid = DeviceLinks::pid();
     return springBoard().send(m);
 }
 
 bool DeviceSpringBoard::openURL(const std::string& url) {
-    PList::Dictionary m = DeviceLinks::message("open-url");
-    m.Set("url", PList::String(url));
-    auto reply = springBoard().requestAlone(m, kReplyTimeoutMs);
-    return reply && wire::boolField(*reply, "ok");
+    wire::OpenUrlRequest m;
+    m.url = url;
+    auto reply = springBoard().request<wire::Reply>(m, kReplyTimeoutMs);
+    return reply && reply->ok;
 }
 
 }  // namespace platform::device

@@ -3,6 +3,9 @@
 
 #include <backend/SpringBoardService.h>
 
+#include <cstdint>
+#include <mutex>
+
 namespace platform::device {
 
 class DeviceSpringBoard final : public SpringBoardService {
@@ -18,6 +21,11 @@ class DeviceSpringBoard final : public SpringBoardService {
     bool sendCenterMessage(const std::string& center, const std::string& message,
                            const PList::Dictionary* userInfo) override;
     bool openURL(const std::string& url) override;
+
+  private:
+    std::mutex mutex_;
+    uint32_t port_ = 0;
+    uint64_t portConnection_ = 0;  // the SpringBoard connection the port was learnt on
 };
 
 }  // namespace platform::device

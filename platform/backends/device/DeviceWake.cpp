@@ -1,19 +1,20 @@
 #include "DeviceWake.h"
 
-#include <wire/Wire.h>
+#include <wire/messages/Wake.h>
 
 #include "DeviceLinks.h"
 
 namespace platform::device {
 
 namespace {
-bool request(const std::string& op, double date, const std::string& identifier) {
-    PList::Dictionary m = DeviceLinks::message(op);
-    m.Set("time", PList::Real(date));
-    m.Set("identifier", PList::String(identifier));
-    DeviceLinks::addPid(m);
-    auto reply = DeviceLinks::instance().simd().request(m, kReplyTimeoutMs);
-    return reply && wire::boolField(*reply, "ok");
+template <class Booking>
+bool request(double date, const std::string& identifier) {
+    Booking m;
+    m.time = date;
+    m.identifier = identifier;
+    m.pid = DeviceLinks::pid();
+    auto reply = DeviceLinks::instance().simd().request<wire::WakeReply>(m, kReplyTimeoutMs);
+    return reply && reply->ok;
 }
 }  // namespace
 
@@ -23,11 +24,11 @@ DeviceWake& DeviceWake::instance() {
 }
 
 bool DeviceWake::schedule(double date, const std::string& identifier) {
-    return request("schedule-wake", date, identifier);
+    return request<wire::ScheduleWake>(date, identifier);
 }
 
 bool DeviceWake::cancel(double date, const std::string& identifier) {
-    return request("cancel-wake", date, identifier);
+    return request<wire::CancelWake>(date, identifier);
 }
 
 }  // namespace platform::device

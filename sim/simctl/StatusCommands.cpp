@@ -21,7 +21,7 @@ namespace {
 int statusCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    ordered_json simd = askSimdJson(root, "status");
+    ordered_json simd = askSimdJson(root, wire::Status{});
     std::vector<std::string> problems;
     auto take = [&](FileReport report) {
         problems.insert(problems.end(), report.problems.begin(), report.problems.end());

@@ -106,12 +106,15 @@ void addSpringBoardCommands(CommandLine& line) {
     auto alerted = std::make_shared<AlertOptions>();
     CLI::App& alert = line.addCommand(
         "alert", "have SpringBoard present an alert",
-        "Has SpringBoard present an alert now; --plain makes it one without a launch image.",
+        "Has SpringBoard present an alert now: a local notification's alert\n"
+        "(SBRemoteLocalNotificationAlert), or with --plain a system alert (SBSystemAlertItem).\n"
+        "A system alert has no alertLaunchImage, so --launch-image is not shown through it.",
         [alerted] { return alertCommand(*alerted); });
     addDeviceFolder(alert, alerted->dir);
     alert.add_option("--body", alerted->body, "its text")->required()->type_name("TEXT");
     alert.add_option("--launch-image", alerted->launchImage, "its launch image")->type_name("NAME");
-    alert.add_flag("--plain", alerted->plain, "without a launch image");
+    alert.add_flag("--plain", alerted->plain,
+                   "a system alert (SBSystemAlertItem) instead of a notification's alert");
 }
 
 }  // namespace simctl

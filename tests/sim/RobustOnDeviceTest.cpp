@@ -1,7 +1,8 @@
 // The device under bad input and races, with the real programs: two boots at once start one
 // simd, boot's options keep to what the device can hold, device paths with ".." never name a
 // host program, a program spawned on a sleeping device says so and gives up after its
-// deadline, and `log --follow` ends with the device.
+// deadline, `log --follow` ends with the device, and a package that climbs out of the root
+// is refused with nothing written.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -134,6 +135,53 @@ TEST_F(RobustOnDevice, DevicePathsWithDotsNeverNameAHostProgram) {
         EXPECT_EQ(listed.status, 0) << listed.err;
     }
     shutdownAndCheckNothingLeft();
+}
+
+// A package built in `folder` by a shell script (dpkg-deb and tar), whose data climbs out of
+// the root: through a member name with "..", or through a link.
+std::string climbingPackage(const std::string& folder, const std::string& how) {
+    const std::string script =
+        "set -e; cd '" + folder +
+        "'; rm -rf pkg && mkdir -p pkg/DEBIAN pkg/Library && "
+        "printf 'Package: climber\\nVersion: 1\\nArchitecture: all\\nMaintainer: t <t@t>\\n"
+        "Description: climbs\\n' > pkg/DEBIAN/control && " +
+        (how == "name"
+             ? std::string("echo x > pkg/Library/escaped-by-package && dpkg-deb -b pkg plain.deb "
+                           ">/dev/null && mkdir -p ar && cd ar && ar x ../plain.deb && "
+                           "mkdir data && tar -xf data.tar.* -C data && rm data.tar.* && "
+                           "tar -cf data.tar -C data --transform='s,^./Library/,./Library/../../../"
+                           "../,' ./Library/escaped-by-package && rm -r data && "
+                           "ar rc ../climber.deb debian-binary control.tar.* data.tar")
+             : std::string("ln -s ../../../../.. pkg/Library/escaped-by-package && "
+                           "dpkg-deb -b pkg climber.deb >/dev/null"));
+    const Captured built =
+        runCaptured({"/bin/sh", "-c", script}, environmentOffDevice(), folder, kHostBudget);
+    EXPECT_EQ(built.status, 0) << built.err;
+    return folder + "/climber.deb";
+}
+
+TEST_F(RobustOnDevice, APackageThatClimbsOutOfTheRootIsRefusedAndNothingIsWritten) {
+    for (const std::string how : {"name", "link"}) {
+        SCOPED_TRACE(how);
+        const std::string folder = scratchFolder() + "/" + how;
+        std::filesystem::create_directories(folder);
+        const std::string deb = climbingPackage(folder, how);
+        const Captured install = simctl({"install", device.root(), deb});
+        EXPECT_EQ(install.status, 1) << install.err;
+        EXPECT_NE(install.err.find(how == "name" ? "outside the root" : "link out of the root"),
+                  std::string::npos)
+            << install.err;
+        // Nowhere in or around the device, and no list of its files.
+        const std::filesystem::path around =
+            std::filesystem::path(device.root()).parent_path().parent_path();
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(around, ec);
+             !ec && it != std::filesystem::end(it); it.increment(ec))
+            if (it->path().filename() == "escaped-by-package") {
+                EXPECT_EQ(it->path().string().rfind(scratchFolder(), 0), 0u) << it->path();
+            }
+        EXPECT_FALSE(std::filesystem::exists(device.root() + "/var/lib/dpkg/info/climber.list"));
+    }
 }
 
 TEST_F(RobustOnDevice, ASpawnOnASleepingDeviceSaysSoAndGivesUpAfterItsDeadline) {

@@ -4,6 +4,7 @@
 // deadline, `log --follow` ends with the device, and a package that climbs out of the root
 // is refused with nothing written.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 #include <future>
@@ -205,6 +206,19 @@ TEST_F(RobustOnDevice, ASpawnOnASleepingDeviceSaysSoAndGivesUpAfterItsDeadline) 
     EXPECT_NE(launch.status, 0);
     EXPECT_NE(launch.err.find("did not wake within 0 s"), std::string::npos) << launch.err;
     shutdownAndCheckNothingLeft();
+}
+
+TEST_F(RobustOnDevice, AShutdownAfterSimdEndedClearsWhatIsLeftAndSucceeds) {
+    ASSERT_TRUE(device.boot(1.0)) << device.lastOutput();
+    const std::vector<pid_t> simds = simdsServing(device.root());
+    ASSERT_EQ(simds.size(), 1u);
+    // simd gone without a word: SpringBoard and the jobs it started are left behind.
+    ASSERT_EQ(kill(simds[0], SIGKILL), 0);
+    shutdownAndCheckNothingLeft();
+    // Nothing of it is left now: another shutdown says so.
+    const Captured again = simctl({"shutdown", device.root()});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_NE(again.err.find("not booted"), std::string::npos) << again.err;
 }
 
 TEST_F(RobustOnDevice, LogFollowEndsWhenTheDeviceShutsDown) {

@@ -17,6 +17,7 @@
 #include <random>
 #include <thread>
 
+#include "SeededRuns.h"
 #include "SimE2E.h"
 
 namespace {
@@ -26,16 +27,7 @@ using namespace sim_e2e;
 constexpr int kUsualRounds = 30;
 constexpr int kLatestStartMs = 400;
 
-int rounds() {
-    const char* given = std::getenv("GUARD_E2E_RUNS");
-    return given ? std::max(1, std::atoi(given)) : kUsualRounds;
-}
-
-unsigned seedForThisRun() {
-    if (const char* given = std::getenv("GUARD_E2E_SEED"))
-        return static_cast<unsigned>(std::stoul(given));
-    return std::random_device{}();
-}
+int rounds() { return e2e::runsFromEnvironment(kUsualRounds); }
 
 // The files of the device that must parse whenever no command writes them (absent is fine).
 void expectFilesParse(const std::string& root) {
@@ -64,7 +56,7 @@ int mostDevicesAtOnce(const Events& events) {
 }
 
 TEST(ConcurrentCommands, OneSimdAtMostAndNothingLeftAfterShutdownAndTheFilesStillParse) {
-    const unsigned seed = seedForThisRun();
+    const unsigned seed = e2e::seedFromEnvironment();
     std::cout << "GUARD_E2E_SEED=" << seed << std::endl;
     RecordProperty("seed", std::to_string(seed));
     std::mt19937 random(seed);

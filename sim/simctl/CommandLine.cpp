@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "Simctl.h"
 
@@ -30,11 +31,11 @@ class UsageFormatter : public CLI::Formatter {
     }
 };
 
-bool finiteNumber(const std::string& text, bool zeroAllowed) {
+std::optional<double> finiteNumber(const std::string& text) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && std::isfinite(value) && value >= 0 &&
-           (zeroAllowed || value > 0);
+    if (text.empty() || *end != '\0' || !std::isfinite(value)) return std::nullopt;
+    return value;
 }
 
 // The first word that no command or option took, in the commands given; empty when none.
@@ -71,6 +72,10 @@ CLI::App& CommandLine::addCommand(const std::string& name, const std::string& su
     if (!details.empty()) command->footer(details);
     commands_.push_back({command, std::move(run)});
     return *command;
+}
+
+void CommandLine::noteInHelp(const std::string& text) {
+    app_.footer(app_.get_footer() + "\n" + text);
 }
 
 std::string CommandLine::simctlHelp() const {
@@ -155,14 +160,21 @@ CLI::Validator valueCheck(std::function<bool(const std::string&)> accepts, std::
         "");
 }
 
+CLI::Validator numberWithin(std::function<bool(double)> accepts, std::string wanted) {
+    return valueCheck(
+        [accepts = std::move(accepts)](const std::string& text) {
+            const std::optional<double> value = finiteNumber(text);
+            return value && accepts(*value);
+        },
+        std::move(wanted));
+}
+
 CLI::Validator positiveNumber() {
-    return valueCheck([](const std::string& text) { return finiteNumber(text, false); },
-                      "a positive number");
+    return numberWithin([](double value) { return value > 0; }, "a positive number");
 }
 
 CLI::Validator nonNegativeNumber() {
-    return valueCheck([](const std::string& text) { return finiteNumber(text, true); },
-                      "a non-negative number");
+    return numberWithin([](double value) { return value >= 0; }, "a non-negative number");
 }
 
 }  // namespace simctl

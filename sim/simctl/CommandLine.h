@@ -26,6 +26,9 @@ class CommandLine {
                                const std::string& details,
                                std::function<int(const std::string& dir)> run);
 
+    // A line for the close of simctl --help.
+    void noteInHelp(const std::string& text);
+
     int run(int argc, const char* const* argv);
 
   private:
@@ -50,5 +53,7 @@ CLI::Validator valueCheck(std::function<bool(const std::string&)> accepts, std::
 // A finite number above zero, or not below it.
 CLI::Validator positiveNumber();
 CLI::Validator nonNegativeNumber();
+// A finite number that `accepts` takes.
+CLI::Validator numberWithin(std::function<bool(double)> accepts, std::string wanted);
 
 }  // namespace simctl

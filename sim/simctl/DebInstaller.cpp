@@ -23,21 +23,40 @@ std::vector<std::string> devicePathsOfListing(const std::string& listing, std::s
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty()) continue;
-        std::string path = line;
-        if (path.rfind("./", 0) == 0) path.erase(0, 1);
-        if (path.empty() || path.front() != '/') path.insert(path.begin(), '/');
-        while (path.size() > 1 && path.back() == '/') path.pop_back();
-        std::istringstream parts(path);
-        std::string part;
-        while (std::getline(parts, part, '/'))
-            if (part == "..") {
-                if (error) *error = "the package holds a path outside the root: " + line;
-                return {};
-            }
-        if (path == "/") continue;
-        paths.push_back(path);
+        const wire::DevicePath path = wire::normalDevicePath(line);
+        // tar itself refuses a name with "..", so the package is refused before anything of it
+        // is written.
+        if (path.hasDotDot) {
+            if (error)
+                *error = path.climbsOut ? "the package holds a path outside the root: " + line
+                                        : "the package holds a path with \"..\": " + line;
+            return {};
+        }
+        if (path.path == "/") continue;
+        paths.push_back(path.path);
     }
     return paths;
+}
+
+std::string linkOutOfRoot(const std::string& unpacked) {
+    std::error_code ec;
+    const fs::path top = fs::canonical(unpacked, ec);
+    if (ec) return "the unpacked package cannot be read";
+    for (auto it = fs::recursive_directory_iterator(top, ec); !ec && it != fs::end(it);
+         it.increment(ec)) {
+        if (!it->is_symlink(ec)) continue;
+        const std::string device = wire::deviceView(top.string(), it->path().string()).value_or("");
+        const fs::path target = fs::read_symlink(it->path(), ec);
+        const std::string link = device + " -> " + target.string();
+        // On the phone an absolute target is a device path; here the host would follow it.
+        if (target.is_absolute()) return link + " (an absolute target)";
+        if (wire::normalDevicePath((fs::path(device).parent_path() / target).string()).climbsOut)
+            return link;
+        // Through the package's own links too.
+        const fs::path leads = fs::weakly_canonical(it->path(), ec);
+        if (ec || !wire::deviceView(top.string(), leads.string())) return link;
+    }
+    return ec ? "the unpacked package cannot be read: " + ec.message() : "";
 }
 
 namespace {
@@ -99,6 +118,21 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
     std::string error;
     result.files = devicePathsOfListing(listing, &error);
     if (!error.empty()) throw CommandError(debPath + ": " + error);
+    // Unpacked aside first: a link that leads out of the root refuses the package before
+    // anything of it reaches the root.
+    const std::string aside = tarFile + ".d";
+    struct RemoveAside {
+        std::string path;
+        ~RemoveAside() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    } removeAside{aside};
+    if (!base::makeDirectories(aside) ||
+        runTool({"tar", "-xf", tarFile, "-C", aside, "--no-same-owner"}, nullptr) != 0)
+        throw CommandError(debPath + ": the package could not be unpacked");
+    if (const std::string link = linkOutOfRoot(aside); !link.empty())
+        throw CommandError(debPath + ": the package holds a link out of the root: " + link);
 
     const std::string info = wire::inRoot(root, wire::paths::kDpkgInfo);
     const std::string listFile = info + "/" + name + ".list";

@@ -19,4 +19,8 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
 // Device paths of a tar listing ("./a/", "./a/b"), refusing names with ".." components.
 std::vector<std::string> devicePathsOfListing(const std::string& listing, std::string* error);
 
+// The first link in an unpacked package (the folder `unpacked` standing for the root) that
+// leads out of the root, as "/a/link -> target"; empty when none does.
+std::string linkOutOfRoot(const std::string& unpacked);
+
 }  // namespace simctl

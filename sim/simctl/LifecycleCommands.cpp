@@ -3,10 +3,13 @@
 #include <poll.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
+#include <wire/DeviceLimits.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/Wire.h>
+#include <wire/messages/Device.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,7 +20,8 @@
 #include "Commands.h"
 #include "DebInstaller.h"
 #include "DeviceLayout.h"
-#include "Processes.h"
+#include "DeviceLock.h"
+#include "DeviceRemains.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -74,7 +78,8 @@ std::string readyLine(int fd) {
 
 int bootCommand(const BootOptions& options) {
     const std::string root = deviceRoot(options.dir);
-    if (isBooted(root)) throw CommandError(options.dir + ": the device is already booted");
+    // A look at the lock, not a try: a boot that only looked never takes it from one that boots.
+    if (sim::DeviceLock::held(root)) throw CommandError(options.dir + ": " + sim::kAlreadyBooted);
     const std::string simd = toolFolder() + "/simd";
     if (access(simd.c_str(), X_OK) != 0)
         throw CommandError("simd is missing beside simctl: " + simd);
@@ -111,26 +116,69 @@ int bootCommand(const BootOptions& options) {
     }
     if (line.rfind("error: ", 0) == 0) line.erase(0, 7);
     while (!line.empty() && line.back() == '\n') line.pop_back();
+    // Another boot got there first, between the look above and simd's own try.
+    if (line == sim::kAlreadyBooted) throw CommandError(options.dir + ": " + line);
     throw CommandError(options.dir + ": boot failed: " +
                        (line.empty() ? "simd ended early (see var/log/sim/simd.log)" : line));
 }
 
+// Asks simd (booting, serving or already ending) to shut the device down; whether its answer
+// came. simd that ends before its answer reaches simctl is no failure of the shutdown.
+bool askShutdown(const std::string& root) {
+    const double until = wire::hostNow() + 180;
+    while (wire::hostNow() < until) {
+        const base::ScopedFd simd = openService(root, wire::kSimdService);
+        if (simd) {
+            const auto left = static_cast<int>((until - wire::hostNow()) * 1000);
+            const auto answer = exchange(simd, wire::encode(wire::Shutdown{}), std::max(left, 1));
+            return answer && wire::decode<wire::Reply>(*answer).ok;
+        }
+        // A simd that holds the lock but does not listen yet is still booting.
+        if (!sim::DeviceLock::held(root)) return false;
+        usleep(20000);
+    }
+    return false;
+}
+
+// Kills what is left of the device: a simd that did not see the shutdown through, and what
+// raced with it (a program spawned while simd ended the others, say).
+void killRemains(const DeviceRemains& remains) {
+    for (pid_t pid : remains.simds) kill(pid, SIGKILL);
+    for (pid_t pid : remains.processes) kill(pid, SIGKILL);
+}
+
 int shutdownCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
-    requireBooted(root, dir);
-    PList::Dictionary ping = request("ping");
-    const auto pong = askSimd(root, ping, 10000);
-    const pid_t simdPid = static_cast<pid_t>(wire::integerField(*pong, "pid").value_or(0));
-    PList::Dictionary message = request("shutdown");
-    try {
-        askSimd(root, message, 180000);
-    } catch (const CommandError&) {
-        // simd did not see it through: end what is left of the device by force.
-        if (simdPid > 0) kill(simdPid, SIGKILL);
-        for (pid_t pid : sim::findDeviceProcesses(root)) kill(pid, SIGKILL);
+    DeviceRemains remains = remainsOf(root);
+    if (remains.empty())
+        throw CommandError(dir + ": the device is not booted (simctl boot " + dir + ")");
+    // Until nothing of the device is left, a simd that boots meanwhile included.
+    const double until = wire::hostNow() + 240;
+    bool forced = false;
+    while (!remains.empty() && wire::hostNow() < until) {
+        if (remains.locked) {
+            const bool answered = askShutdown(root);
+            if (!waitUntilUnlocked(root, answered ? 30 : 10)) {
+                forced = true;
+                killRemains(remainsOf(root));
+                waitUntilUnlocked(root, 5);
+            }
+        } else if (remains = waitUntilDown(root, 2); !remains.empty() && !remains.locked) {
+            // No simd holds the device, yet something of it runs: it raced with simd's end,
+            // or outlived a simd that was killed.
+            killRemains(remains);
+            waitUntilDown(root, 2);
+        }
+        remains = remainsOf(root);
     }
-    const double until = wire::hostNow() + 30;
-    while (simdPid > 0 && sim::processAlive(simdPid) && wire::hostNow() < until) usleep(10000);
+    if (!remains.empty())
+        throw CommandError(dir +
+                           ": the device did not shut down; still running: " + remains.describe());
+    if (forced)
+        std::fprintf(stderr,
+                     "simctl shutdown: %s: simd did not see it through; what was left of the "
+                     "device was killed\n",
+                     dir.c_str());
     std::printf("shut down %s\n", dir.c_str());
     return 0;
 }
@@ -164,22 +212,33 @@ void addLifecycleCommands(CommandLine& line) {
     CLI::App& boot = line.addCommand(
         "boot", "start the device's services",
         "Starts the device's services (launchd, SpringBoard, the power manager) and returns\n"
-        "once they take requests.",
+        "once they take requests. A device runs one simd at a time: booting one that is booted\n"
+        "(or booting) fails with \"the device is already booted\".",
         [booted] { return bootCommand(*booted); });
     addDeviceFolder(boot, booted->dir);
-    boot.add_option("--time", booted->time, "the wall clock to start at (UTC; default: the host's)")
+    using namespace wire::limits;
+    boot.add_option("--time", booted->time,
+                    "the wall clock to start at (UTC, in the years " + startYears() +
+                        "; default: the host's)")
         ->type_name("\"YYYY-MM-DD HH:MM:SS\"")
         ->check(valueCheck(
-            [](const std::string& time) { return wire::parseDeviceTime(time).has_value(); },
-            "\"YYYY-MM-DD HH:MM:SS\""));
-    boot.add_option("--rate", booted->rate, "device time runs N times real time")
+            [](const std::string& time) {
+                const std::optional<double> start = wire::parseDeviceTime(time);
+                return start && startTimeAccepted(*start);
+            },
+            "\"YYYY-MM-DD HH:MM:SS\" in the years " + startYears()));
+    boot.add_option("--rate", booted->rate,
+                    "device time runs N times real time (" + rateBounds() + "; default 1)")
         ->type_name("N")
-        ->check(positiveNumber());
+        ->check(numberWithin(rateAccepted, "a positive number from " + rateBounds()));
     boot.add_option("--idle-sleep", booted->idleSleep,
-                    "device seconds idle before the power manager tries to sleep (default 30; "
-                    "0: never on its own)")
+                    "device seconds idle before the power manager tries to sleep (" +
+                        idleSleepBounds() + "; default 30; 0: never on its own)")
         ->type_name("S")
-        ->check(nonNegativeNumber());
+        ->check(numberWithin(idleSleepAccepted, "a number from " + idleSleepBounds()));
+    line.noteInHelp("boot takes --rate from " + rateBounds() + ", --idle-sleep from " +
+                    idleSleepBounds() + " device seconds and --time in the years " + startYears() +
+                    ".");
 
     line.addDeviceCommand(
         "shutdown", "end every device process",

@@ -1,5 +1,5 @@
 // power, sleep, wake.
-#include <wire/Wire.h>
+#include <wire/messages/Power.h>
 
 #include <cstdio>
 #include <memory>
@@ -23,27 +23,22 @@ struct PowerOptions {
 int powerCommand(const PowerOptions& options) {
     const std::string root = deviceRoot(options.dir);
     requireBooted(root, options.dir);
-    PList::Dictionary message = request("power-probe");
-    message.Set("message", PList::String(options.message));
-    auto answer = askSimd(root, message, kRoundTimeoutMs);
-    std::printf("%s\n", nlohmann::ordered_json::parse(wire::stringField(*answer, "json", "null"),
-                                                      nullptr, false)
-                            .dump(2)
-                            .c_str());
+    const auto answers = askSimdJson(root, wire::PowerProbe{options.message}, kRoundTimeoutMs);
+    std::printf("%s\n", answers.dump(2).c_str());
     return 0;
 }
 
 int sleepCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    std::printf("%s\n", askSimdJson(root, "sleep", kRoundTimeoutMs).dump(2).c_str());
+    std::printf("%s\n", askSimdJson(root, wire::SleepNow{}, kRoundTimeoutMs).dump(2).c_str());
     return 0;
 }
 
 int wakeCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    std::printf("%s\n", askSimdJson(root, "wake").dump(2).c_str());
+    std::printf("%s\n", askSimdJson(root, wire::WakeNow{}).dump(2).c_str());
     return 0;
 }
 

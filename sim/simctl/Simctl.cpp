@@ -31,37 +31,28 @@ base::ScopedFd openService(const std::string& root, const std::string& name) {
     return base::ScopedFd(wire::connectToService(root, name));
 }
 
-bool isBooted(const std::string& root) { return openService(root, "simd").valid(); }
+bool isBooted(const std::string& root) { return openService(root, wire::kSimdService).valid(); }
 
 void requireBooted(const std::string& root, const std::string& dir) {
     if (!isBooted(root))
         throw CommandError(dir + ": the device is not booted (simctl boot " + dir + ")");
 }
 
-PList::Dictionary request(const std::string& op) {
-    PList::Dictionary message;
-    message.Set("op", PList::String(op));
-    return message;
+std::unique_ptr<PList::Dictionary> exchange(const base::ScopedFd& service,
+                                            const PList::Dictionary& message, int timeoutMs) {
+    if (!service || !wire::sendMessage(service.get(), message)) return nullptr;
+    return wire::receiveMessageWithin(service.get(), timeoutMs);
 }
 
-std::unique_ptr<PList::Dictionary> askSimd(const std::string& root, PList::Dictionary& message,
-                                           int timeoutMs) {
-    const base::ScopedFd simd = openService(root, "simd");
+std::unique_ptr<PList::Dictionary> askSimdMessage(const std::string& root,
+                                                  const PList::Dictionary& message, int timeoutMs) {
+    const base::ScopedFd simd = openService(root, wire::kSimdService);
     if (!simd) throw CommandError("the device is not booted");
-    std::unique_ptr<PList::Dictionary> answer;
-    if (wire::sendMessage(simd.get(), message))
-        answer = wire::receiveMessageWithin(simd.get(), timeoutMs);
+    std::unique_ptr<PList::Dictionary> answer = exchange(simd, message, timeoutMs);
     if (!answer) throw CommandError("the device did not answer (simd is gone or busy)");
-    if (!wire::boolField(*answer, "ok"))
-        throw CommandError(wire::stringField(*answer, "error", "the device refused the request"));
+    const wire::Reply reply = wire::decode<wire::Reply>(*answer);
+    if (!reply.ok) throw CommandError(reply.error.value_or("the device refused the request"));
     return answer;
-}
-
-nlohmann::ordered_json askSimdJson(const std::string& root, const std::string& op, int timeoutMs) {
-    PList::Dictionary message = request(op);
-    auto answer = askSimd(root, message, timeoutMs);
-    return nlohmann::ordered_json::parse(wire::stringField(*answer, "json", "null"), nullptr,
-                                         false);
 }
 
 std::string toolFolder() {

@@ -3,6 +3,9 @@
 
 #include <base/ScopedFd.h>
 #include <plist/plist++.h>
+#include <wire/Message.h>
+#include <wire/messages/Device.h>
+#include <wire/messages/Replies.h>
 
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -28,14 +31,33 @@ bool isBooted(const std::string& root);
 // A CommandError unless the device is booted.
 void requireBooted(const std::string& root, const std::string& dir);
 
-// Sends `request` to simd and waits (host time) for the reply; a CommandError when simd does
-// not answer or refuses ({ok: false, error}).
-std::unique_ptr<PList::Dictionary> askSimd(const std::string& root, PList::Dictionary& request,
-                                           int timeoutMs = 30000);
-// The reply's "json" field, parsed.
-nlohmann::ordered_json askSimdJson(const std::string& root, const std::string& op,
-                                   int timeoutMs = 30000);
-PList::Dictionary request(const std::string& op);
+// Sends `message` on `service` and waits (host time) for the reply, refused or not; null when
+// none came in time.
+std::unique_ptr<PList::Dictionary> exchange(const base::ScopedFd& service,
+                                            const PList::Dictionary& message, int timeoutMs);
+// Sends `message` to simd and waits for the reply; a CommandError when simd does not answer
+// or refuses ({ok: false, error}).
+std::unique_ptr<PList::Dictionary> askSimdMessage(const std::string& root,
+                                                  const PList::Dictionary& message, int timeoutMs);
+
+// `request` to simd, its reply read as `Answer`.
+template <wire::Message Answer, wire::Request Request>
+Answer askSimd(const std::string& root, const Request& request, int timeoutMs = 30000) {
+    return wire::decode<Answer>(*askSimdMessage(root, wire::encode(request), timeoutMs));
+}
+// A request answered with a JsonReply: its document, parsed.
+template <wire::Request Request>
+nlohmann::ordered_json askSimdJson(const std::string& root, const Request& request,
+                                   int timeoutMs = 30000) {
+    return nlohmann::ordered_json::parse(askSimd<wire::JsonReply>(root, request, timeoutMs).json,
+                                         nullptr, false);
+}
+// Sends a request that has no reply; false when simd is not there to take it.
+template <wire::Request Request>
+bool tellSimd(const std::string& root, const Request& request) {
+    const base::ScopedFd simd = openService(root, wire::kSimdService);
+    return simd && wire::send(simd.get(), request);
+}
 
 // The folder holding the simctl executable (the build tree's bin/).
 std::string toolFolder();

@@ -1,5 +1,6 @@
 // notify, alert: forwarded to SpringBoard's socket; its reply is printed as JSON.
-#include <wire/Wire.h>
+#include <wire/messages/Device.h>
+#include <wire/messages/SpringBoard.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,21 +15,23 @@ namespace simctl {
 
 namespace {
 
-int askSpringBoard(const std::string& root, const std::string& dir, PList::Dictionary& message) {
+// Sends `request` to SpringBoard and prints its reply as JSON, as it came.
+template <wire::Request Request>
+int askSpringBoard(const std::string& dir, const Request& request) {
+    const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    if (askSimdJson(root, "status").value("power", "") == "asleep")
+    if (askSimdJson(root, wire::Status{}).value("power", "") == "asleep")
         throw CommandError(dir + ": the device is asleep and SpringBoard with it (simctl wake " +
                            dir + ")");
-    const base::ScopedFd springBoard = openService(root, "springboard");
+    const base::ScopedFd springBoard = openService(root, wire::kSpringBoardService);
     if (!springBoard) throw CommandError(dir + ": SpringBoard is not running on the device");
-    std::unique_ptr<PList::Dictionary> answer;
-    if (wire::sendMessage(springBoard.get(), message))
-        answer = wire::receiveMessageWithin(springBoard.get(), 15000);
+    const auto answer = exchange(springBoard, wire::encode(request), 15000);
     if (!answer) throw CommandError(dir + ": SpringBoard did not answer");
     std::printf("%s\n", sim::plistToJson(answer.get()).dump(2).c_str());
-    if (!wire::boolField(*answer, "ok")) {
+    const wire::Reply reply = wire::decode<wire::Reply>(*answer);
+    if (!reply.ok) {
         std::fprintf(stderr, "simctl: SpringBoard refused: %s\n",
-                     wire::stringField(*answer, "error", "no reason given").c_str());
+                     reply.error.value_or("no reason given").c_str());
         return 1;
     }
     return 0;
@@ -40,23 +43,17 @@ struct NotifyOptions {
 };
 
 int notifyCommand(const NotifyOptions& options) {
-    PList::Dictionary message;
-    if (options.cancelAll) {
-        message.Set("op", PList::String("cancel-notifications"));
-        message.Set("app", PList::String(options.app));
-    } else {
-        if (options.fireIn.empty())
-            throw UsageError("notify needs --fire-in SECONDS (a non-negative number)");
-        message.Set("op", PList::String("notify"));
-        message.Set("app", PList::String(options.app));
-        message.Set("fireIn", PList::Real(std::strtod(options.fireIn.c_str(), nullptr)));
-        if (!options.repeat.empty()) message.Set("repeat", PList::String(options.repeat));
-        message.Set("body", PList::String(options.body));
-        if (!options.launchImage.empty())
-            message.Set("launchImage", PList::String(options.launchImage));
-    }
-    const std::string root = deviceRoot(options.dir);
-    return askSpringBoard(root, options.dir, message);
+    if (options.cancelAll)
+        return askSpringBoard(options.dir, wire::CancelNotifications{options.app, std::nullopt});
+    if (options.fireIn.empty())
+        throw UsageError("notify needs --fire-in SECONDS (a non-negative number)");
+    wire::NotifyRequest notify;
+    notify.app = options.app;
+    notify.fireIn = std::strtod(options.fireIn.c_str(), nullptr);
+    if (!options.repeat.empty()) notify.repeat = {true, options.repeat};
+    notify.body = options.body;
+    if (!options.launchImage.empty()) notify.launchImage = options.launchImage;
+    return askSpringBoard(options.dir, notify);
 }
 
 struct AlertOptions {
@@ -65,14 +62,11 @@ struct AlertOptions {
 };
 
 int alertCommand(const AlertOptions& options) {
-    PList::Dictionary message;
-    message.Set("op", PList::String("alert"));
-    message.Set("body", PList::String(options.body));
-    if (!options.launchImage.empty())
-        message.Set("launchImage", PList::String(options.launchImage));
-    message.Set("plain", PList::Boolean(options.plain));
-    const std::string root = deviceRoot(options.dir);
-    return askSpringBoard(root, options.dir, message);
+    wire::AlertRequest alert;
+    alert.body = options.body;
+    if (!options.launchImage.empty()) alert.launchImage = options.launchImage;
+    alert.plain = options.plain;
+    return askSpringBoard(options.dir, alert);
 }
 
 }  // namespace
@@ -112,12 +106,15 @@ void addSpringBoardCommands(CommandLine& line) {
     auto alerted = std::make_shared<AlertOptions>();
     CLI::App& alert = line.addCommand(
         "alert", "have SpringBoard present an alert",
-        "Has SpringBoard present an alert now; --plain makes it one without a launch image.",
+        "Has SpringBoard present an alert now: a local notification's alert\n"
+        "(SBRemoteLocalNotificationAlert), or with --plain a system alert (SBSystemAlertItem).\n"
+        "A system alert has no alertLaunchImage, so --launch-image is not shown through it.",
         [alerted] { return alertCommand(*alerted); });
     addDeviceFolder(alert, alerted->dir);
     alert.add_option("--body", alerted->body, "its text")->required()->type_name("TEXT");
     alert.add_option("--launch-image", alerted->launchImage, "its launch image")->type_name("NAME");
-    alert.add_flag("--plain", alerted->plain, "without a launch image");
+    alert.add_flag("--plain", alerted->plain,
+                   "a system alert (SBSystemAlertItem) instead of a notification's alert");
 }
 
 }  // namespace simctl

@@ -9,6 +9,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "DeviceLock.h"
 #include "Simctl.h"
 #include "StatusReport.h"
 
@@ -21,7 +22,7 @@ namespace {
 int statusCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    ordered_json simd = askSimdJson(root, "status");
+    ordered_json simd = askSimdJson(root, wire::Status{});
     std::vector<std::string> problems;
     auto take = [&](FileReport report) {
         problems.insert(problems.end(), report.problems.begin(), report.problems.end());
@@ -59,7 +60,15 @@ int logCommand(const LogOptions& options) {
     std::signal(SIGTERM, stopFollowing);
     std::ifstream in;
     std::string partial;
+    // Following ends with the device: once it has been seen up and is down, what it wrote last
+    // is read and simctl ends.
+    bool seenUp = false, deviceEnded = false;
     for (;;) {
+        if (follow) {
+            const bool up = sim::DeviceLock::held(root);
+            deviceEnded = seenUp && !up;
+            seenUp = seenUp || up;
+        }
         if (!in.is_open()) in.open(path, std::ios::binary);
         if (in.is_open()) {
             std::string line;
@@ -74,12 +83,12 @@ int logCommand(const LogOptions& options) {
             }
             in.clear();
         }
-        if (!follow) break;
+        if (!follow || deviceEnded) break;
         if (std::fflush(stdout) != 0 || g_stop) break;
         usleep(100000);
         if (g_stop) break;
     }
-    if (!partial.empty() && !follow) std::fputs((partial + "\n").c_str(), stdout);
+    if (!partial.empty() && (!follow || deviceEnded)) std::fputs((partial + "\n").c_str(), stdout);
     return 0;
 }
 
@@ -93,11 +102,14 @@ void addStatusCommands(CommandLine& line) {
         statusCommand);
 
     auto logged = std::make_shared<LogOptions>();
-    CLI::App& log = line.addCommand("log", "the event log, one JSON object a line",
-                                    "Prints the device's event log, one JSON object a line.",
-                                    [logged] { return logCommand(*logged); });
+    CLI::App& log = line.addCommand(
+        "log", "the event log, one JSON object a line",
+        "Prints the device's event log, one JSON object a line; with --follow it goes on\n"
+        "printing new events until interrupted or the device shuts down.",
+        [logged] { return logCommand(*logged); });
     addDeviceFolder(log, logged->dir);
-    log.add_flag("-f,--follow", logged->follow, "keep printing new events until interrupted");
+    log.add_flag("-f,--follow", logged->follow,
+                 "keep printing new events until interrupted or the device shuts down");
 }
 
 }  // namespace simctl

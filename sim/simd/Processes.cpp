@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace sim {
@@ -47,11 +48,22 @@ bool environmentNamesRoot(pid_t pid, const std::string& wanted) {
         if (entry == wanted) return true;
     return false;
 }
-}  // namespace
 
-std::vector<pid_t> findDeviceProcesses(const std::string& hostRoot) {
+bool commandLineServesRoot(pid_t pid, const std::string& hostRoot) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+    if (!in) return false;
+    std::vector<std::string> argv;
+    std::string word;
+    while (std::getline(in, word, '\0')) argv.push_back(word);
+    if (argv.empty() || std::filesystem::path(argv.front()).filename() != "simd") return false;
+    for (size_t i = 1; i + 1 < argv.size(); ++i)
+        if (argv[i] == "--root" && argv[i + 1] == hostRoot) return true;
+    return false;
+}
+
+// Every live process but the caller for which `matches(pid)` holds.
+std::vector<pid_t> findProcesses(const std::function<bool(pid_t)>& matches) {
     std::vector<pid_t> found;
-    const std::string wanted = std::string(wire::paths::kRootVariable) + "=" + hostRoot;
     const pid_t self = getpid();
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
@@ -59,11 +71,27 @@ std::vector<pid_t> findDeviceProcesses(const std::string& hostRoot) {
         char* end = nullptr;
         const long pid = std::strtol(name.c_str(), &end, 10);
         if (!end || *end != '\0' || pid <= 0 || pid == self) continue;
-        if (environmentNamesRoot(static_cast<pid_t>(pid), wanted) &&
-            processAlive(static_cast<pid_t>(pid)))
+        if (matches(static_cast<pid_t>(pid)) && processAlive(static_cast<pid_t>(pid)))
             found.push_back(static_cast<pid_t>(pid));
     }
     return found;
+}
+}  // namespace
+
+std::vector<pid_t> findDeviceProcesses(const std::string& hostRoot) {
+    const std::string wanted = std::string(wire::paths::kRootVariable) + "=" + hostRoot;
+    return findProcesses([&](pid_t pid) { return environmentNamesRoot(pid, wanted); });
+}
+
+std::vector<pid_t> findSimds(const std::string& hostRoot) {
+    return findProcesses([&](pid_t pid) { return commandLineServesRoot(pid, hostRoot); });
+}
+
+std::string processName(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(in, name);
+    return name;
 }
 
 namespace {

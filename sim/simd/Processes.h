@@ -26,6 +26,10 @@ std::vector<std::string> withDeviceRoot(std::vector<std::string> base, const std
 
 // Every process whose environment names `hostRoot` as its device root, except the caller.
 std::vector<pid_t> findDeviceProcesses(const std::string& hostRoot);
+// Every simd that serves (or is booting) `hostRoot`: started with "--root hostRoot".
+std::vector<pid_t> findSimds(const std::string& hostRoot);
+// The process's name as the kernel keeps it ("SpringBoard"); empty when it is gone.
+std::string processName(pid_t pid);
 // The kernel's start time of the process (clock ticks after boot); null when it is gone.
 std::optional<unsigned long long> processStartTicks(pid_t pid);
 // True while `pid` is the process that had `startTicks` (not a zombie, not a recycled pid).

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
+#include <wire/DeviceLimits.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/Wire.h>
@@ -22,6 +23,7 @@
 #include <optional>
 #include <string>
 
+#include "DeviceLock.h"
 #include "DeviceProcesses.h"
 #include "EventLog.h"
 #include "Launchd.h"
@@ -38,7 +40,7 @@ const char* kUsage =
     "usage: simd --root ROOT [--time \"YYYY-MM-DD HH:MM:SS\"] [--rate N] [--idle-sleep S]\n"
     "            [--ready-fd FD]\n"
     "The simulated device's system process (clock, launchd, power manager, event log).\n"
-    "It is started by \"simctl boot\"; see simctl --help.\n";
+    "It is started by \"simctl boot\"; see simctl boot --help for its options' bounds.\n";
 
 bool number(const char* text, double& out) {
     char* end = nullptr;
@@ -75,9 +77,12 @@ int serveDevice(const sim::SimdOptions& options) {
     const std::string& root = options.root;
     base::makeDirectories(wire::inRoot(root, wire::paths::kRunFolder));
     chmod(wire::inRoot(root, wire::paths::kRunFolder).c_str(), 0700);
+    // Held until simd has ended: whatever else boots this root meanwhile finds it and stops
+    // before it touches anything of the device.
+    std::string lockError;
+    const std::optional<sim::DeviceLock> lock = sim::DeviceLock::take(root, &lockError);
+    if (!lock) return bootFailed(options, lockError);
     base::makeDirectories(wire::inRoot(root, wire::paths::kLogFolder));
-    if (base::ScopedFd(wire::connectToService(root, wire::kSimdService)))
-        return bootFailed(options, "the device is already booted");
     sim::removeRunFiles(root);
 
     wire::DeviceClock clock;
@@ -164,9 +169,10 @@ int main(int argc, char** argv) {
             options.root = value;
         } else if (arg == "--time") {
             time = value;
-        } else if (arg == "--rate" && number(value, n) && n > 0) {
+        } else if (arg == "--rate" && number(value, n) && wire::limits::rateAccepted(n)) {
             options.rate = n;
-        } else if (arg == "--idle-sleep" && number(value, n) && n >= 0) {
+        } else if (arg == "--idle-sleep" && number(value, n) &&
+                   wire::limits::idleSleepAccepted(n)) {
             options.idleSleep = n;
         } else if (arg == "--ready-fd" && number(value, n) && n >= 0) {
             options.readyFd = static_cast<int>(n);
@@ -181,11 +187,13 @@ int main(int argc, char** argv) {
     }
     if (time.empty()) {
         options.startTime = wire::hostNow() - wire::kReferenceDateSince1970;
-    } else if (auto parsed = wire::parseDeviceTime(time)) {
+    } else if (auto parsed = wire::parseDeviceTime(time);
+               parsed && wire::limits::startTimeAccepted(*parsed)) {
         options.startTime = *parsed;
     } else {
-        std::fprintf(stderr, "simd: --time wants \"YYYY-MM-DD HH:MM:SS\", not \"%s\"\n",
-                     time.c_str());
+        std::fprintf(stderr,
+                     "simd: --time wants \"YYYY-MM-DD HH:MM:SS\" in the years %s, not \"%s\"\n",
+                     wire::limits::startYears().c_str(), time.c_str());
         return 64;
     }
     try {

@@ -15,6 +15,7 @@
 
 #include "GuardDevice.h"
 #include "QuestionStream.h"
+#include "SeededRuns.h"
 
 namespace {
 
@@ -25,16 +26,7 @@ constexpr double kRate = 200;         // the item is refreshed every 100 ms of r
 constexpr double kIdleSleep = 10;     // and a sleep question comes every 50 ms
 constexpr int kLongestDelayMs = 400;  // after the first show, before the signal
 
-int runs() {
-    const char* given = std::getenv("GUARD_E2E_RUNS");
-    return given ? std::max(1, std::atoi(given)) : kUsualRuns;
-}
-
-unsigned seedForThisRun() {
-    if (const char* given = std::getenv("GUARD_E2E_SEED"))
-        return static_cast<unsigned>(std::stoul(given));
-    return std::random_device{}();
-}
+int runs() { return e2e::runsFromEnvironment(kUsualRuns); }
 
 class Termination : public testing::TestWithParam<const char*> {
   protected:
@@ -51,7 +43,7 @@ class Termination : public testing::TestWithParam<const char*> {
 };
 
 TEST_P(Termination, AtAnyMomentAfterTheFirstShowTheItemIsHiddenOnceAndTheExitIsZero) {
-    const unsigned seed = seedForThisRun();
+    const unsigned seed = e2e::seedFromEnvironment();
     std::cout << "GUARD_E2E_SEED=" << seed << std::endl;
     RecordProperty("seed", std::to_string(seed));
     std::mt19937 random(seed);

@@ -45,6 +45,16 @@ TEST(HostPath, AlreadyResolvedPathStaysButALookalikeDoesNot) {
     EXPECT_EQ(platform::hostPath(lookalike), device.deviceRoot() + lookalike);
 }
 
+TEST(HostPath, DotDotsAreTakenOutFirstSoNoPathLeadsAboveTheRoot) {
+    TestPlatform device;
+    const std::string root = device.deviceRoot();
+    EXPECT_EQ(platform::hostPath("/../../etc/passwd"), root + "/etc/passwd");
+    EXPECT_EQ(platform::hostPath("/var/./root//Library/../x"), root + "/var/root/x");
+    EXPECT_EQ(platform::hostPath(root + "/var/../var/root"), root + "/var/root");
+    // Given as a host path, it is one only while it stays inside the root.
+    EXPECT_EQ(platform::hostPath(root + "/../../etc/passwd").rfind(root + "/", 0), 0u);
+}
+
 TEST(HostPath, WithoutATestPlatformAndNoDeviceDevicePathsAreHostPaths) {
     if (std::getenv("SIMDEVICE_ROOT")) GTEST_SKIP() << "running inside a simulated device";
     EXPECT_EQ(platform::hostPath("/var/root"), "/var/root");
@@ -74,6 +84,17 @@ TEST(DlopenInterposer, MissingDevicePathFailsAndHostPathsPassUnchanged) {
     dlclose(host);
 }
 
+TEST(DlopenInterposer, APathThatClimbsAboveTheRootOpensNoHostLibrary) {
+    TestPlatform device;
+    for (const std::string& climbing : {"/.." + std::string(PLATFORM_TEST_PLUGIN),
+                                        "/../.." + std::string(PLATFORM_TEST_PLUGIN)}) {
+        SCOPED_TRACE(climbing);
+        void* library = dlopen(climbing.c_str(), RTLD_LAZY);
+        EXPECT_EQ(library, nullptr) << "opened the host's " << PLATFORM_TEST_PLUGIN;
+        if (library) dlclose(library);
+    }
+}
+
 std::string outputOf(const std::string& command) {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return "(popen failed)";
@@ -96,6 +117,17 @@ TEST(PopenInterposer, ResolvesEachWordThatExistsUnderTheRoot) {
 TEST(PopenInterposer, HostCommandRunsWhenTheDeviceHasNoSuchProgram) {
     TestPlatform device;
     EXPECT_EQ(outputOf("/bin/echo  two  spaces"), "two spaces\n");
+}
+
+TEST(PopenInterposer, ACommandThatClimbsAboveTheRootRunsTheDevicesProgramOrNone) {
+    TestPlatform device;
+    device.writeFile("/bin/vigilant-echo", "#!/bin/sh\necho \"device:$1\"\n");
+    std::filesystem::permissions(device.hostPathOf("/bin/vigilant-echo"),
+                                 std::filesystem::perms(0755));
+    EXPECT_EQ(outputOf("/../../bin/vigilant-echo up"), "device:up\n");
+    // The device has no /bin/echo: a way up to it must not reach the host's.
+    EXPECT_EQ(outputOf("/../../bin/echo escaped 2>/dev/null"), "");
+    EXPECT_EQ(outputOf("/bin/../bin/echo escaped 2>/dev/null"), "");
 }
 
 // environ as a caller may leave it at the call, for one case.

@@ -64,6 +64,8 @@ Events fromNth(const Events& events, const std::string& name, size_t n);
 Events messagesNamed(const Events& events, const std::string& message);
 // The power client's own log lines.
 std::vector<std::string> clientLines(const Events& events);
+// Every simd running for `root` (started with "--root ROOT"), from /proc.
+std::vector<pid_t> simdsServing(const std::string& root);
 // First character of the state field of /proc/PID/stat ('T' stopped, 'S' sleeping...).
 char processState(pid_t pid);
 

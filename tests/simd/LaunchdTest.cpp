@@ -36,15 +36,15 @@ class LaunchdTest : public testing::Test {
     }
     void TearDown() override { launchd.reset(); }
 
-    void writeJob(bool disabled) {
+    void writeJob(bool disabled,
+                  const std::string& program = "/Applications/VigilantPro.app/VigilantPro") {
         std::filesystem::create_directories(std::filesystem::path(jobFile).parent_path());
         std::ofstream(jobFile) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                   "<plist version=\"1.0\"><dict><key>Label</key><string>"
-                               << kLabel
-                               << "</string><key>ProgramArguments</key><array>"
-                                  "<string>/Applications/VigilantPro.app/VigilantPro</string>"
-                                  "<string>darwin</string></array><key>RunAtLoad</key><true/>"
-                                  "<key>Disabled</key>"
+                               << kLabel << "</string><key>ProgramArguments</key><array><string>"
+                               << program
+                               << "</string><string>darwin</string></array><key>RunAtLoad</key>"
+                                  "<true/><key>Disabled</key>"
                                << (disabled ? "<true/>" : "<false/>") << "</dict></plist>\n";
     }
 
@@ -190,6 +190,21 @@ TEST_F(LaunchdTest, AJobThatOutlivesItsGraceIsKilledWithItsProcessGroup) {
     ASSERT_TRUE(*reply);
     EXPECT_TRUE((*reply)->ok);
     EXPECT_FALSE(loaded());
+}
+
+// A job file names its program by a device path: however it climbs, it is started from under
+// the root, never from the host.
+TEST_F(LaunchdTest, AJobsProgramResolvesUnderTheRootWhateverItClimbs) {
+    for (const char* program :
+         {"/bin/sh", "/../../bin/sh", "/usr/../../../bin/./sh", "//bin//sh"}) {
+        SCOPED_TRACE(program);
+        std::filesystem::remove(wire::inRoot(root, wire::paths::kOverrides));
+        writeJob(false, program);
+        boot();
+        ASSERT_EQ(processes.started.size(), 1u);
+        EXPECT_EQ(processes.started[0].program, root + "/bin/sh");
+        EXPECT_EQ(processes.started[0].argv.front(), program) << "argv[0] as the job file has it";
+    }
 }
 
 }  // namespace

@@ -211,6 +211,41 @@ std::vector<WireCase> wireCases() {
                  .get();
          },
          roundTripOf<NotifyRequest>()},
+        {"notify with no repeat and an empty body (as simctl sends it)",
+         [] {
+             NotifyRequest notify;
+             notify.app = "a.b";
+             notify.fireIn = 0.0;
+             notify.body = "";
+             notify.launchImage = "Default.png";
+             return encode(notify);
+         },
+         [] {
+             return request("notify")
+                 .text("app", "a.b")
+                 .real("fireIn", 0.0)
+                 .text("body", "")
+                 .text("launchImage", "Default.png")
+                 .get();
+         },
+         roundTripOf<NotifyRequest>()},
+        {"cancel-notifications (as simctl sends it)",
+         [] {
+             return encode(CancelNotifications{"a.b", std::nullopt});
+         },
+         [] { return request("cancel-notifications").text("app", "a.b").get(); },
+         roundTripOf<CancelNotifications>()},
+        {"alert (as simctl sends it)",
+         [] {
+             return encode(AlertRequest{"Hi", std::nullopt, true});
+         },
+         [] { return request("alert").text("body", "Hi").flag("plain", true).get(); },
+         roundTripOf<AlertRequest>()},
+        {"power-probe (as simctl sends it)", [] { return encode(PowerProbe{"will-sleep"}); },
+         [] { return request("power-probe").text("message", "will-sleep").get(); },
+         roundTripOf<PowerProbe>()},
+        {"shutdown", [] { return encode(Shutdown{}); }, [] { return request("shutdown").get(); },
+         roundTripOf<Shutdown>()},
         {"reply refused", [] { return encode(Reply::refused("no app")); },
          [] { return Dict().flag("ok", false).text("error", "no app").get(); },
          roundTripOf<Reply>()},

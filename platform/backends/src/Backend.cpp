@@ -1,4 +1,5 @@
 #include <backend/Backend.h>
+#include <wire/DevicePaths.h>
 
 #include <utility>
 
@@ -60,10 +61,8 @@ const char* deviceRootVariable() { return device::rootVariable(); }
 std::string hostPath(const std::string& devicePath) {
     const std::string root = activeDeviceRoot();
     if (root.empty() || devicePath.empty() || devicePath.front() != '/') return devicePath;
-    if (devicePath.compare(0, root.size(), root) == 0 &&
-        (devicePath.size() == root.size() || devicePath[root.size()] == '/'))
-        return devicePath;  // already resolved
-    return root + devicePath;
+    // A path already resolved stays; either way ".." never leads above the root.
+    return wire::resolveDeviceArgument(root, devicePath);
 }
 
 }  // namespace platform

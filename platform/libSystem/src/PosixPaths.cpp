@@ -2,7 +2,9 @@
 // On the simulated device those live under the device's root folder, so the two POSIX calls
 // that take device paths, dlopen and popen, are interposed here: a path (or, in a shell command
 // line, a word) that exists under the device root is resolved there before the real call runs.
-// Paths of the host (libraries, plug-ins) do not exist under the root and pass unchanged.
+// Paths of the host (libraries, plug-ins) do not exist under the root and pass unchanged; a
+// path that climbs with ".." (or is spelled with "." or "//") is the device's, and resolves
+// under the root whether it is there or not: it never reaches a host file.
 // A command started through popen is a process of the device too: it gets the device's root
 // in its environment, whatever the caller left in environ.
 #include <backend/Backend.h>
@@ -25,7 +27,9 @@ bool exists(const std::string& path) {
 
 std::string resolveExisting(const std::string& path) {
     const std::string resolved = platform::hostPath(path);
-    return resolved != path && exists(resolved) ? resolved : path;
+    if (resolved == path) return path;  // relative, or a host path inside the root already
+    if (resolved != platform::activeDeviceRoot() + path) return resolved;  // not spelled plainly
+    return exists(resolved) ? resolved : path;
 }
 
 std::string resolveCommandLine(const std::string& command) {

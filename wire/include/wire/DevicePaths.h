@@ -23,6 +23,8 @@ inline constexpr const char* kRunFolder = "/var/run/sim";
 inline constexpr const char* kClock = "/var/run/sim/clock.plist";
 inline constexpr const char* kStatusBar = "/var/run/sim/statusbar.plist";
 inline constexpr const char* kSimdPid = "/var/run/sim/simd.pid";
+// Locked by the running simd for its whole life; never removed (a new file would be a new lock).
+inline constexpr const char* kSimdLock = "/var/run/sim/simd.lock";
 inline constexpr const char* kLogFolder = "/var/log/sim";
 inline constexpr const char* kEvents = "/var/log/sim/events.jsonl";
 inline constexpr const char* kDpkgInfo = "/var/lib/dpkg/info";
@@ -35,11 +37,26 @@ inline constexpr const char* kRootVariable = "SIMDEVICE_ROOT";
 
 namespace wire {
 
-// The host path of `devicePath` ("/bin/launchctl") on the device at `hostRoot`.
+// A device path in its one spelling, as a process whose root is the device's sees it.
+struct DevicePath {
+    std::string path;        // absolute; no ".", ".." or empty components ("/" for the root)
+    bool climbsOut = false;  // a ".." tried to go above the root (and stayed at it)
+    bool hasDotDot = false;  // it had a ".." component at all
+};
+// Takes `path` ("/a//b/./../c", relative ones counted from the root) to its one spelling.
+// ".." at the root stays at the root, as it does for the phone's own processes: no device
+// path can name anything above it. Every device path goes through here before it meets the
+// host's file system.
+DevicePath normalDevicePath(const std::string& path);
+
+// The host path of `devicePath` ("/bin/launchctl") on the device at `hostRoot`: always inside
+// the root (the root itself for "/").
 std::string inRoot(const std::string& hostRoot, const std::string& devicePath);
-// The device path of `hostPath` when it lies inside `hostRoot` (the root itself is "/").
+// The device path of `hostPath` when it lies inside `hostRoot` once "." and ".." are taken
+// out (the root itself is "/").
 std::optional<std::string> deviceView(const std::string& hostRoot, const std::string& hostPath);
-// A path given by a user of the device: a host path inside the root, or else a device path.
+// A path given by a user of the device: a host path inside the root, or else a device path;
+// either way its host path inside the root.
 std::string resolveDeviceArgument(const std::string& hostRoot, const std::string& path);
 
 }  // namespace wire

@@ -42,7 +42,8 @@ class ServiceInUse {
 
 // The active device root without starting the device's services; empty when none.
 std::string activeDeviceRoot();
-// The host path of a device path: the device root joined with it.
+// The host path of a device path: the device root joined with it once ".", ".." and "//" are
+// taken out, so it never lies above the root. A host path inside the root stays as it is.
 std::string hostPath(const std::string& devicePath);
 
 // The environment variable that names the device's root to a process of the device, so the

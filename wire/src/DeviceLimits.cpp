@@ -1,0 +1,47 @@
+#include <wire/DeviceLimits.h>
+#include <wire/DeviceTime.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+namespace wire::limits {
+
+namespace {
+
+// Seconds since the reference date of January 1st, 00:00:00 UTC, of `year`.
+double startOfYear(int year) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mday = 1;
+    return static_cast<double>(timegm(&tm)) - kReferenceDateSince1970;
+}
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+}  // namespace
+
+bool rateAccepted(double rate) {
+    return std::isfinite(rate) && rate >= kMinRate && rate <= kMaxRate;
+}
+
+bool idleSleepAccepted(double seconds) {
+    return std::isfinite(seconds) && seconds >= 0 && seconds <= kMaxIdleSleep;
+}
+
+bool startTimeAccepted(double referenceSeconds) {
+    return std::isfinite(referenceSeconds) && referenceSeconds >= startOfYear(kFirstYear) &&
+           referenceSeconds < startOfYear(kLastYear + 1);
+}
+
+std::string rateBounds() { return number(kMinRate) + " to " + number(kMaxRate); }
+
+std::string idleSleepBounds() { return "0 to " + number(kMaxIdleSleep); }
+
+std::string startYears() { return std::to_string(kFirstYear) + " to " + std::to_string(kLastYear); }
+
+}  // namespace wire::limits

@@ -120,7 +120,11 @@ void PowerManager::requestWake(double now) {
         wake("user", std::nullopt, now);
         return;
     }
-    if (!attemptUnderWay() && !attemptWanted_) restartIdle(now);  // the user is active
+    userActivity(now);
+}
+
+void PowerManager::userActivity(double now) {
+    if (state_ == State::Awake && !attemptUnderWay() && !attemptWanted_) restartIdle(now);
 }
 
 void PowerManager::probe(uint32_t message, double now, RoundDone done) {

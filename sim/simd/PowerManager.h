@@ -79,6 +79,9 @@ class PowerManager {
     void requestSleep(double now, SleepDone done);
     // A wake-up as if the user pressed the button (awake: a fresh idle period).
     void requestWake(double now);
+    // The user touched the screen: awake, a fresh idle period (unless an attempt is under way);
+    // asleep, nothing, as a dark screen takes no touches.
+    void userActivity(double now);
     // Sends `message` to every client now (after a round already under way) and reports the
     // answers. Refused while the device sleeps.
     void probe(uint32_t message, double now, RoundDone done);

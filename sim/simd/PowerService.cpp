@@ -96,6 +96,10 @@ void PowerService::wake(const Caller& caller, const wire::WakeNow&) {
     caller.reply(wire::JsonReply{true, ordered_json{{"power", powerState()}}.dump()});
 }
 
+void PowerService::userActivity(const Caller&, const wire::UserActivity&) {
+    manager_.userActivity(now_());
+}
+
 void PowerService::sendPowerMessage(PowerClientId client, uint32_t message, long argument) {
     for (const auto& [connection, id] : clients_)
         if (id == client) return server_.send(connection, wire::PowerMessage{message, argument});

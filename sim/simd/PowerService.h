@@ -33,6 +33,7 @@ class PowerService : public PowerHost {
     void probe(const Caller& caller, const wire::PowerProbe& request);
     void sleep(const Caller& caller, const wire::SleepNow& request);
     void wake(const Caller& caller, const wire::WakeNow& request);
+    void userActivity(const Caller& caller, const wire::UserActivity& request);
     // A connection closed: its client, if it was one, is gone.
     void connectionClosed(ConnectionId connection);
 

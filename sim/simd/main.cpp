@@ -137,6 +137,7 @@ int serveDevice(const sim::SimdOptions& options) {
         .on<wire::PowerProbe>(power, &PowerService::probe)
         .on<wire::SleepNow>(power, &PowerService::sleep)
         .on<wire::WakeNow>(power, &PowerService::wake)
+        .on<wire::UserActivity>(power, &PowerService::userActivity)
         .on<wire::ScheduleWake>(wakes, &WakeService::schedule)
         .on<wire::CancelWake>(wakes, &WakeService::cancel)
         .on<wire::LaunchctlLoad>(launchd, &Launchd::load)

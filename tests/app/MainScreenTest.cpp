@@ -1,5 +1,8 @@
 // The main screen's table, labels and footer, in both guard states.
 #include <gtest/gtest.h>
+#include <link.h>
+
+#include <string>
 
 #include "AppHarness.h"
 #include "AppSettings.h"
@@ -133,6 +136,24 @@ TEST(MainScreen, FooterOfABundleWithoutVersionIsTheBareLetter) {
     AppHarness app(options);
     app.launch();
     EXPECT_EQ(app.root()->footerLabel()->text(), std::optional<NSString>("v"));
+}
+
+// Loading the interface files must not load Qt Designer's plugins: the files use none, and
+// loading them (Qt Quick's among them) once doubled the time to the first frame.
+TEST(MainScreen, LoadingTheInterfaceLoadsNoDesignerPlugin) {
+    AppHarness app;
+    app.launch();
+    ASSERT_NE(app.root(), nullptr);
+    std::vector<std::string> designerPlugins;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void* found) {
+            const std::string name = info->dlpi_name ? info->dlpi_name : "";
+            if (name.find("/plugins/designer/") != std::string::npos)
+                static_cast<std::vector<std::string>*>(found)->push_back(name);
+            return 0;
+        },
+        &designerPlugins);
+    EXPECT_EQ(designerPlugins, std::vector<std::string>{});
 }
 
 }  // namespace

@@ -2,6 +2,12 @@
 // wheels and rows, saved (both values stored in order, then a restart) or cancelled.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QImage>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QWheelEvent>
+
 #include "AppHarness.h"
 #include "AppSettings.h"
 #include "TimeSelectViewController.h"
@@ -222,6 +228,71 @@ TEST_F(TimePicker, StoredValuesOutsideTheDayOpenOnTheNearestTime) {
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(labels(picker), Labels("23:00", "00:00"));
     EXPECT_EQ(wheels(picker), (std::vector<NSInteger>{23, 0}));
+}
+
+}  // namespace
+namespace {
+
+// The platform's picker: a band 216 points high across the width at the bottom of the screen,
+// the 60-point wheels side by side in its middle, one selection bar across both at their
+// middle row; the rows' labels show the cell's own background.
+TEST_F(TimePicker, ThePickerIsABandAtTheBottomWithCentredWheelsAndOneBar) {
+    launchWith(std::nullopt, std::nullopt);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    AppHarness::spin();
+    QWidget* band = picker->bedPickerView()->widget();
+    QWidget* screen = app.window()->widget();
+    const QRect onScreen(band->mapTo(screen, QPoint(0, 0)), band->size());
+    EXPECT_EQ(onScreen, QRect(0, screen->height() - 216, screen->width(), 216));
+
+    auto* hours = band->findChild<QListWidget*>(QStringLiteral("wheel0"));
+    auto* minutes = band->findChild<QListWidget*>(QStringLiteral("wheel1"));
+    auto* bar = band->findChild<QWidget*>(QStringLiteral("selectionBar"));
+    ASSERT_TRUE(hours && minutes && bar);
+    EXPECT_EQ(hours->width(), 60);
+    EXPECT_EQ(minutes->width(), 60);
+    EXPECT_EQ(minutes->geometry().left(), hours->geometry().right() + 1);
+    EXPECT_EQ(hours->x(), band->width() - (minutes->x() + minutes->width())) << "centred";
+    EXPECT_EQ(hours->y() + hours->height() / 2, band->height() / 2);
+    EXPECT_LE(bar->geometry().left(), hours->geometry().left());
+    EXPECT_GE(bar->geometry().right(), minutes->geometry().right());
+    EXPECT_EQ(bar->y() + bar->height() / 2, band->height() / 2);
+    EXPECT_TRUE(bar->testAttribute(Qt::WA_TransparentForMouseEvents)) << "presses reach the wheels";
+
+    // A label's corner shows what is behind it: the white cell, not a box of its own.
+    UILabel* label = picker->maxLabel();
+    const QImage cell = picker->maxCell()->widget()->grab().toImage();
+    const QPoint corner = label->widget()->mapTo(picker->maxCell()->widget(), QPoint(1, 1));
+    EXPECT_EQ(cell.pixelColor(corner), QColor(Qt::white));
+}
+
+// A turn of the mouse wheel scrolls the hours; once still, the wheel settles on a row under
+// the bar and the picker takes it as the user's choice.
+TEST_F(TimePicker, AWheelTurnSettlesOnARowAndChoosesIt) {
+    launchWith(std::nullopt, std::nullopt);
+    TimeSelectViewController* picker = open();
+    ASSERT_NE(picker, nullptr);
+    AppHarness::spin();
+    auto* hours =
+        picker->bedPickerView()->widget()->findChild<QListWidget*>(QStringLiteral("wheel0"));
+    ASSERT_NE(hours, nullptr);
+    ASSERT_EQ(wheels(picker)[0], 9);
+    for (int i = 0; i < 3; ++i) {
+        QWheelEvent turn(QPointF(30, 100), hours->viewport()->mapToGlobal(QPointF(30, 100)),
+                         QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                         false);
+        QCoreApplication::sendEvent(hours->viewport(), &turn);
+    }
+    ASSERT_TRUE(AppHarness::spinUntil([&] {
+        const NSInteger hour = wheels(picker)[0];
+        return hour > 9 && hours->verticalScrollBar()->value() == hour * 44;
+    })) << "settled on "
+        << wheels(picker)[0] << " at " << hours->verticalScrollBar()->value();
+    const NSInteger hour = wheels(picker)[0];
+    EXPECT_EQ(picker->minLabel()->text(),
+              std::optional<NSString>(
+                  QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0')).toStdString()));
 }
 
 }  // namespace

@@ -73,9 +73,12 @@ bool ControlApp::launch() {
     failure_.clear();
     e2e::CommandResult launched;
     {
-        const ScopedEnvironment environment({{"VIGILANT_UI_AUTOMATION", socketPath_},
-                                             {"QT_QPA_PLATFORM", "offscreen"},
-                                             {"VIGILANT_UI_ANIMATIONS", "0"}});
+        std::vector<std::pair<std::string, std::string>> values = {
+            {"VIGILANT_UI_AUTOMATION", socketPath_},
+            {"QT_QPA_PLATFORM", display_.empty() ? "offscreen" : "xcb"},
+            {"VIGILANT_UI_ANIMATIONS", "0"}};
+        if (!display_.empty()) values.emplace_back("DISPLAY", display_);
+        const ScopedEnvironment environment(values);
         launched = device_.simctl({"launch", device_.root()});
     }
     pid_ = launched.status == 0 ? std::atoi(launched.output.c_str()) : -1;

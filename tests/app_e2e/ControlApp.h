@@ -22,6 +22,8 @@ class ControlApp {
     ControlApp(const ControlApp&) = delete;
     ControlApp& operator=(const ControlApp&) = delete;
 
+    // The X display (":5") the next launch opens its window on; empty: offscreen, no window.
+    void showOn(const std::string& display) { display_ = display; }
     // Launches the app and waits until it answers; false with the reason in `failure()`.
     bool launch();
     pid_t pid() const { return pid_; }
@@ -52,6 +54,7 @@ class ControlApp {
     void forceEnd();
 
     e2e::DeviceSession& device_;
+    std::string display_;
     std::string socketPath_;
     AutomationClient client_;
     pid_t pid_ = -1;

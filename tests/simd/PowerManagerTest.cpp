@@ -210,6 +210,47 @@ struct WakeCase {
     std::optional<double> wakeAt;  // seconds after the attempt began; none: sleeps on
 };
 
+// A touch restarts the idle time of an awake device, and only that: a sleeping device stays
+// asleep (its screen is dark) and an attempt under way goes on.
+TEST(PowerManagerUserActivity, ATouchStartsTheIdleTimeAfreshOnlyWhileAwakeAndIdle) {
+    constexpr double kIdle = 120;
+    struct Case {
+        const char* name;
+        bool asleep;
+        bool attemptUnderWay;
+        std::optional<double> idleDeadlineAfter;  // seconds after the touch at kStart + 50
+    };
+    const std::vector<Case> cases = {
+        {"awake and idle: a fresh idle period", false, false, kIdle},
+        {"asleep: stays asleep", true, false, std::nullopt},
+        {"asking whether it may sleep: the attempt goes on", false, true, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeHost host;
+        PowerManager power(host, {kIdle, kTimeout}, kStart);
+        power.addClient(1, 101);
+        if (c.asleep || c.attemptUnderWay) power.requestSleep(kStart, {});
+        if (c.asleep) {
+            power.answer(1, host.lastArgument.at(1), true, kStart);
+            power.answer(1, host.lastArgument.at(1), true, kStart);
+            ASSERT_TRUE(power.asleep());
+        }
+        const size_t before = host.trail.size();
+        power.userActivity(kStart + 50);
+        EXPECT_EQ(power.asleep(), c.asleep);
+        EXPECT_EQ(host.trail.size(), before) << "a touch sends and logs nothing";
+        if (c.idleDeadlineAfter)
+            EXPECT_EQ(power.idleDeadline(), kStart + 50 + *c.idleDeadlineAfter);
+        else
+            EXPECT_EQ(power.idleDeadline(), std::nullopt);
+        if (c.attemptUnderWay) {
+            power.answer(1, host.lastArgument.at(1), false, kStart + 51);
+            EXPECT_EQ(power.idleDeadline(), kStart + 51 + kIdle) << "refused: idle from then";
+        }
+    }
+}
+
 TEST(PowerManagerWakeRequests, TheDeviceWakesForTheEarliestRequestSinceTheAttemptBegan) {
     const std::vector<WakeCase> cases = {
         {"none booked: sleeps until woken", std::nullopt, false, std::nullopt},

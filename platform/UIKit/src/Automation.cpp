@@ -19,6 +19,7 @@
 #include "StatusBarWidget.h"
 #include "SwitchWidget.h"
 #include "TableWidget.h"
+#include "TouchActivity.h"
 #include "ViewAnchor.h"
 #include "WebWidget.h"
 #include "WindowWidget.h"
@@ -259,6 +260,10 @@ QString Automation::run(const QString& line) {
     const QString command = words.takeFirst();
     const QString rest = line.trimmed().mid(command.size()).trimmed();
     if (command == QLatin1String("ping")) return ok(QStringLiteral("pong"));
+    // What the user does with a finger is a touch; looking (state, screenshot) is none.
+    static const QStringList kTouches{QStringLiteral("tap"), QStringLiteral("tap-row"),
+                                      QStringLiteral("pick"), QStringLiteral("follow-link")};
+    if (kTouches.contains(command)) TouchActivity::touchedNow();
     if (command == QLatin1String("tap")) return tap(rest);
     if (command == QLatin1String("tap-row")) return tapRow(words);
     if (command == QLatin1String("pick")) return pick(words);

@@ -4,6 +4,7 @@
 #include <backend/Backend.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,9 +22,25 @@ void warn(const NSString& nib, const QString& what) {
                  what.toLocal8Bit().constData());
 }
 
+// QUiLoader's constructor loads every Qt Designer plugin it finds (Qt Quick's among them,
+// some 10 ms of loading before the first frame); the interface files use none. Hiding the
+// library paths while it is made keeps it from looking.
+class PluginPathsHidden {
+  protected:
+    PluginPathsHidden() : saved_(QCoreApplication::libraryPaths()) {
+        QCoreApplication::setLibraryPaths({});
+    }
+    void restore() { QCoreApplication::setLibraryPaths(saved_); }
+
+  private:
+    QStringList saved_;
+};
+
 // Makes the UIKit classes' widgets, each with its view.
-class Loader : public QUiLoader {
+class Loader : private PluginPathsHidden, public QUiLoader {
   public:
+    Loader() { restore(); }
+
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
         UIView* view = make(className);
         if (!view) return QUiLoader::createWidget(className, parent, name);

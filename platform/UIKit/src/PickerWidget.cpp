@@ -2,24 +2,38 @@
 
 #include <UIKit/UIPickerView.h>
 
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPropertyAnimation>
 #include <QScrollBar>
+#include <QScroller>
 #include <cmath>
 
+#include "SelectionBar.h"
 #include "Style.h"
 #include "Support.h"
 
 namespace uikit {
 namespace {
 constexpr int kRowHeight = 44;
-}
+constexpr int kBandInset = 10;            // the band's frame above and below the wheels
+constexpr int kSettleMilliseconds = 150;  // a wheel still this long has stopped turning
+constexpr int kSpacers = 2;               // the empty spacer above the first row and below the last
 
-PickerWidget::PickerWidget(UIPickerView* owner) : owner_(owner) {
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, QColor(0x2c, 0x2f, 0x38));
-    setPalette(p);
+// The rows' labels lie on the wheel itself: no box behind them, selected or not; the wheel is
+// white, shaded towards its top and bottom edges as a drum is.
+const char* const kWheelStyle =
+    "QListWidget { border: none; outline: 0;"
+    " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #8e8e93, stop:0.18 #f4f4f4,"
+    " stop:0.5 white, stop:0.82 #f4f4f4, stop:1 #8e8e93); }"
+    " QListWidget::item { color: black; background: transparent; border: none; }"
+    " QListWidget::item:selected, QListWidget::item:hover { color: black;"
+    " background: transparent; }";
+}  // namespace
+
+PickerWidget::PickerWidget(UIPickerView* owner) : owner_(owner), bar_(new SelectionBar(this)) {
+    markInternal(bar_);
+    bar_->setObjectName(QStringLiteral("selectionBar"));
 }
 
 void PickerWidget::rebuild() {
@@ -27,6 +41,7 @@ void PickerWidget::rebuild() {
     for (int w = 0; w < wheels(); ++w) keep.push_back(selected(w));
     for (QListWidget* wheel : wheels_) delete wheel;
     wheels_.clear();
+    settleTimers_.clear();  // children of the lists
     built_ = true;
     UIPickerViewDataSource* source = owner_->dataSource();
     const int count = source ? static_cast<int>(std::max<NSInteger>(
@@ -40,30 +55,40 @@ void PickerWidget::rebuild() {
         wheel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         wheel->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         wheel->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-        wheel->setStyleSheet(
-            QStringLiteral("QListWidget { background: white; border: 1px solid #555; }"
-                           " QListWidget::item { height: 44px; color: black; }"
-                           " QListWidget::item:selected { background: #d7dcf0; color: black; }"));
+        wheel->setFrameShape(QFrame::NoFrame);
+        wheel->setStyleSheet(QString::fromLatin1(kWheelStyle));
         const int rowCount = static_cast<int>(
             std::max<NSInteger>(0, source->pickerViewNumberOfRowsInComponent(owner_, w)));
+        (new QListWidgetItem(wheel))->setFlags(Qt::NoItemFlags);  // the spacer above
         for (int r = 0; r < rowCount; ++r) {
             auto* item = new QListWidgetItem(title(w, r), wheel);
             item->setTextAlignment(Qt::AlignCenter);
             item->setSizeHint(QSize(0, kRowHeight));
         }
-        connect(wheel, &QListWidget::currentRowChanged, this, [this, w](int row) {
+        (new QListWidgetItem(wheel))->setFlags(Qt::NoItemFlags);  // the spacer below
+        connect(wheel, &QListWidget::currentRowChanged, this, [this, w](int listRow) {
             centre(w, true);
-            if (!quiet_ && row >= 0) owner_->userSelectRowInComponent(row, w);
+            if (!quiet_ && listRow >= 1) owner_->userSelectRowInComponent(listRow - 1, w);
         });
+        // A drag turns the wheel as a finger does; whatever turned it, it settles on a row.
+        QScroller::grabGesture(wheel->viewport(), QScroller::LeftMouseButtonGesture);
+        auto* still = new QTimer(wheel);
+        still->setSingleShot(true);
+        still->setInterval(kSettleMilliseconds);
+        connect(still, &QTimer::timeout, this, [this, w] { settle(w); });
+        connect(wheel->verticalScrollBar(), &QScrollBar::valueChanged, still,
+                qOverload<>(&QTimer::start));
         wheels_.push_back(wheel);
+        settleTimers_.push_back(still);
         quiet_ = true;
         wheel->setCurrentRow(
             rowCount > 0
-                ? std::clamp(w < static_cast<int>(keep.size()) ? keep[w] : 0, 0, rowCount - 1)
+                ? 1 + std::clamp(w < static_cast<int>(keep.size()) ? keep[w] : 0, 0, rowCount - 1)
                 : -1);
         quiet_ = false;
         wheel->show();
     }
+    bar_->raise();
     arrange();
 }
 
@@ -75,38 +100,55 @@ QString PickerWidget::title(int wheel, int row) const {
 }
 
 int PickerWidget::rows(int wheel) const {
-    return wheel >= 0 && wheel < wheels() ? wheels_[static_cast<size_t>(wheel)]->count() : 0;
+    return wheel >= 0 && wheel < wheels() ? list(wheel)->count() - kSpacers : 0;
 }
 
 int PickerWidget::selected(int wheel) const {
-    return wheel >= 0 && wheel < wheels() ? wheels_[static_cast<size_t>(wheel)]->currentRow() : -1;
+    if (wheel < 0 || wheel >= wheels()) return -1;
+    const int listRow = list(wheel)->currentRow();
+    return listRow >= 1 ? listRow - 1 : -1;
 }
 
 void PickerWidget::select(int wheel, int row, bool animated) {
     if (!built_) rebuild();
     if (wheel < 0 || wheel >= wheels() || rows(wheel) == 0) return;
-    QListWidget* list = wheels_[static_cast<size_t>(wheel)];
     quiet_ = true;
-    list->setCurrentRow(std::clamp(row, 0, list->count() - 1));
+    list(wheel)->setCurrentRow(1 + std::clamp(row, 0, rows(wheel) - 1));
     quiet_ = false;
     centre(wheel, animated);
 }
 
 void PickerWidget::centre(int wheel, bool animated) {
-    QListWidget* list = wheels_[static_cast<size_t>(wheel)];
-    const int row = list->currentRow();
+    const int row = selected(wheel);
     if (row < 0) return;
-    QScrollBar* bar = list->verticalScrollBar();
-    const int target = std::clamp(row * kRowHeight - (list->viewport()->height() - kRowHeight) / 2,
-                                  bar->minimum(), bar->maximum());
+    QScrollBar* bar = list(wheel)->verticalScrollBar();
+    // The spacer above is as high as the space above the bar: row r is on it at r rows down.
+    const int target = std::clamp(row * kRowHeight, bar->minimum(), bar->maximum());
     if (!animated || !UIView::areAnimationsEnabled() || !isVisible()) {
         bar->setValue(target);
         return;
     }
-    auto* motion = new QPropertyAnimation(bar, "value", list);
+    auto* motion = new QPropertyAnimation(bar, "value", list(wheel));
     motion->setDuration(style::kAnimationMilliseconds);
     motion->setEndValue(target);
     motion->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void PickerWidget::settle(int wheel) {
+    if (wheel < 0 || wheel >= wheels() || rows(wheel) == 0) return;
+    QListWidget* wheelList = list(wheel);
+    if (QScroller::hasScroller(wheelList->viewport()) &&
+        QScroller::scroller(wheelList->viewport())->state() != QScroller::Inactive) {
+        settleTimers_[static_cast<size_t>(wheel)]->start();  // the finger is still on it
+        return;
+    }
+    const int value = wheelList->verticalScrollBar()->value();
+    const int nearest =
+        std::clamp(static_cast<int>(std::lround(double(value) / kRowHeight)), 0, rows(wheel) - 1);
+    if (nearest != selected(wheel))
+        wheelList->setCurrentRow(1 + nearest);  // centres and tells the owner
+    else if (value != nearest * kRowHeight)
+        centre(wheel, true);
 }
 
 void PickerWidget::arrange() {
@@ -118,18 +160,39 @@ void PickerWidget::arrange() {
         widths.push_back(std::max(1, static_cast<int>(std::lround(width))));
         total += widths.back();
     }
-    int x = std::max(0, (width() - total) / 2);
+    const int wheelHeight = std::max(kRowHeight, height() - 2 * kBandInset);
+    const int top = (height() - wheelHeight) / 2;
+    const int spacer = (wheelHeight - kRowHeight) / 2;
+    const int left = std::max(0, (width() - total) / 2);
+    int x = left;
     for (int w = 0; w < wheels(); ++w) {
-        wheels_[static_cast<size_t>(w)]->setGeometry(x, 8, widths[static_cast<size_t>(w)],
-                                                     height() - 16);
+        QListWidget* wheelList = list(w);
+        wheelList->setGeometry(x, top, widths[static_cast<size_t>(w)], wheelHeight);
+        wheelList->item(0)->setSizeHint(QSize(0, spacer));
+        wheelList->item(wheelList->count() - 1)
+            ->setSizeHint(QSize(0, wheelHeight - kRowHeight - spacer));
+        wheelList->doItemsLayout();
         x += widths[static_cast<size_t>(w)];
     }
+    // One bar across every wheel, a little wider than they are, as the platform's.
+    bar_->setGeometry(left - 4, top + spacer - 1, total + 8, kRowHeight + 2);
+    bar_->setVisible(wheels() > 0);
     for (int w = 0; w < wheels(); ++w) centre(w, false);
 }
 
 void PickerWidget::paintEvent(QPaintEvent*) {
+    // The band: dark metal across the whole width, the wheels' frame darker still.
     QPainter p(this);
-    p.fillRect(rect(), palette().window());
+    QLinearGradient metal(0, 0, 0, height());
+    metal.setColorAt(0, QColor(0x5d, 0x61, 0x6d));
+    metal.setColorAt(0.5, QColor(0x2c, 0x2f, 0x38));
+    metal.setColorAt(1, QColor(0x1c, 0x1e, 0x24));
+    p.fillRect(rect(), metal);
+    if (wheels() == 0) return;
+    const QRect first = list(0)->geometry();
+    const QRect last = list(wheels() - 1)->geometry();
+    p.fillRect(QRect(first.topLeft(), last.bottomRight()).adjusted(-3, -3, 3, 3),
+               QColor(0x14, 0x15, 0x1a));
 }
 
 void PickerWidget::showEvent(QShowEvent*) {

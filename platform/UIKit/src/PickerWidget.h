@@ -1,7 +1,11 @@
-// The picker's widget: one list per wheel, the selected row in the middle band.
+// The picker's widget, as the platform's: a band across the width, the wheels (one list each)
+// side by side in its middle and one selection bar across them at the middle row. A wheel
+// turns with a drag or the mouse wheel and settles on the row nearest the bar. Each list has
+// an empty spacer above its first row and below its last, so that every row can reach the bar.
 #pragma once
 
 #include <QListWidget>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -30,8 +34,13 @@ class PickerWidget : public QWidget {
   private:
     void arrange();
     void centre(int wheel, bool animated);
+    // The wheel has stopped turning: the row nearest the bar is chosen and centred on it.
+    void settle(int wheel);
+    QListWidget* list(int wheel) const { return wheels_[static_cast<size_t>(wheel)]; }
     UIPickerView* owner_;
     std::vector<QListWidget*> wheels_;
+    std::vector<QTimer*> settleTimers_;
+    QWidget* bar_;
     bool built_ = false;
     bool quiet_ = false;  // set while the program (not the user) turns a wheel
 };

@@ -11,7 +11,9 @@
 #include "Automation.h"
 #include "FirstFrame.h"
 #include "NibLoader.h"
+#include "ScreenPower.h"
 #include "Support.h"
+#include "TouchActivity.h"
 
 namespace {
 
@@ -107,6 +109,11 @@ int UIApplicationMain(int argc, char* argv[], const char* principalClassName,
     UIApplicationDelegate* delegate = application->delegate();
     if (!delegate) std::fprintf(stderr, "%s: the application has no delegate\n", name);
 
+    // The user's touches keep the device awake; the screen goes dark while it sleeps. Starting
+    // the app was a tap on its icon.
+    uikit::TouchActivity touches;
+    touches.touched();
+    uikit::ScreenPower screen;
     auto automation = uikit::Automation::fromEnvironment();
     if (delegate) delegate->applicationDidFinishLaunching(application);
     if (UIWindow* key = UIWindow::keyWindow()) uikit::reportFirstFrame(key->widget());

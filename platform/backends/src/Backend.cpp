@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "../device/DeviceActivity.h"
 #include "../device/DeviceFiles.h"
 #include "../device/DeviceLinks.h"
 #include "../device/DevicePower.h"
@@ -34,6 +35,7 @@ SpringBoardService& springBoardService() {
 }
 FilesService& filesService() { return active<FilesService, device::DeviceFiles>(); }
 ProcessService& processService() { return active<ProcessService, device::DeviceProcess>(); }
+ActivityService& activityService() { return active<ActivityService, device::DeviceActivity>(); }
 
 PowerService* useService(PowerService* service) {
     return std::exchange(installed<PowerService>(), service);
@@ -49,6 +51,9 @@ FilesService* useService(FilesService* service) {
 }
 ProcessService* useService(ProcessService* service) {
     return std::exchange(installed<ProcessService>(), service);
+}
+ActivityService* useService(ActivityService* service) {
+    return std::exchange(installed<ActivityService>(), service);
 }
 
 std::string activeDeviceRoot() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CallLog.h"
+#include "TestActivity.h"
 #include "TestFiles.h"
 #include "TestPower.h"
 #include "TestProcess.h"
@@ -57,6 +58,7 @@ class TestBackend {
 
     // ---- what reached the services, by kind
     const std::vector<PowerAnswer>& powerAnswers() const { return callsOf<PowerAnswer>(); }
+    size_t userActivities() const { return countCalls<UserActivity>(); }
     const std::vector<WakeRequest>& wakeRequests() const { return callsOf<WakeRequest>(); }
     std::vector<StatusBarRequest> statusBarRequests() const { return statusBarRequestsIn(calls()); }
     const std::vector<CenterMessage>& centerMessages() const { return callsOf<CenterMessage>(); }
@@ -73,12 +75,14 @@ class TestBackend {
     TestPower power_{log_};
     TestWake wake_{log_, files_};
     TestSpringBoard springBoard_{log_};
+    TestActivity activity_{log_};
     // Last, so they go first: the services in place before come back.
     ServiceInUse<ProcessService> processInUse_{process_};
     ServiceInUse<FilesService> filesInUse_{files_};
     ServiceInUse<PowerService> powerInUse_{power_};
     ServiceInUse<WakeService> wakeInUse_{wake_};
     ServiceInUse<SpringBoardService> springBoardInUse_{springBoard_};
+    ServiceInUse<ActivityService> activityInUse_{activity_};
 };
 
 }  // namespace platform::testing

@@ -35,6 +35,11 @@ struct PowerClose {
     bool operator==(const PowerClose&) const = default;
 };
 
+// ---- the user's activity
+struct UserActivity {
+    bool operator==(const UserActivity&) const = default;
+};
+
 // ---- wake
 enum class WakeAction { schedule, cancel };
 struct WakeRequest {
@@ -97,10 +102,10 @@ struct LogLine {
     bool operator==(const LogLine&) const = default;
 };
 
-using ServiceRecord =
-    std::variant<PowerRegistration, PowerAnswer, PowerDeregistration, PowerClose, WakeRequest,
-                 StatusBarRequest, SpringBoardPortRequest, CenterMessage, LocalNotificationRecord,
-                 NotificationsCancelled, URLOpened, SystemVersionRead, LogLine>;
+using ServiceRecord = std::variant<PowerRegistration, PowerAnswer, PowerDeregistration, PowerClose,
+                                   UserActivity, WakeRequest, StatusBarRequest,
+                                   SpringBoardPortRequest, CenterMessage, LocalNotificationRecord,
+                                   NotificationsCancelled, URLOpened, SystemVersionRead, LogLine>;
 
 namespace detail {
 template <class A, class B>

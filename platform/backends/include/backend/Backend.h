@@ -3,6 +3,7 @@
 // device's. The frameworks reach the phone through these calls only.
 #pragma once
 
+#include <backend/ActivityService.h>
 #include <backend/FilesService.h>
 #include <backend/PowerService.h>
 #include <backend/ProcessService.h>
@@ -18,6 +19,7 @@ WakeService& wakeService();
 SpringBoardService& springBoardService();
 FilesService& filesService();
 ProcessService& processService();
+ActivityService& activityService();
 
 // Makes `service` (not owned) the active one of its kind; null returns to the device's.
 // Returns the one a test had installed before, or null.
@@ -26,6 +28,7 @@ WakeService* useService(WakeService* service);
 SpringBoardService* useService(SpringBoardService* service);
 FilesService* useService(FilesService* service);
 ProcessService* useService(ProcessService* service);
+ActivityService* useService(ActivityService* service);
 
 // Puts a service in place for its own lifetime, and the one before it back after it.
 template <class Service>

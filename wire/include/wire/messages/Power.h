@@ -83,6 +83,12 @@ struct SleepNow : NoFields {
     static constexpr std::string_view kOp = "sleep";
 };
 
+// The user touched the screen: the idle time before the next sleep attempt starts afresh (a
+// sleeping device stays asleep: its screen is dark). No reply.
+struct UserActivity : NoFields {
+    static constexpr std::string_view kOp = "user-activity";
+};
+
 // A wake-up as by the home button. Reply: JsonReply (power).
 struct WakeNow : NoFields {
     static constexpr std::string_view kOp = "wake";

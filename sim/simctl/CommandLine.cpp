@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include <wire/DeviceTime.h>
+#include <wire/DeviceZone.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -163,6 +166,16 @@ CLI::Validator positiveNumber() {
 CLI::Validator nonNegativeNumber() {
     return valueCheck([](const std::string& text) { return finiteNumber(text, true); },
                       "a non-negative number");
+}
+
+CLI::Validator knownZoneCheck() {
+    return valueCheck(wire::knownZone, "a zone of the tz database such as Europe/Berlin");
+}
+
+CLI::Validator deviceTimeCheck() {
+    return valueCheck(
+        [](const std::string& time) { return wire::parseDeviceTime(time).has_value(); },
+        "\"YYYY-MM-DD HH:MM:SS\"");
 }
 
 }  // namespace simctl

@@ -50,5 +50,9 @@ CLI::Validator valueCheck(std::function<bool(const std::string&)> accepts, std::
 // A finite number above zero, or not below it.
 CLI::Validator positiveNumber();
 CLI::Validator nonNegativeNumber();
+// A zone of the host's tz database by its name, such as Europe/Berlin.
+CLI::Validator knownZoneCheck();
+// A device time "YYYY-MM-DD HH:MM:SS" (UTC).
+CLI::Validator deviceTimeCheck();
 
 }  // namespace simctl

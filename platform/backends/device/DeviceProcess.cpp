@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 #include <wire/DeviceTime.h>
+#include <wire/DeviceZone.h>
 
 #include <algorithm>
 #include <cmath>
@@ -18,6 +19,10 @@ DeviceProcess& DeviceProcess::instance() {
 }
 
 double DeviceProcess::now() { return DeviceLinks::instance().clock().now(); }
+
+std::string DeviceProcess::timeZoneName() {
+    return wire::deviceZone(DeviceLinks::instance().root());
+}
 
 std::vector<int> DeviceProcess::wait(const std::vector<int>& fds, std::optional<double> until) {
     std::vector<pollfd> polled;

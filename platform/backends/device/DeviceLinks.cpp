@@ -25,12 +25,12 @@ std::string executablePath() {
 }  // namespace
 
 std::string rootFromEnvironment() {
-    // Read once: the device's root is the process's for its whole life, so a program that
-    // edits its environment (the app cleans it before it starts a command) keeps its device.
-    static const std::string root = [] {
-        const char* value = std::getenv(wire::paths::kRootVariable);
-        return std::string(value ? value : "");
-    }();
+    // Kept once found: the device's root is the process's for its whole life, so a program
+    // that edits its environment (the app cleans it before it starts a command) keeps its
+    // device.
+    static std::string root;
+    if (root.empty())
+        if (const char* value = std::getenv(wire::paths::kRootVariable)) root = value;
     return root;
 }
 

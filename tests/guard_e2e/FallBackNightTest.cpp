@@ -14,10 +14,6 @@ using namespace guard_e2e;
 constexpr long long kWindowStart = 300;  // 05:00
 constexpr long long kWindowEnd = 480;    // 08:00
 
-bool startsWith(const Json& text, const std::string& prefix) {
-    return text.is_string() && text.get<std::string>().rfind(prefix, 0) == 0;
-}
-
 class FallBackNight : public testing::Test {
   protected:
     void SetUp() override {

@@ -3,6 +3,7 @@
 #include <AppSupport/AppSupport.h>
 #include <UIKit/UIKit.h>
 
+#include <cmath>
 #include <optional>
 
 #include "AppSettings.h"
@@ -22,6 +23,69 @@ Minutes minutesNow() {
     const NSDateComponents c = NSCalendar::currentCalendar().componentsFromDate(
         NSHourCalendarUnit | NSMinuteCalendarUnit, NSDate::date());
     return static_cast<Minutes>(c.hour) * 60 + c.minute;
+}
+
+// The wall clock of `date` in `calendar`'s zone, to the minute.
+NSDateComponents wallMinute(const NSCalendar& calendar, const NSDate& date) {
+    return calendar.componentsFromDate(NSYearCalendarUnit | NSMonthCalendarUnit |
+                                           NSDayCalendarUnit | NSHourCalendarUnit |
+                                           NSMinuteCalendarUnit,
+                                       date);
+}
+
+bool sameMinute(const NSDateComponents& a, const NSDateComponents& b) {
+    return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+           a.minute == b.minute;
+}
+
+// The last change of the zone's offset at or before `date`: where a skipped wall time's gap ends.
+NSDate lastChangeUpTo(const NSTimeZone& zone, const NSDate& date) {
+    NSDate last = date;
+    std::optional<NSDate> change =
+        zone.nextDaylightSavingTimeTransitionAfterDate(date.dateByAddingTimeInterval(-86400));
+    while (change && *change <= date) {
+        last = *change;
+        change = zone.nextDaylightSavingTimeTransitionAfterDate(*change);
+    }
+    return last;
+}
+
+// When the local wall clock next shows the window's start, the start minute `start` of today
+// (or tomorrow once it has passed), as many seconds into that minute as have passed in the
+// current one. The calendar places it, so a daylight-saving change before it moves the wake-up
+// with the clock rather than leaving it an hour off. A start the zone skips that day (spring's
+// missing hour) wakes when the clock reaches it, at the gap's end; one autumn shows twice wakes
+// at its first showing still to come.
+NSDate nextStartDate(Minutes start) {
+    const NSDate now = NSDate::date();
+    const NSCalendar calendar = NSCalendar::currentCalendar();
+    const NSTimeZone zone = calendar.timeZone();
+    const NSDateComponents today = calendar.componentsFromDate(
+        NSYearCalendarUnit | NSMonthCalendarUnit | NSDayCalendarUnit | NSHourCalendarUnit |
+            NSMinuteCalendarUnit | NSSecondCalendarUnit,
+        now);
+    const double sinceReference = now.timeIntervalSinceReferenceDate();
+    const double intoMinute =
+        static_cast<double>(today.second) + (sinceReference - std::floor(sinceReference));
+    const Minutes nowMinutes = static_cast<Minutes>(today.hour) * 60 + today.minute;
+
+    NSDateComponents wall{today.year, today.month, today.day, 0, 0, 0};
+    if (nowMinutes > start) wall.day += 1;        // the next start is tomorrow
+    wall.minute = static_cast<NSInteger>(start);  // minutes beyond a day carry over
+    const NSDate startMinute = calendar.dateFromComponents(wall);
+
+    // The wall minute asked for, its fields carried into range, against the one reached.
+    NSCalendar utc = calendar;
+    utc.setTimeZone(*NSTimeZone::timeZoneWithName("UTC"));
+    if (!sameMinute(wallMinute(utc, utc.dateFromComponents(wall)),
+                    wallMinute(calendar, startMinute)))
+        return lastChangeUpTo(zone, startMinute);  // skipped: the gap's end
+
+    NSDate wake = startMinute.dateByAddingTimeInterval(intoMinute);
+    if (wake < now)  // its first showing has passed in the hour autumn repeats: the second one
+        wake = wake.dateByAddingTimeInterval(static_cast<NSTimeInterval>(
+            zone.secondsFromGMTForDate(wake) - zone.secondsFromGMTForDate(now)));
+    return wake;
 }
 
 bool supportedSystem() {
@@ -93,13 +157,7 @@ void Daemon::addIcon(NSTimer*) {
 }
 
 void Daemon::scheduleWake() {
-    const Minutes now = minutesNow();
-    Minutes start = AppSettings::sharedSettings()->scheduleStart();
-    if (now > start) start += kMinutesPerDay;  // the next start is tomorrow
-    // Whole minutes ahead: the wake-up falls as many seconds into the start minute as have
-    // passed in the current one.
-    const double seconds = static_cast<double>((start - now) * 60);
-    const NSDate wakeDate = NSDate::dateWithTimeIntervalSinceNow(seconds);
+    const NSDate wakeDate = nextStartDate(AppSettings::sharedSettings()->scheduleStart());
 
     // Withdraw every earlier booking of ours that the system still lists, each by its time.
     const auto top = NSDynamicCast<NSDictionary>(

@@ -6,6 +6,7 @@ packages=(
   libplist-dev libplist++-dev libplist-utils   # every property list, read and written
   nlohmann-json3-dev                           # simctl's JSON output
   libcli11-dev                                 # simctl's commands, options and help
+  libcctz-dev tzdata                           # the device's time zone and daylight saving
   libgtest-dev libgmock-dev libbenchmark-dev   # tests and benchmarks
   clang-14 libclang-rt-14-dev                  # libFuzzer targets
   dpkg-dev fakeroot                            # building and installing the package

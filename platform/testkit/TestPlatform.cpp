@@ -20,6 +20,7 @@ NSDictionary bundleInfo(const std::string& identifier) {
 
 TestPlatform::TestPlatform() {
     setTime(kDefaultTime);
+    NSTimeZone::resetSystemTimeZone();
     emptyCurrentRunLoop();
     setBundleIdentifier(kDefaultBundleIdentifier);
 }
@@ -28,6 +29,12 @@ TestPlatform::~TestPlatform() {
     emptyCurrentRunLoop();
     NSUserDefaults::resetStandardUserDefaults(/*keepRegisteredDefaults=*/true);
     NSBundle::resetMainBundle();
+    NSTimeZone::resetSystemTimeZone();
+}
+
+void TestPlatform::setTimeZone(const std::string& zone) {
+    process().setTimeZone(zone);
+    NSTimeZone::resetSystemTimeZone();
 }
 
 void TestPlatform::emptyCurrentRunLoop() {

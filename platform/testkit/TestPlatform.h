@@ -39,13 +39,16 @@ class TestPlatform : public TestBackend {
     TestPlatform();
     ~TestPlatform();
 
-    // ---- the virtual clock (device local time, which is UTC)
-    // "YYYY-MM-DD HH:MM:SS"; throws std::invalid_argument for any other text.
+    // ---- the virtual clock (UTC) and the device's time zone (UTC until set)
+    // "YYYY-MM-DD HH:MM:SS" (UTC); throws std::invalid_argument for any other text.
     void setTime(const std::string& localTime) { process().setTime(localTime); }
     void setAbsoluteTime(CFAbsoluteTime time) { process().setAbsoluteTime(time); }
     CFAbsoluteTime now() { return process().now(); }
-    // The clock as "YYYY-MM-DD HH:MM:SS".
+    // The clock as "YYYY-MM-DD HH:MM:SS" (UTC).
     std::string timeText() { return process().timeText(); }
+    // The device is in `zone` (a name of the tz database) from the start, as if the process
+    // had been started there.
+    void setTimeZone(const std::string& zone);
     // Moves the clock `seconds` ahead while running the current thread's run loop (default
     // mode), so timers fire in order at their times and ready sources are served.
     void advance(double seconds);

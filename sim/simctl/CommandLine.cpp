@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include <wire/DeviceTime.h>
+#include <wire/DeviceZone.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -175,6 +178,16 @@ CLI::Validator positiveNumber() {
 
 CLI::Validator nonNegativeNumber() {
     return numberWithin([](double value) { return value >= 0; }, "a non-negative number");
+}
+
+CLI::Validator knownZoneCheck() {
+    return valueCheck(wire::knownZone, "a zone of the tz database such as Europe/Berlin");
+}
+
+CLI::Validator deviceTimeCheck() {
+    return valueCheck(
+        [](const std::string& time) { return wire::parseDeviceTime(time).has_value(); },
+        "\"YYYY-MM-DD HH:MM:SS\"");
 }
 
 }  // namespace simctl

@@ -55,5 +55,9 @@ CLI::Validator positiveNumber();
 CLI::Validator nonNegativeNumber();
 // A finite number that `accepts` takes.
 CLI::Validator numberWithin(std::function<bool(double)> accepts, std::string wanted);
+// A zone of the host's tz database by its name, such as Europe/Berlin.
+CLI::Validator knownZoneCheck();
+// A device time "YYYY-MM-DD HH:MM:SS" (UTC).
+CLI::Validator deviceTimeCheck();
 
 }  // namespace simctl

@@ -11,5 +11,6 @@ void addPowerCommands(CommandLine& line);        // power, sleep, wake
 void addDefaultsCommand(CommandLine& line);      // defaults
 void addProcessCommands(CommandLine& line);      // spawn, launch
 void addSpringBoardCommands(CommandLine& line);  // notify, alert
+void addTimeCommands(CommandLine& line);         // set-time, set-timezone
 
 }  // namespace simctl

@@ -4,6 +4,7 @@
 #include <base/PlistFile.h>
 #include <sys/stat.h>
 #include <wire/DevicePaths.h>
+#include <wire/DeviceZone.h>
 
 #include <filesystem>
 #include <regex>
@@ -19,7 +20,8 @@ bool validSystemVersion(const std::string& version) {
     return version.size() < 32 && std::regex_match(version, pattern);
 }
 
-void layOutDevice(const std::string& dir, const std::string& version, const std::string& firmware) {
+void layOutDevice(const std::string& dir, const std::string& version, const std::string& zone,
+                  const std::string& firmware) {
     std::error_code ec;
     if (fs::exists(dir, ec) && (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec)))
         throw CommandError(dir + ": already exists and is not an empty folder");
@@ -56,6 +58,8 @@ void layOutDevice(const std::string& dir, const std::string& version, const std:
     if (!base::writeFileAtomically(wire::inRoot(root, wire::paths::kSystemVersion),
                                    base::plistToXml(systemVersion)))
         throw CommandError(dir + ": cannot write the system version");
+    std::string error;
+    if (!wire::setDeviceZone(root, zone, &error)) throw CommandError(dir + ": " + error);
 }
 
 }  // namespace simctl

@@ -6,6 +6,7 @@
 #include <wire/DeviceLimits.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/DeviceZone.h>
 #include <wire/Wire.h>
 #include <wire/messages/Device.h>
 
@@ -31,10 +32,11 @@ namespace {
 struct CreateOptions {
     std::string dir;
     std::string version = "3.1.3";
+    std::string zone = wire::kDefaultZone;
 };
 
 int createCommand(const CreateOptions& options) {
-    layOutDevice(options.dir, options.version, toolFolder() + "/../firmware");
+    layOutDevice(options.dir, options.version, options.zone, toolFolder() + "/../firmware");
     std::printf("created %s (system version %s)\n", options.dir.c_str(), options.version.c_str());
     return 0;
 }
@@ -190,7 +192,8 @@ void addLifecycleCommands(CommandLine& line) {
     CLI::App& create = line.addCommand(
         "create", "lay out a fresh device",
         "Lays out a fresh device root at DIR (absent or empty) with system version V (default\n"
-        "3.1.3) and copies the build tree's firmware into it.",
+        "3.1.3) in time zone ZONE of the host's tz database (default UTC), and copies the build\n"
+        "tree's firmware into it.",
         [created] { return createCommand(*created); });
     create.add_option("DIR", created->dir, "the folder to lay the device out in")
         ->required()
@@ -198,6 +201,9 @@ void addLifecycleCommands(CommandLine& line) {
     create.add_option("--version", created->version, "the system version (default 3.1.3)")
         ->type_name("V")
         ->check(valueCheck(validSystemVersion, "a system version such as 3.1.3"));
+    create.add_option("--timezone", created->zone, "the device's time zone (default UTC)")
+        ->type_name("ZONE")
+        ->check(knownZoneCheck());
 
     auto installed = std::make_shared<InstallOptions>();
     CLI::App& install = line.addCommand(

@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     addDefaultsCommand(line);
     addProcessCommands(line);
     addSpringBoardCommands(line);
+    addTimeCommands(line);
     return line.run(argc, argv);
 }

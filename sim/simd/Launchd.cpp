@@ -211,6 +211,11 @@ void Launchd::advance(double now) {
     }
 }
 
+void Launchd::clockSet(double jump) {
+    for (auto& [label, job] : jobs_)
+        if (job.killAt) *job.killAt += jump;
+}
+
 std::optional<double> Launchd::nextDeadline() const {
     std::optional<double> next;
     for (const auto& [label, job] : jobs_)

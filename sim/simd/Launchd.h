@@ -56,6 +56,8 @@ class Launchd {
     bool childEnded(pid_t pid, int waitStatus);
     void advance(double now);
     std::optional<double> nextDeadline() const;
+    // The wall clock jumped by `jump` device seconds: grace periods keep their length.
+    void clockSet(double jump);
     std::vector<pid_t> runningPids() const;
     // Shutdown: SIGTERM to every running job (no further starts happen).
     void terminateAll();

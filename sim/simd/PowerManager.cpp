@@ -152,6 +152,11 @@ void PowerManager::wakeListChanged() {
     if (state_ == State::Asleep) lookUpWakeRequest();
 }
 
+void PowerManager::clockSet(double jump) {
+    if (idleDeadline_) *idleDeadline_ += jump;
+    if (round_) round_->deadline += jump;
+}
+
 void PowerManager::lookUpWakeRequest() {
     // From the attempt's start, not from now: a request that came due meanwhile is overdue,
     // and wakes the device at the next advance().

@@ -87,6 +87,9 @@ class PowerManager {
     void probe(uint32_t message, double now, RoundDone done);
     // The wake-request list changed: while asleep, the wake-up time is looked up again.
     void wakeListChanged();
+    // The wall clock jumped by `jump` device seconds: the idle period and the wait for answers
+    // keep their lengths; wake requests are dates and keep theirs.
+    void clockSet(double jump);
 
     bool asleep() const { return state_ == State::Asleep; }
     std::vector<int> clientPids() const;

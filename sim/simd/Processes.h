@@ -19,7 +19,8 @@ base::SpawnOptions deviceProgram(const std::string& hostRoot, const std::string&
                                  std::vector<std::string> argv,
                                  std::vector<std::string> environment, const std::string& logName);
 
-// The environment of a device process: SIMDEVICE_ROOT, a plain PATH and the device's zone.
+// The environment of a device process: SIMDEVICE_ROOT, a plain PATH and UTC for the C
+// library, so no host zone leaks in (the device's own zone is the platform's NSTimeZone).
 std::vector<std::string> deviceEnvironment(const std::string& hostRoot);
 // `base` ("NAME=value" entries) with SIMDEVICE_ROOT set to `hostRoot`.
 std::vector<std::string> withDeviceRoot(std::vector<std::string> base, const std::string& hostRoot);

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ClockService.h"
+
 namespace sim {
 
 using nlohmann::ordered_json;
@@ -81,7 +83,7 @@ void Simd::status(const Caller& caller, const wire::Status&) {
         return v ? ordered_json(wire::formatDeviceTime(*v)) : ordered_json(nullptr);
     };
     const std::optional<pid_t> springBoard = parts_.processes.springBoardPid();
-    const ordered_json status = {
+    ordered_json status = {
         {"time", wire::formatDeviceTime(now())},
         {"power", power.asleep() ? "asleep" : "awake"},
         {"powerClients", power.clientPids()},
@@ -92,6 +94,7 @@ void Simd::status(const Caller& caller, const wire::Status&) {
         {"jobs", parts_.launchd.status()},
         {"springBoardPid", springBoard ? ordered_json(*springBoard) : ordered_json(nullptr)},
         {"simdPid", getpid()}};
+    status.update(localClockStatus(options_.root, now()));
     caller.reply(wire::JsonReply{true, status.dump()});
 }
 

@@ -9,6 +9,7 @@
 #include <wire/DeviceLimits.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/DeviceZone.h>
 #include <wire/Wire.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
@@ -23,6 +24,7 @@
 #include <optional>
 #include <string>
 
+#include "ClockService.h"
 #include "DeviceLock.h"
 #include "DeviceProcesses.h"
 #include "EventLog.h"
@@ -85,10 +87,8 @@ int serveDevice(const sim::SimdOptions& options) {
     base::makeDirectories(wire::inRoot(root, wire::paths::kLogFolder));
     sim::removeRunFiles(root);
 
-    wire::DeviceClock clock;
-    clock.hostEpoch = wire::hostNow();
-    clock.deviceEpoch = options.startTime + wire::kReferenceDateSince1970;
-    clock.rate = options.rate;
+    wire::DeviceClock clock =
+        wire::DeviceClock::startingAt(wire::hostNow(), options.startTime, options.rate);
     if (!base::writeFileAtomically(wire::inRoot(root, wire::paths::kClock),
                                    base::plistToXml(clock.toPlist())))
         return bootFailed(options,
@@ -107,6 +107,7 @@ int serveDevice(const sim::SimdOptions& options) {
               {{"version", systemVersion(root)},
                {"rate", options.rate},
                {"idleSleep", options.idleSleep},
+               {"timeZone", wire::deviceZone(root)},
                {"pid", getpid()}});
 
     sim::Server server(std::move(listening), log);
@@ -123,6 +124,11 @@ int serveDevice(const sim::SimdOptions& options) {
     wakes.onChange([&] { power.manager().wakeListChanged(); });
     server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
     sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
+    sim::ClockService clockService(root, clock, log);
+    clockService.onClockSet([&](double jump) {
+        power.manager().clockSet(jump);
+        launchd.clockSet(jump);
+    });
 
     using namespace sim;
     server.on<wire::Hello>(processes, &DeviceProcesses::hello)
@@ -142,7 +148,9 @@ int serveDevice(const sim::SimdOptions& options) {
         .on<wire::CancelWake>(wakes, &WakeService::cancel)
         .on<wire::LaunchctlLoad>(launchd, &Launchd::load)
         .on<wire::LaunchctlUnload>(launchd, &Launchd::unload)
-        .on<wire::LaunchctlList>(launchd, &Launchd::list);
+        .on<wire::LaunchctlList>(launchd, &Launchd::list)
+        .on<wire::SetTime>(clockService, &ClockService::setTime)
+        .on<wire::SetTimeZone>(clockService, &ClockService::setTimeZone);
 
     reportBoot(options.readyFd, "");
     simd.run();

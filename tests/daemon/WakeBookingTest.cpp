@@ -70,6 +70,63 @@ TEST(WakeArithmetic, LargestStartDoesNotOverflow) {
     EXPECT_DOUBLE_EQ(f.device->wakeRequests()[0].date - now, (double(INT_MAX) - 720) * 60);
 }
 
+// The start's local wall time on the day it next occurs, across daylight-saving changes. All
+// times are UTC; the zone places the start.
+struct LocalStartCase {
+    const char* name;
+    const char* zone;
+    const char* now;
+    int start;
+    const char* booked;
+};
+
+void PrintTo(const LocalStartCase& c, std::ostream* os) { *os << c.name; }
+
+class WakeAtLocalStart : public ::testing::TestWithParam<LocalStartCase> {};
+
+TEST_P(WakeAtLocalStart, LandsWhereTheZonesClockShowsTheStart) {
+    const LocalStartCase& c = GetParam();
+    WakeFixture f(c.now, c.start);
+    f.device->setTimeZone(c.zone);
+    f.daemon->scheduleWake();
+    ASSERT_EQ(f.device->wakeRequests().size(), 1u);
+    f.device->setTimeZone("UTC");
+    EXPECT_EQ(dateText(f.device->wakeRequests()[0].date), c.booked);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Zones, WakeAtLocalStart,
+    ::testing::Values(
+        // 08:30 CEST on the night autumn falls back: 05:00 CET, not an hour early.
+        LocalStartCase{"BerlinFallBack", "Europe/Berlin", "2027-10-30 06:30:00", 300,
+                       "2027-10-31 04:00:00"},
+        LocalStartCase{"BerlinSpringForward", "Europe/Berlin", "2027-03-27 07:30:00", 300,
+                       "2027-03-28 03:00:00"},
+        LocalStartCase{"NewYorkSpringForwardKeepsTheSeconds", "America/New_York",
+                       "2027-03-13 17:00:15", 360, "2027-03-14 10:00:15"},
+        LocalStartCase{"NewYorkFallBack", "America/New_York", "2027-11-06 16:00:00", 360,
+                       "2027-11-07 11:00:00"},
+        LocalStartCase{"SydneyFallBackInApril", "Australia/Sydney", "2027-04-03 01:00:00", 360,
+                       "2027-04-03 20:00:00"},
+        // Starts inside spring's missing hour wake when the clock reaches them: the gap's end.
+        LocalStartCase{"BerlinStartInSkippedHour", "Europe/Berlin", "2027-03-27 11:00:42", 150,
+                       "2027-03-28 01:00:00"},
+        LocalStartCase{"NewYorkStartInSkippedHour", "America/New_York", "2027-03-14 01:00:07", 135,
+                       "2027-03-14 07:00:00"},
+        LocalStartCase{"BerlinStartJustBeforeSpringForward", "Europe/Berlin", "2027-03-27 12:00:00",
+                       119, "2027-03-28 00:59:00"},
+        LocalStartCase{"BerlinStartJustAfterSpringForward", "Europe/Berlin", "2027-03-27 12:00:00",
+                       180, "2027-03-28 01:00:00"},
+        LocalStartCase{"BerlinStartJustAfterFallBack", "Europe/Berlin", "2027-10-30 12:00:00", 180,
+                       "2027-10-31 02:00:00"},
+        // Booked at 02:05 CET, the hour's second showing: 02:10 comes again five minutes on.
+        LocalStartCase{"BerlinRepeatedHourSecondShowing", "Europe/Berlin", "2027-10-31 01:05:00",
+                       130, "2027-10-31 01:10:00"},
+        // A window across midnight booked in the morning of the change day.
+        LocalStartCase{"NewYorkAcrossMidnightOnTheChangeDay", "America/New_York",
+                       "2027-03-14 10:30:00", 1320, "2027-03-15 02:00:00"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(WakeWithdrawal, OnlyOwnBookingsEachWithItsOwnTimeThenExactlyOneBooking) {
     WakeFixture f("2026-12-07 17:01:37", 540);
     const CFAbsoluteTime t = f.now();

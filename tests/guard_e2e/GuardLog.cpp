@@ -80,6 +80,10 @@ long long timeOf(const Json& event, const std::string& field) {
     return event.is_object() && event.contains(field) ? e2e::deviceSeconds(event[field]) : -1;
 }
 
+bool startsWith(const Json& text, const std::string& prefix) {
+    return text.is_string() && text.get<std::string>().rfind(prefix, 0) == 0;
+}
+
 size_t indexOf(const Events& events, const std::string& name, size_t from) {
     for (size_t i = from; i < events.size(); ++i)
         if (events[i].value("event", "") == name) return i;

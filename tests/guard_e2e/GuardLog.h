@@ -39,5 +39,7 @@ size_t mostOwnRequestsAtOnce(const Events& events, std::set<std::string> initial
 long long timeOf(const Json& event, const std::string& field = "time");
 // The first event named `name` at or after index `from`; its index, or events.size().
 size_t indexOf(const Events& events, const std::string& name, size_t from = 0);
+// Whether a field is a text that begins with `prefix` (a time to the minute, say).
+bool startsWith(const Json& text, const std::string& prefix);
 
 }  // namespace guard_e2e

@@ -39,10 +39,6 @@ const Json kOthersListed = Json::array({
     {{"time", "2010-01-09T07:30:00"}, {"scheduledby", "com.apple.alarm"}},
 });
 
-bool startsWith(const Json& text, const std::string& prefix) {
-    return text.is_string() && text.get<std::string>().rfind(prefix, 0) == 0;
-}
-
 Json othersListed(const Json& status) {
     Json others = Json::array();
     for (const Json& r : status["wakeRequests"])

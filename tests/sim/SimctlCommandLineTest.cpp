@@ -15,9 +15,9 @@ using namespace sim_e2e;
 
 constexpr const char* kDir = "DIR";  // stands for the device's folder in a case's arguments
 
-const std::vector<std::string> kCommands = {"create", "install", "boot",   "shutdown", "status",
-                                            "log",    "power",   "sleep",  "wake",     "defaults",
-                                            "spawn",  "launch",  "notify", "alert"};
+const std::vector<std::string> kCommands = {
+    "create", "install",  "boot",  "shutdown", "status", "log",   "power",        "sleep",
+    "wake",   "defaults", "spawn", "launch",   "notify", "alert", "set-timezone", "set-time"};
 
 class SimctlCommandLine : public testing::Test {
   protected:
@@ -54,8 +54,17 @@ const std::vector<BadLine> kBadLines = {
      {"notify", kDir, "--app", "a", "--cancel-all", "--body", "b"},
      64,
      "--cancel-all"},
+    {"UnknownZone", {"set-timezone", kDir, "Mars/Olympus_Mons"}, 64, "zone of the tz database"},
+    {"ZoneOutsideTheDatabase", {"set-timezone", kDir, "../../../etc/passwd"}, 64, "zone"},
+    {"CreateInAnUnknownZone",
+     {"create", "/tmp/vigilant-never-made", "--timezone", "Europe/Atlantis"},
+     64,
+     "zone of the tz database"},
+    {"UnparsableTime", {"set-time", kDir, "tomorrow at nine"}, 64, "YYYY-MM-DD HH:MM:SS"},
+    {"ImpossibleTime", {"set-time", kDir, "2027-02-30 12:00:00"}, 64, "YYYY-MM-DD HH:MM:SS"},
     // A line simctl understands, for a device it cannot serve: the command fails instead.
     {"DeviceNotBooted", {"status", kDir}, 1, "not booted"},
+    {"SetTimeNotBooted", {"set-time", kDir, "2027-10-30 12:00:00"}, 1, "not booted"},
     {"NoSuchDevice", {"status", "/nonexistent/device"}, 1, "no such device folder"},
 };
 
@@ -71,6 +80,16 @@ TEST_F(SimctlCommandLine, ABadLineEndsWithItsStatusAndOneLineThatNamesTheFault) 
         EXPECT_EQ(run.err.rfind("simctl", 0), 0u) << run.err;
         EXPECT_NE(run.err.find(line.complaint), std::string::npos) << run.err;
     }
+}
+
+// A refused zone or time leaves the device as it was, and a refused create makes nothing.
+TEST_F(SimctlCommandLine, BadZonesAndTimesChangeNothing) {
+    ASSERT_EQ(simctl({"set-timezone", kDir, "Europe/Berlin"}).status, 0);
+    for (const BadLine& line : kBadLines) simctl(line.arguments);
+    const auto link = std::filesystem::read_symlink(device.root() + "/var/db/timezone/localtime");
+    EXPECT_EQ(link.string(), "/usr/share/zoneinfo/Europe/Berlin");
+    EXPECT_FALSE(std::filesystem::exists("/tmp/vigilant-never-made"));
+    EXPECT_FALSE(std::filesystem::exists(device.root() + "/var/run/sim/clock.plist"));
 }
 
 TEST_F(SimctlCommandLine, NoCommandAtAllShowsTheCommandsOnStderrWithStatus64) {

@@ -3,6 +3,7 @@
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -13,6 +14,37 @@ double hostNow() {
     clock_gettime(CLOCK_REALTIME, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
+
+timespec hostTimeout(double hostSeconds) {
+    const double seconds = std::isnan(hostSeconds) ? 0 : std::clamp(hostSeconds, 0.0, 86400.0);
+    timespec timeout{};
+    timeout.tv_sec = static_cast<time_t>(seconds);
+    timeout.tv_nsec =
+        std::min(999999999L, static_cast<long>((seconds - std::floor(seconds)) * 1e9));
+    return timeout;
+}
+
+DeviceClock DeviceClock::startingAt(double host, double referenceSeconds, double rate) {
+    return DeviceClock{host, referenceSeconds + kReferenceDateSince1970, rate, referenceSeconds};
+}
+
+DeviceClock DeviceClock::withWallClock(double referenceSeconds, double host) const {
+    DeviceClock set = *this;
+    set.elapsedEpoch = elapsedAt(host);
+    set.hostEpoch = host;
+    set.deviceEpoch = referenceSeconds + kReferenceDateSince1970;
+    return set;
+}
+
+double DeviceClock::elapsedAt(double hostSeconds) const {
+    return elapsedEpoch + (hostSeconds - hostEpoch) * rate;
+}
+
+double DeviceClock::hostTimeAtElapsed(double elapsed) const {
+    return hostEpoch + (elapsed - elapsedEpoch) / rate;
+}
+
+double DeviceClock::elapsedNow() const { return elapsedAt(hostNow()); }
 
 double DeviceClock::deviceTimeAt(double hostSeconds) const {
     return deviceEpoch + (hostSeconds - hostEpoch) * rate - kReferenceDateSince1970;
@@ -29,6 +61,7 @@ PList::Dictionary DeviceClock::toPlist() const {
     dict.Set("hostEpoch", PList::Real(hostEpoch));
     dict.Set("deviceEpoch", PList::Real(deviceEpoch));
     dict.Set("rate", PList::Real(rate));
+    dict.Set("elapsedEpoch", PList::Real(elapsedEpoch));
     return dict;
 }
 
@@ -58,9 +91,15 @@ std::optional<DeviceClock> DeviceClock::fromPlist(const PList::Dictionary& dict,
         if (error) *error = "has a rate that is not a positive number";
         return std::nullopt;
     }
+    const auto elapsed = number(dict, "elapsedEpoch");
+    if (elapsed && !std::isfinite(*elapsed)) {
+        if (error) *error = "has an elapsedEpoch that is not a number";
+        return std::nullopt;
+    }
     clock.hostEpoch = *host;
     clock.deviceEpoch = *device;
     clock.rate = *rate;
+    clock.elapsedEpoch = elapsed.value_or(*device - kReferenceDateSince1970);
     return clock;
 }
 

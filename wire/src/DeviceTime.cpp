@@ -1,14 +1,20 @@
 #include <wire/DeviceTime.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 
 namespace wire {
 
+double clampToWritableYears(double referenceSeconds) {
+    if (std::isnan(referenceSeconds)) return 0;
+    return std::clamp(referenceSeconds, kEarliestWritableTime, kLatestWritableTime);
+}
+
 std::string formatDeviceTime(double referenceSeconds) {
-    const auto seconds =
-        static_cast<time_t>(std::floor(referenceSeconds + kReferenceDateSince1970));
+    const auto seconds = static_cast<time_t>(
+        std::floor(clampToWritableYears(referenceSeconds) + kReferenceDateSince1970));
     std::tm tm{};
     gmtime_r(&seconds, &tm);
     char text[40];

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <wire/DeviceTime.h>
 #include <wire/messages/Device.h>
+#include <wire/DeviceZone.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,10 @@ DeviceProcess& DeviceProcess::instance() {
 }
 
 double DeviceProcess::now() { return DeviceLinks::instance().clock().now(); }
+
+std::string DeviceProcess::timeZoneName() {
+    return wire::deviceZone(DeviceLinks::instance().root());
+}
 
 std::vector<int> DeviceProcess::wait(const std::vector<int>& fds, std::optional<double> until) {
     std::vector<pollfd> polled;

@@ -1,5 +1,5 @@
-// The process service on the simulated device: the device clock, waiting in host time until
-// a device time, and the log that goes to stderr and the device's event log.
+// The process service on the simulated device: the device clock and zone, waiting in host
+// time until a device time, and the log that goes to stderr and the device's event log.
 #pragma once
 
 #include <backend/ProcessService.h>
@@ -11,6 +11,7 @@ class DeviceProcess final : public ProcessService {
     static DeviceProcess& instance();
 
     double now() override;
+    std::string timeZoneName() override;
     std::vector<int> wait(const std::vector<int>& fds, std::optional<double> until) override;
     std::string name() override;
     void log(const std::string& line) override;

@@ -21,8 +21,12 @@ class TestProcess final : public ProcessService {
     // Moves the clock without running anything.
     void moveBy(double seconds) { now_ += seconds; }
     void setName(std::string name) { name_ = std::move(name); }
+    // The zone timeZoneName names (UTC until set); the frameworks look it up again only once
+    // NSTimeZone resetSystemTimeZone was called.
+    void setTimeZone(std::string zone) { zone_ = std::move(zone); }
 
     double now() override { return now_; }
+    std::string timeZoneName() override { return zone_; }
     // Ready descriptors come back at once; with none, the clock jumps to `until`.
     std::vector<int> wait(const std::vector<int>& fds, std::optional<double> until) override;
     std::string name() override { return name_; }
@@ -32,6 +36,7 @@ class TestProcess final : public ProcessService {
     CallLog& log_;
     double now_ = 0;
     std::string name_ = "VigilantPro";
+    std::string zone_ = "UTC";
 };
 
 }  // namespace platform::testing

@@ -16,6 +16,9 @@ inline constexpr const char* kOverrides =
 inline constexpr const char* kAutoWake =
     "/private/var/preferences/SystemConfiguration/com.apple.AutoWake.plist";
 inline constexpr const char* kPreferences = "/var/root/Library/Preferences";
+// The device's time zone, as on the phone: a symbolic link to the zone's file in the host's tz
+// database (/usr/share/zoneinfo/Europe/Berlin); the zone's name is the link's target there.
+inline constexpr const char* kTimeZone = "/private/var/db/timezone/localtime";
 inline constexpr const char* kLocalNotifications =
     "/var/mobile/Library/SpringBoard/LocalNotifications.plist";
 inline constexpr const char* kAlerts = "/var/mobile/Library/SpringBoard/Alerts.plist";

@@ -9,6 +9,13 @@ namespace wire {
 
 inline constexpr double kReferenceDateSince1970 = 978307200.0;
 
+// The device times a date can be written for: 0000-01-01T00:00:00 to 9999-12-31T23:59:59.
+inline constexpr double kEarliestWritableTime = -62167219200.0 - kReferenceDateSince1970;
+inline constexpr double kLatestWritableTime = 253402300799.0 - kReferenceDateSince1970;
+// The time itself when a date can be written for it, else the nearest that can (a clock that
+// ran past the year 9999 reads as its last second); NaN reads as the reference date.
+double clampToWritableYears(double referenceSeconds);
+
 // "YYYY-MM-DDTHH:MM:SS" of the device's wall clock (fractions of a second dropped).
 std::string formatDeviceTime(double referenceSeconds);
 // Reads "YYYY-MM-DD HH:MM:SS" (or with a 'T' between date and time); null for anything else,

@@ -60,7 +60,7 @@ class NSObject {
 template <class T>
 std::optional<T> NSDynamicCast(const NSObject& object);
 
-// ---------------------------------------------------------------- dates and the calendar
+// ---------------------------------------------------------------- dates
 class NSDate {
   public:
     static NSDate date();
@@ -71,7 +71,7 @@ class NSDate {
     NSTimeInterval timeIntervalSinceReferenceDate() const { return sinceReferenceDate_; }
     NSTimeInterval timeIntervalSinceDate(const NSDate& other) const;
     NSDate dateByAddingTimeInterval(NSTimeInterval seconds) const;
-    // "YYYY-MM-DD HH:MM:SS" in the device's local time (for logs and tests).
+    // "YYYY-MM-DD HH:MM:SS" in the default time zone (for logs and tests).
     NSString description() const;
     bool operator==(const NSDate&) const = default;
     auto operator<=>(const NSDate&) const = default;
@@ -81,6 +81,37 @@ class NSDate {
     NSTimeInterval sinceReferenceDate_;
 };
 
+// ---------------------------------------------------------------- time zones
+// A zone of the tz database ("Europe/Berlin"), with its daylight-saving rules. The system
+// zone is the device's, looked up once and then kept, as on the platform: a process that must
+// follow the owner's (or the network's) changes calls resetSystemTimeZone when
+// com.apple.system.timezone is posted.
+class NSTimeZone {
+  public:
+    static NSTimeZone systemTimeZone();
+    static void resetSystemTimeZone();
+    // The zone the current calendar and dates' descriptions use: the system zone.
+    static NSTimeZone defaultTimeZone();
+    // Null for a name that is no zone of the database.
+    static std::optional<NSTimeZone> timeZoneWithName(const NSString& name);
+
+    NSString name() const;
+    // Seconds east of UTC at `date`, daylight saving included.
+    NSInteger secondsFromGMTForDate(const NSDate& date) const;
+    NSInteger secondsFromGMT() const;
+    BOOL isDaylightSavingTimeForDate(const NSDate& date) const;
+    // The next moment after `date` at which the zone's offset changes; null when none comes.
+    std::optional<NSDate> nextDaylightSavingTimeTransitionAfterDate(const NSDate& date) const;
+    bool operator==(const NSTimeZone& other) const { return name() == other.name(); }
+
+  private:
+    struct Zone;
+    friend class NSCalendar;
+    explicit NSTimeZone(std::shared_ptr<const Zone> zone) : zone_(std::move(zone)) {}
+    std::shared_ptr<const Zone> zone_;
+};
+
+// ---------------------------------------------------------------- the calendar
 enum NSCalendarUnit : NSUInteger {
     NSYearCalendarUnit = 4,
     NSMonthCalendarUnit = 8,
@@ -94,12 +125,25 @@ struct NSDateComponents {
     NSInteger year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
-// The device keeps its wall clock in one zone; the current calendar is the Gregorian one.
+// The Gregorian calendar in a time zone.
 class NSCalendar {
   public:
-    static NSCalendar& currentCalendar();
+    // The calendar in the default time zone as it is now.
+    static NSCalendar currentCalendar();
+    NSTimeZone timeZone() const { return zone_; }
+    void setTimeZone(const NSTimeZone& zone) { zone_ = zone; }
+
+    // The wall clock of the calendar's zone at `date`.
     NSDateComponents componentsFromDate(NSUInteger unitFlags, const NSDate& date) const;
+    // The moment at which the zone's wall clock shows the components. Fields beyond their
+    // range carry over (minute 90 is 1:30). A wall time the zone skips (the hour spring
+    // leaves out) is moved on by the skipped time, 02:30 becoming 03:30; one it repeats (the
+    // hour autumn shows twice) is its first occurrence.
     NSDate dateFromComponents(const NSDateComponents& components) const;
+
+  private:
+    explicit NSCalendar(NSTimeZone zone) : zone_(std::move(zone)) {}
+    NSTimeZone zone_;
 };
 
 // ---------------------------------------------------------------- timers

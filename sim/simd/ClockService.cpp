@@ -1,0 +1,49 @@
+#include "ClockService.h"
+
+#include <base/AtomicFile.h>
+#include <base/PlistFile.h>
+#include <wire/DevicePaths.h>
+#include <wire/DeviceTime.h>
+#include <wire/DeviceZone.h>
+
+#include <cmath>
+
+namespace sim {
+
+ClockService::ClockService(std::string hostRoot, wire::DeviceClock& clock, EventWriter& log)
+    : root_(std::move(hostRoot)), clock_(clock), log_(log) {}
+
+void ClockService::setTime(const Caller& caller, const wire::SetTime& request) {
+    const std::optional<double> time = request.time;
+    if (!time || !std::isfinite(*time) || *time < wire::kEarliestWritableTime ||
+        *time > wire::kLatestWritableTime)
+        return caller.refuse("set-time needs a time between the years 0000 and 9999");
+    const double host = wire::hostNow();
+    const double before = clock_.deviceTimeAt(host);
+    const wire::DeviceClock set = clock_.withWallClock(*time, host);
+    // The file first: every other process reads the clock from it.
+    if (!base::writeFileAtomically(wire::inRoot(root_, wire::paths::kClock),
+                                   base::plistToXml(set.toPlist())))
+        return caller.refuse("cannot write the device clock " + std::string(wire::paths::kClock));
+    clock_ = set;
+    log_.write("simd", "clock-set",
+               {{"old", wire::formatDeviceTime(before)}, {"new", wire::formatDeviceTime(*time)}});
+    for (const auto& follow : clockSet_) follow(*time - before);
+    caller.reply(wire::Reply::accepted());
+}
+
+void ClockService::setTimeZone(const Caller& caller, const wire::SetTimeZone& request) {
+    const std::string before = wire::deviceZone(root_);
+    std::string error;
+    if (!wire::setDeviceZone(root_, request.zone, &error)) return caller.refuse(error);
+    log_.write("simd", "timezone-changed", {{"old", before}, {"new", request.zone}});
+    for (const auto& follow : zoneChanged_) follow();
+    caller.reply(wire::Reply::accepted());
+}
+
+nlohmann::ordered_json localClockStatus(const std::string& hostRoot, double now) {
+    const std::string zone = wire::deviceZone(hostRoot);
+    return {{"timeZone", zone}, {"localTime", wire::formatLocalTime(now, zone)}};
+}
+
+}  // namespace sim

@@ -22,8 +22,7 @@ struct SetTimeOptions {
 int setTimeCommand(const SetTimeOptions& options) {
     const std::string root = deviceRoot(options.dir);
     requireBooted(root, options.dir);
-    PList::Dictionary message = wire::encode(wire::SetTime{wire::parseDeviceTime(options.time)});
-    askSimd(root, message, 30000);
+    askSimd<wire::Reply>(root, wire::SetTime{wire::parseDeviceTime(options.time)});
     std::printf("set the clock of %s to %s (UTC)\n", options.dir.c_str(), options.time.c_str());
     return 0;
 }
@@ -36,8 +35,7 @@ int setTimeZoneCommand(const SetZoneOptions& options) {
     const std::string root = deviceRoot(options.dir);
     if (isBooted(root)) {
         // simd changes it, so the device's processes hear of it.
-        PList::Dictionary message = wire::encode(wire::SetTimeZone{options.zone});
-        askSimd(root, message, 30000);
+        askSimd<wire::Reply>(root, wire::SetTimeZone{options.zone});
     } else {
         std::string error;
         if (!wire::setDeviceZone(root, options.zone, &error))

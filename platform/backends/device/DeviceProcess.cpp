@@ -3,8 +3,8 @@
 #include <poll.h>
 #include <unistd.h>
 #include <wire/DeviceTime.h>
-#include <wire/messages/Device.h>
 #include <wire/DeviceZone.h>
+#include <wire/messages/Device.h>
 
 #include <algorithm>
 #include <cmath>

@@ -10,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QLocalSocket>
 #include <QToolBar>
 #include <cstdlib>
 
@@ -287,34 +286,15 @@ std::unique_ptr<Automation> Automation::fromEnvironment() {
     return std::make_unique<Automation>(QString::fromLocal8Bit(path));
 }
 
-Automation::Automation(const QString& path) : path_(path) {
-    QLocalServer::removeServer(path);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(path)) {
+Automation::Automation(const QString& path)
+    : server_(path.toStdString(),
+              [](const QByteArray& line) { return run(QString::fromUtf8(line)).toUtf8(); }) {
+    if (!server_.listening())
         std::fprintf(stderr, "%s: cannot listen on %s: %s\n",
                      qPrintable(QCoreApplication::applicationName()), qPrintable(path),
-                     qPrintable(server_.errorString()));
-        return;
-    }
-    connect(&server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* client = server_.nextPendingConnection()) serve(client);
-    });
+                     server_.error().c_str());
 }
 
-Automation::~Automation() {
-    server_.close();
-    QLocalServer::removeServer(path_);
-}
-
-void Automation::serve(QLocalSocket* client) {
-    connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-    connect(client, &QLocalSocket::readyRead, client, [client] {
-        while (client->canReadLine()) {
-            const QString line = QString::fromUtf8(client->readLine()).trimmed();
-            client->write((run(line) + QLatin1Char('\n')).toUtf8());
-            client->flush();
-        }
-    });
-}
+Automation::~Automation() = default;
 
 }  // namespace uikit

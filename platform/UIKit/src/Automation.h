@@ -1,14 +1,13 @@
 // Drives the app from outside, as a user would: when VIGILANT_UI_AUTOMATION names a socket
 // path, the app listens there and serves one command per line with one reply line ("ok ..."
-// or "error ..."). The commands are listed in platform/ui/README.md.
+// or "error ..."). The commands are listed in platform/UIKit/README.md.
 #pragma once
 
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
 #include <memory>
 
-class QLocalSocket;
+#include "LineServer.h"
 
 namespace uikit {
 
@@ -18,14 +17,12 @@ class Automation : public QObject {
     static std::unique_ptr<Automation> fromEnvironment();
     explicit Automation(const QString& path);
     ~Automation() override;
-    bool listening() const { return server_.isListening(); }
+    bool listening() const { return server_.listening(); }
     // Runs one command line and returns the reply line (without its line end).
     static QString run(const QString& line);
 
   private:
-    void serve(QLocalSocket* client);
-    QString path_;
-    QLocalServer server_;
+    LineServer server_;
 };
 
 }  // namespace uikit

@@ -10,6 +10,7 @@
 
 #include "Automation.h"
 #include "FirstFrame.h"
+#include "FontWarmup.h"
 #include "NibLoader.h"
 #include "ScreenPower.h"
 #include "Support.h"
@@ -71,6 +72,7 @@ int UIApplicationMain(int argc, char* argv[], const char* principalClassName,
     QApplication qt(qtArgc, argv);
     QApplication::setApplicationName(QString::fromLocal8Bit(name));
     QApplication::setQuitOnLastWindowClosed(true);
+    const uikit::FontWarmup fonts;
 
     if (principalClassName && std::strcmp(principalClassName, "UIApplication") != 0)
         std::fprintf(stderr, "%s: principal class %s is not supported; using UIApplication\n", name,

@@ -17,10 +17,7 @@ constexpr long long kWindowEnd = 480;    // 08:00
 class FallBackNight : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
-        ASSERT_TRUE(device.writeSetting("Schedule", "-bool", "true")) << device.lastOutput();
-        ASSERT_TRUE(device.writeSetting("ScheduleStart", "-int", std::to_string(kWindowStart)));
-        ASSERT_TRUE(device.writeSetting("ScheduleEnd", "-int", std::to_string(kWindowEnd)));
+        ASSERT_TRUE(device.installWithWindow(kWindowStart, kWindowEnd)) << device.lastOutput();
         ASSERT_EQ(device.session().simctl({"set-timezone", device.root(), "Europe/Berlin"}).status,
                   0)
             << device.lastOutput();

@@ -18,6 +18,12 @@ bool GuardDevice::writeSetting(const std::string& key, const std::string& type,
     return device_.simctl({"defaults", root(), "write", kLabel, key, type, value}).status == 0;
 }
 
+bool GuardDevice::installWithWindow(long long start, long long end) {
+    return installPackage() && writeSetting("Schedule", "-bool", "true") &&
+           writeSetting("ScheduleStart", "-int", std::to_string(start)) &&
+           writeSetting("ScheduleEnd", "-int", std::to_string(end));
+}
+
 void GuardDevice::writeFile(const std::string& devicePath, const std::string& bytes) const {
     const fs::path host = fs::path(root()) / devicePath.substr(1);
     fs::create_directories(host.parent_path());

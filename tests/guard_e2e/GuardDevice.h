@@ -32,6 +32,9 @@ class GuardDevice {
     const std::string& root() const { return device_.root(); }
 
     bool installPackage() { return device_.installPackage(); }
+    // The package installed and the schedule on, with the window from `start` to `end`
+    // (minutes of the day), as the app stores it.
+    bool installWithWindow(long long start, long long end);
     // `simctl defaults write` of one setting; type is "-bool", "-int" or "-string".
     bool writeSetting(const std::string& key, const std::string& type, const std::string& value);
     // Any bytes at a device path, folders made as needed.

@@ -49,10 +49,7 @@ Json othersListed(const Json& status) {
 class NightWindow : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
-        ASSERT_TRUE(device.writeSetting("Schedule", "-bool", "true")) << device.lastOutput();
-        ASSERT_TRUE(device.writeSetting("ScheduleStart", "-int", std::to_string(kWindowStart)));
-        ASSERT_TRUE(device.writeSetting("ScheduleEnd", "-int", std::to_string(kWindowEnd)));
+        ASSERT_TRUE(device.installWithWindow(kWindowStart, kWindowEnd)) << device.lastOutput();
         device.writeFile(kWakeListFile, kOthersWakeList);
     }
     void TearDown() override { device.finish(); }

@@ -12,6 +12,8 @@
 #include <sstream>
 #include <thread>
 
+#include "Processes.h"
+
 extern char** environ;
 
 namespace sim_e2e {
@@ -174,24 +176,6 @@ char processState(pid_t pid) {
     return paren == std::string::npos || paren + 2 >= stat.size() ? '?' : stat[paren + 2];
 }
 
-std::vector<pid_t> simdsServing(const std::string& root) {
-    std::vector<pid_t> found;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        std::vector<std::string> argv;
-        for (std::string arg; std::getline(in, arg, '\0');) argv.push_back(arg);
-        if (argv.empty() || std::filesystem::path(argv[0]).filename() != "simd") continue;
-        for (size_t i = 1; i + 1 < argv.size(); ++i)
-            if (argv[i] == "--root" && argv[i + 1] == root) {
-                const pid_t pid = static_cast<pid_t>(std::stol(name));
-                if (processState(pid) != 'Z') found.push_back(pid);
-                break;
-            }
-    }
-    return found;
-}
+std::vector<pid_t> simdsServing(const std::string& root) { return sim::findSimds(root); }
 
 }  // namespace sim_e2e

@@ -3,7 +3,7 @@
 namespace sim {
 
 void NotifyService::post(std::string_view name) {
-    const wire::NotifyDelivery delivery{std::string(name)};
+    const wire::NotifyDelivery delivery{{std::string(name)}};
     for (const auto& [connection, names] : names_)
         if (names.contains(name)) server_.send(connection, delivery);
 }

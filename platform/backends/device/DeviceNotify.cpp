@@ -23,7 +23,7 @@ NotifyService::Registration DeviceNotify::registerFor(const std::string& name) {
     // Waiting for the answer means simd knows the registration before the caller goes on, so
     // no post that follows is missed.
     std::unique_ptr<PList::Dictionary> reply;
-    if (wire::send(fd.get(), wire::NotifyRegister{name}))
+    if (wire::send(fd.get(), wire::NotifyRegister{{name}}))
         reply = wire::receiveMessageWithin(fd.get(), kReplyTimeoutMs);
     if (!reply || !wire::decode<wire::Reply>(*reply).ok) return registration;
     std::lock_guard lock(mutex_);
@@ -58,7 +58,7 @@ void DeviceNotify::cancel(uint64_t token) {
 }
 
 bool DeviceNotify::post(const std::string& name) {
-    return DeviceLinks::instance().simd().send(wire::NotifyPost{name});
+    return DeviceLinks::instance().simd().send(wire::NotifyPost{{name}});
 }
 
 }  // namespace platform::device

@@ -16,37 +16,29 @@ inline constexpr std::string_view kClockSetNotification = "com.apple.system.cloc
 // Posted after the device moved to another zone, once the new zone is the device's.
 inline constexpr std::string_view kTimeZoneNotification = "com.apple.system.timezone";
 
-// Registers the connection for the posts of `name` (one name a connection). Reply: Reply.
-struct NotifyRegister {
-    static constexpr std::string_view kOp = "notify-register";
+// What each of the messages below carries: the notification's name.
+struct NotificationName {
     std::string name;
 
     template <class Self, class Visit>
     static void fields(Self& m, Visit&& visit) {
         visit("name", m.name);
     }
+};
+
+// Registers the connection for the posts of `name` (one name a connection). Reply: Reply.
+struct NotifyRegister : NotificationName {
+    static constexpr std::string_view kOp = "notify-register";
 };
 
 // Pushed by simd to every connection registered for `name`.
-struct NotifyDelivery {
+struct NotifyDelivery : NotificationName {
     static constexpr std::string_view kOp = "notification";
-    std::string name;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("name", m.name);
-    }
 };
 
 // A device process posts `name` to every registered connection. No reply.
-struct NotifyPost {
+struct NotifyPost : NotificationName {
     static constexpr std::string_view kOp = "notify-post";
-    std::string name;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("name", m.name);
-    }
 };
 
 }  // namespace wire

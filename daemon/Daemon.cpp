@@ -2,6 +2,7 @@
 
 #include <AppSupport/AppSupport.h>
 #include <UIKit/UIKit.h>
+#include <notify_keys.h>
 
 #include <cmath>
 #include <optional>
@@ -92,6 +93,11 @@ bool supportedSystem() {
     return launchdGeneration(UIDevice::currentDevice().systemVersion()).has_value();
 }
 
+void clockChangedCallback(CFNotificationCenterRef, void* observer, CFStringRef, const void*,
+                          CFDictionaryRef) {
+    static_cast<Daemon*>(observer)->clockChanged();
+}
+
 // The "time" of a wake-list element booked under our label, if it is one.
 std::optional<NSDate> ownBookingTime(const NSObject& element) {
     const auto entry = NSDynamicCast<NSDictionary>(element);
@@ -110,6 +116,12 @@ Daemon::Daemon() {
     if (AppSettings::sharedSettings()->schedule()) {
         NSTimer::scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
             kWindowTick, this, &Daemon::timerFire, nullptr, YES);
+        // A booking stands for the window's start on the wall clock of the zone it was made
+        // in: when either changes, it must be made again.
+        for (CFStringRef name : {kNotifyClockSet, kNotifyTimeZoneChange})
+            CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), this,
+                                            clockChangedCallback, name, nullptr,
+                                            CFNotificationSuspensionBehaviorCoalesce);
         timerFire(nullptr);
         if (!inSchedule_) scheduleWake();
     } else {
@@ -118,6 +130,10 @@ Daemon::Daemon() {
     }
     NSTimer::scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
         kIconRefresh, this, &Daemon::addIcon, nullptr, YES);
+}
+
+Daemon::~Daemon() {
+    CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
 }
 
 BOOL Daemon::respondsToSelector(Selector selector) const {
@@ -150,6 +166,12 @@ void Daemon::timerFire(NSTimer*) {
         StatusBarController::sharedStatusBarController()->removeIcon();
         scheduleWake();
     }
+}
+
+void Daemon::clockChanged() {
+    NSTimeZone::resetSystemTimeZone();  // the calendar must see the new zone
+    // Inside the window the guard holds on; the ticks judge the new local time.
+    if (!inSchedule_) scheduleWake();
 }
 
 void Daemon::addIcon(NSTimer*) {

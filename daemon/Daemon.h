@@ -11,6 +11,8 @@ class Daemon : public PowerControllerDelegate {
   public:
     // The whole start-up.
     Daemon();
+    // Stops observing the clock: the center must not call an object that is gone.
+    ~Daemon() override;
 
     BOOL respondsToSelector(Selector selector) const override;
     BOOL systemWantsToSleep() override;
@@ -20,6 +22,8 @@ class Daemon : public PowerControllerDelegate {
     void timerFire(NSTimer* timer);
     void scheduleWake();
     void addIcon(NSTimer* timer);
+    // The wall clock was set or the device moved to another zone.
+    void clockChanged();
 
     BOOL inSchedule() const { return inSchedule_ != 0; }
     PowerController* powerController() const { return powerController_.get(); }

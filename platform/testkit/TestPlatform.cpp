@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "NotifyCenterInternals.h"
 #include "RunLoopInternals.h"
 
 namespace platform::testing {
@@ -42,6 +43,7 @@ void TestPlatform::emptyCurrentRunLoop() {
     loop->timers.clear();
     loop->sources.clear();
     loop->stopRequested = false;
+    platform::forgetDarwinObservers();  // their sources were in the loop
 }
 
 void TestPlatform::setBundleIdentifier(const std::string& identifier) {
@@ -73,6 +75,12 @@ bool TestPlatform::deliverPowerMessage(natural_t type, long argument) {
     if (!power().queueMessage(type, argument)) return false;
     runOnce();
     return true;
+}
+
+size_t TestPlatform::postDarwinNotification(const std::string& name) {
+    const size_t reached = notify().deliver(name);
+    runOnce();
+    return reached;
 }
 
 std::string TestPlatform::settingsDevicePath() const {

@@ -2,8 +2,8 @@
 // its services (a virtual clock that only moves when the test says so, a device root folder of
 // its own, typed records of the calls in order); this kit adds what belongs to the frameworks:
 // it runs the run loop as the clock moves, and creating and destroying it empties the current
-// thread's run loop and forgets the loaded user defaults and main bundle, so no test sees
-// another's timers, sources or settings.
+// thread's run loop (and the Darwin notify center's observers, whose sources it held) and forgets
+// the loaded user defaults and main bundle, so no test sees another's timers, sources or settings.
 //
 // Create one per test; while it exists its services are the active ones.
 #pragma once
@@ -65,6 +65,11 @@ class TestPlatform : public TestBackend {
     void failNextPowerDeregistration() { power().failNextDeregistration(); }
     bool powerRegistered() const { return power().registered(); }
     io_connect_t powerConnection() const { return power().connection(); }
+
+    // ---- Darwin notifications
+    // A post of `name` from elsewhere on the device, served at once by running the run loop
+    // once; how many registrations of the process it reached.
+    size_t postDarwinNotification(const std::string& name);
 
     // ---- the system
     void setSystemVersion(std::string version) { files().setSystemVersion(std::move(version)); }

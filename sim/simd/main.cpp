@@ -13,6 +13,7 @@
 #include <wire/Wire.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
+#include <wire/messages/Notify.h>
 #include <wire/messages/Power.h>
 #include <wire/messages/Wake.h>
 
@@ -29,6 +30,7 @@
 #include "DeviceProcesses.h"
 #include "EventLog.h"
 #include "Launchd.h"
+#include "NotifyService.h"
 #include "PowerService.h"
 #include "ProcessControl.h"
 #include "Server.h"
@@ -124,11 +126,15 @@ int serveDevice(const sim::SimdOptions& options) {
     wakes.onChange([&] { power.manager().wakeListChanged(); });
     server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
     sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
+    sim::NotifyService notify(server);
+    server.onClose([&](sim::ConnectionId id) { notify.connectionClosed(id); });
     sim::ClockService clockService(root, clock, log);
     clockService.onClockSet([&](double jump) {
         power.manager().clockSet(jump);
         launchd.clockSet(jump);
+        notify.post(wire::kClockSetNotification);  // last: the clients read the clock as set
     });
+    clockService.onZoneChanged([&] { notify.post(wire::kTimeZoneNotification); });
 
     using namespace sim;
     server.on<wire::Hello>(processes, &DeviceProcesses::hello)
@@ -150,7 +156,9 @@ int serveDevice(const sim::SimdOptions& options) {
         .on<wire::LaunchctlUnload>(launchd, &Launchd::unload)
         .on<wire::LaunchctlList>(launchd, &Launchd::list)
         .on<wire::SetTime>(clockService, &ClockService::setTime)
-        .on<wire::SetTimeZone>(clockService, &ClockService::setTimeZone);
+        .on<wire::SetTimeZone>(clockService, &ClockService::setTimeZone)
+        .on<wire::NotifyRegister>(notify, &NotifyService::registerClient)
+        .on<wire::NotifyPost>(notify, &NotifyService::postFrom);
 
     reportBoot(options.readyFd, "");
     simd.run();

@@ -1,13 +1,12 @@
 #include "DevicePower.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <unistd.h>
 #include <wire/Message.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Power.h>
 
 #include "DeviceLinks.h"
+#include "QuietDescriptor.h"
 
 namespace platform::device {
 
@@ -18,11 +17,6 @@ constexpr int kRegisterTimeoutMs = 10000;
 DevicePower& DevicePower::instance() {
     static DevicePower* power = new DevicePower;  // never destroyed, as the links
     return *power;
-}
-
-DevicePower::DevicePower() {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) == 0) quietFd_ = pipeFds[0];  // the write end stays open
 }
 
 PowerService::Registration DevicePower::registerForSystemPower() {
@@ -46,9 +40,7 @@ PowerService::Registration DevicePower::registerForSystemPower() {
 }
 
 void DevicePower::deaden(Connection& connection) {
-    // simd is gone. The descriptor stays a valid run-loop source that never fires again,
-    // instead of an end-of-file that would wake the run loop forever.
-    if (quietFd_ >= 0) dup2(quietFd_, connection.fd.get());
+    quieten(connection.fd.get());  // simd is gone
     connection.dead = true;
 }
 

@@ -14,7 +14,6 @@ namespace platform::device {
 class DevicePower final : public PowerService {
   public:
     static DevicePower& instance();
-    DevicePower();
 
     Registration registerForSystemPower() override;
     bool nextMessage(uint32_t connection, uint32_t* type, long* argument) override;
@@ -34,7 +33,6 @@ class DevicePower final : public PowerService {
     std::mutex mutex_;
     std::map<uint32_t, Connection> connections_;
     uint32_t nextConnection_ = 0x3003;
-    int quietFd_ = -1;  // a pipe end that never becomes readable
 };
 
 }  // namespace platform::device

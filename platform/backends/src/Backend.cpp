@@ -6,6 +6,7 @@
 #include "../device/DeviceActivity.h"
 #include "../device/DeviceFiles.h"
 #include "../device/DeviceLinks.h"
+#include "../device/DeviceNotify.h"
 #include "../device/DevicePower.h"
 #include "../device/DeviceProcess.h"
 #include "../device/DeviceSpringBoard.h"
@@ -36,6 +37,7 @@ SpringBoardService& springBoardService() {
 FilesService& filesService() { return active<FilesService, device::DeviceFiles>(); }
 ProcessService& processService() { return active<ProcessService, device::DeviceProcess>(); }
 ActivityService& activityService() { return active<ActivityService, device::DeviceActivity>(); }
+NotifyService& notifyService() { return active<NotifyService, device::DeviceNotify>(); }
 
 PowerService* useService(PowerService* service) {
     return std::exchange(installed<PowerService>(), service);
@@ -54,6 +56,9 @@ ProcessService* useService(ProcessService* service) {
 }
 ActivityService* useService(ActivityService* service) {
     return std::exchange(installed<ActivityService>(), service);
+}
+NotifyService* useService(NotifyService* service) {
+    return std::exchange(installed<NotifyService>(), service);
 }
 
 std::string activeDeviceRoot() {

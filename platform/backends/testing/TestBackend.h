@@ -12,6 +12,7 @@
 #include "CallLog.h"
 #include "TestActivity.h"
 #include "TestFiles.h"
+#include "TestNotify.h"
 #include "TestPower.h"
 #include "TestProcess.h"
 #include "TestSpringBoard.h"
@@ -33,6 +34,8 @@ class TestBackend {
     TestWake& wake() { return wake_; }
     const TestWake& wake() const { return wake_; }
     TestSpringBoard& springBoard() { return springBoard_; }
+    TestNotify& notify() { return notify_; }
+    const TestNotify& notify() const { return notify_; }
 
     // ---- the records, in order
     const std::vector<Record>& calls() const { return log_.all(); }
@@ -76,6 +79,7 @@ class TestBackend {
     TestWake wake_{log_, files_};
     TestSpringBoard springBoard_{log_};
     TestActivity activity_{log_};
+    TestNotify notify_{log_};
     // Last, so they go first: the services in place before come back.
     ServiceInUse<ProcessService> processInUse_{process_};
     ServiceInUse<FilesService> filesInUse_{files_};
@@ -83,6 +87,7 @@ class TestBackend {
     ServiceInUse<WakeService> wakeInUse_{wake_};
     ServiceInUse<SpringBoardService> springBoardInUse_{springBoard_};
     ServiceInUse<ActivityService> activityInUse_{activity_};
+    ServiceInUse<NotifyService> notifyInUse_{notify_};
 };
 
 }  // namespace platform::testing

@@ -93,6 +93,20 @@ struct URLOpened {
     bool operator==(const URLOpened&) const = default;
 };
 
+// ---- Darwin notifications, by name
+struct NotifyRegistration {
+    std::string name;
+    bool operator==(const NotifyRegistration&) const = default;
+};
+struct NotifyCancellation {
+    std::string name;
+    bool operator==(const NotifyCancellation&) const = default;
+};
+struct NotifyPost {
+    std::string name;
+    bool operator==(const NotifyPost&) const = default;
+};
+
 // ---- files and the process
 struct SystemVersionRead {
     bool operator==(const SystemVersionRead&) const = default;
@@ -102,10 +116,11 @@ struct LogLine {
     bool operator==(const LogLine&) const = default;
 };
 
-using ServiceRecord = std::variant<PowerRegistration, PowerAnswer, PowerDeregistration, PowerClose,
-                                   UserActivity, WakeRequest, StatusBarRequest,
-                                   SpringBoardPortRequest, CenterMessage, LocalNotificationRecord,
-                                   NotificationsCancelled, URLOpened, SystemVersionRead, LogLine>;
+using ServiceRecord =
+    std::variant<PowerRegistration, PowerAnswer, PowerDeregistration, PowerClose, UserActivity,
+                 WakeRequest, StatusBarRequest, SpringBoardPortRequest, CenterMessage,
+                 LocalNotificationRecord, NotificationsCancelled, URLOpened, NotifyRegistration,
+                 NotifyCancellation, NotifyPost, SystemVersionRead, LogLine>;
 
 namespace detail {
 template <class A, class B>

@@ -1,6 +1,7 @@
-// CoreFoundation, as much of it as Vigilant uses: run loops, their sources, timers and
-// file-descriptor sources. Names and call shapes follow Apple's; the behaviour is provided by
-// the active platform backend (the simulated device, or the in-process test platform).
+// CoreFoundation, as much of it as Vigilant uses: run loops, their sources, timers,
+// file-descriptor sources and the Darwin notify center. Names and call shapes follow Apple's; the
+// behaviour is provided by the active platform backend (the simulated device, or the in-process
+// test platform).
 #pragma once
 
 #include <cstdint>
@@ -76,3 +77,38 @@ Boolean CFFileDescriptorIsValid(CFFileDescriptorRef f);
 // Gives up the creator's hold: the descriptor object and its source are freed. An object still
 // in use is invalidated first, so no run loop keeps a source that is gone.
 void CFRelease(CFFileDescriptorRef f);
+
+// The Darwin notify center: names posted system-wide, without object or userInfo (both come
+// as null). An observer's callback runs on the run loop of the thread that added it, in the
+// common modes; posts of a name that arrived together are delivered once, as the platform
+// coalesces them. An observer stays until it is removed: remove it before it is gone.
+struct __CFNotificationCenter;
+struct __CFDictionary;
+using CFNotificationCenterRef = __CFNotificationCenter*;
+using CFDictionaryRef = const __CFDictionary*;
+using CFNotificationName = CFStringRef;
+using CFNotificationCallback = void (*)(CFNotificationCenterRef center, void* observer,
+                                        CFNotificationName name, const void* object,
+                                        CFDictionaryRef userInfo);
+enum CFNotificationSuspensionBehavior : CFIndex {
+    CFNotificationSuspensionBehaviorDrop = 1,
+    CFNotificationSuspensionBehaviorCoalesce = 2,
+    CFNotificationSuspensionBehaviorHold = 3,
+    CFNotificationSuspensionBehaviorDeliverImmediately = 4,
+};
+
+CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter();
+// `name` must be given (the Darwin center has no catch-all); the same observer and name added
+// again is one observation.
+void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
+                                     CFNotificationCallback callBack, CFStringRef name,
+                                     const void* object,
+                                     CFNotificationSuspensionBehavior suspensionBehavior);
+// A null `name` removes every name of the observer.
+void CFNotificationCenterRemoveObserver(CFNotificationCenterRef center, const void* observer,
+                                        CFStringRef name, const void* object);
+void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, const void* observer);
+// Posts `name` to every observer of it on the device, this process's too.
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name,
+                                          const void* object, CFDictionaryRef userInfo,
+                                          Boolean deliverImmediately);

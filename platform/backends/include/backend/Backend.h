@@ -5,6 +5,7 @@
 
 #include <backend/ActivityService.h>
 #include <backend/FilesService.h>
+#include <backend/NotifyService.h>
 #include <backend/PowerService.h>
 #include <backend/ProcessService.h>
 #include <backend/SpringBoardService.h>
@@ -20,6 +21,7 @@ SpringBoardService& springBoardService();
 FilesService& filesService();
 ProcessService& processService();
 ActivityService& activityService();
+NotifyService& notifyService();
 
 // Makes `service` (not owned) the active one of its kind; null returns to the device's.
 // Returns the one a test had installed before, or null.
@@ -29,6 +31,7 @@ SpringBoardService* useService(SpringBoardService* service);
 FilesService* useService(FilesService* service);
 ProcessService* useService(ProcessService* service);
 ActivityService* useService(ActivityService* service);
+NotifyService* useService(NotifyService* service);
 
 // Puts a service in place for its own lifetime, and the one before it back after it.
 template <class Service>

@@ -1,0 +1,71 @@
+// The guard waiting for its window in Europe/Berlin (19:00, 22:00 to 06:00 booked for 21:00
+// UTC) when the device moves to America/New_York: within a few device seconds the booking is
+// withdrawn and made again for 22:00 New York time, 03:00 UTC the next day, and the wake-request
+// list holds that one booking of ours.
+#include <gtest/gtest.h>
+
+#include "GuardDevice.h"
+#include "GuardExpectations.h"
+
+namespace {
+
+using namespace guard_e2e;
+
+constexpr char kLabel[] = "com.quillmoor.vigilantpro";
+
+class ZoneChange : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
+        ASSERT_TRUE(device.writeSetting("Schedule", "-bool", "true")) << device.lastOutput();
+        ASSERT_TRUE(device.writeSetting("ScheduleStart", "-int", "1320"));  // 22:00
+        ASSERT_TRUE(device.writeSetting("ScheduleEnd", "-int", "360"));     // 06:00
+        ASSERT_EQ(device.session().simctl({"set-timezone", device.root(), "Europe/Berlin"}).status,
+                  0)
+            << device.lastOutput();
+    }
+    void TearDown() override { device.finish(); }
+
+    GuardDevice device{"3.1.3"};
+};
+
+TEST_F(ZoneChange, MovesTheBookingToTheNewZonesWindowStart) {
+    // 19:00 in Berlin; an idle sleep far off, so the daemon is awake to hear the change.
+    ASSERT_TRUE(device.boot("2026-12-07 18:00:00", 1, 7200)) << device.lastOutput();
+    ASSERT_EQ(device.load().status, 0) << device.lastOutput();
+    const long long pid = device.waitForDaemon(1);
+    ASSERT_GT(pid, 0) << "the daemon never started";
+    auto bookings = [&](size_t n) {
+        return [&, n](const Events& e) {
+            return eventsWith(e, "wake-booked", "pid", pid).size() >= n;
+        };
+    };
+    ASSERT_TRUE(device.waitFor(bookings(1))) << "the window's start was never booked";
+    const Json first = eventsWith(device.events(), "wake-booked", "pid", pid)[0];
+    ASSERT_TRUE(startsWith(first["wakeTime"], "2026-12-07T21:00:")) << first.dump();
+
+    ASSERT_EQ(device.session().simctl({"set-timezone", device.root(), "America/New_York"}).status,
+              0)
+        << device.lastOutput();
+    ASSERT_TRUE(device.waitFor(bookings(2))) << "the booking never moved";
+
+    const Events events = device.events();
+    const Json moved = eventsWith(events, "wake-booked", "pid", pid)[1];
+    EXPECT_TRUE(startsWith(moved["wakeTime"], "2026-12-08T03:00:")) << moved.dump();
+    const size_t changed = indexOf(events, "timezone-changed");
+    ASSERT_LT(changed, events.size());
+    EXPECT_LT(timeOf(moved) - timeOf(events[changed]), 10) << moved.dump();
+    const Events withdrawn = eventsWith(events, "wake-withdrawn", "pid", pid);
+    ASSERT_EQ(withdrawn.size(), 1u);
+    EXPECT_EQ(withdrawn[0].value("wakeTime", ""), first.value("wakeTime", ""));
+
+    const Json status = device.status();
+    EXPECT_EQ(status.value("timeZone", ""), "America/New_York");
+    Json own = Json::array();
+    for (const Json& r : status["wakeRequests"])
+        if (r.value("scheduledby", "") == kLabel) own.push_back(r);
+    ASSERT_EQ(own.size(), 1u) << status["wakeRequests"].dump();
+    EXPECT_EQ(own[0].value("time", ""), moved.value("wakeTime", ""));
+}
+
+}  // namespace

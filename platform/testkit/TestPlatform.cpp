@@ -33,6 +33,8 @@ TestPlatform::~TestPlatform() {
     NSTimeZone::resetSystemTimeZone();
 }
 
+void TestPlatform::setWallClock(const std::string& utcTime) { process().setWallClock(utcTime); }
+
 void TestPlatform::setTimeZone(const std::string& zone) {
     process().setTimeZone(zone);
     NSTimeZone::resetSystemTimeZone();

@@ -43,6 +43,8 @@ class TestPlatform : public TestBackend {
     // "YYYY-MM-DD HH:MM:SS" (UTC); throws std::invalid_argument for any other text.
     void setTime(const std::string& localTime) { process().setTime(localTime); }
     void setAbsoluteTime(CFAbsoluteTime time) { process().setAbsoluteTime(time); }
+    // The wall clock set alone, as the network sets it: timers keep counting as they were.
+    void setWallClock(const std::string& utcTime);
     CFAbsoluteTime now() { return process().now(); }
     // The clock as "YYYY-MM-DD HH:MM:SS" (UTC).
     std::string timeText() { return process().timeText(); }

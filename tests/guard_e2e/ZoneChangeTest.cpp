@@ -1,7 +1,8 @@
 // The guard waiting for its window in Europe/Berlin (19:00, 22:00 to 06:00 booked for 21:00
 // UTC) when the device moves to America/New_York: within a few device seconds the booking is
 // withdrawn and made again for 22:00 New York time, 03:00 UTC the next day, and the wake-request
-// list holds that one booking of ours.
+// list holds that one booking of ours. The same when the network sets the clock past the
+// evening's start: the booking moves to the next evening.
 #include <gtest/gtest.h>
 
 #include "GuardDevice.h"
@@ -66,6 +67,26 @@ TEST_F(ZoneChange, MovesTheBookingToTheNewZonesWindowStart) {
         if (r.value("scheduledby", "") == kLabel) own.push_back(r);
     ASSERT_EQ(own.size(), 1u) << status["wakeRequests"].dump();
     EXPECT_EQ(own[0].value("time", ""), moved.value("wakeTime", ""));
+}
+
+TEST_F(ZoneChange, AClockSetPastTheStartMovesTheBookingToTheNextEvening) {
+    ASSERT_TRUE(device.boot("2026-12-07 18:00:00", 1, 7200)) << device.lastOutput();
+    ASSERT_EQ(device.load().status, 0) << device.lastOutput();
+    const long long pid = device.waitForDaemon(1);
+    ASSERT_GT(pid, 0) << "the daemon never started";
+    auto booked = [&](size_t n) {
+        return [&, n](const Events& e) {
+            return eventsWith(e, "wake-booked", "pid", pid).size() >= n;
+        };
+    };
+    ASSERT_TRUE(device.waitFor(booked(1))) << "the window's start was never booked";
+
+    // 07:00 the next morning in Berlin: the night booked for is over.
+    ASSERT_EQ(device.session().simctl({"set-time", device.root(), "2026-12-08 06:00:00"}).status, 0)
+        << device.lastOutput();
+    ASSERT_TRUE(device.waitFor(booked(2))) << "the booking never moved";
+    const Json moved = eventsWith(device.events(), "wake-booked", "pid", pid)[1];
+    EXPECT_TRUE(startsWith(moved["wakeTime"], "2026-12-08T21:00:")) << moved.dump();
 }
 
 }  // namespace

@@ -77,6 +77,19 @@ TEST(RunLoopTimers, TimerThatMissedFiringsWhileAsleepFiresOnceAndStaysOnItsGrid)
     EXPECT_EQ(log[1].time, "2026-12-07 10:01:40");
 }
 
+TEST(RunLoopTimers, SettingTheWallClockMovesNoTimer) {
+    TestPlatform device;
+    device.setTime("2026-12-07 10:00:00");
+    std::vector<Firing> log;
+    NSTimer* tick = recordingTimer(log, device, "tick", 10, true);
+    device.advance(5);
+    device.setWallClock("2026-12-06 10:00:05");  // a day back, as the network may set it
+    EXPECT_EQ(tick->fireDate().description(), "2026-12-06 10:00:10");
+    device.advance(5);
+    ASSERT_EQ(log.size(), 1u);  // ten seconds after it was scheduled, not a day later
+    EXPECT_EQ(log[0].time, "2026-12-06 10:00:10");
+}
+
 TEST(RunLoopTimers, InvalidatedTimerNeverFires) {
     TestPlatform device;
     std::vector<Firing> log;

@@ -118,7 +118,8 @@ SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
     platform::ProcessService& process = platform::processService();
     CFRunLoopRef rl = CFRunLoopGetCurrent();
     rl->stopRequested = false;
-    CFAbsoluteTime now = process.now();
+    // Timers and the period count elapsed time: a set of the wall clock moves neither.
+    CFAbsoluteTime now = process.elapsed();
     CFAbsoluteTime deadline = now + std::max(0.0, seconds);
     bool firstPass = true;
 
@@ -150,7 +151,7 @@ SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
         // When the period is over, only look for sources that are ready already.
         const std::vector<int> ready = process.wait(fds, timedOut ? now : *wakeAt);
         if (!timedOut) ++t_wakeups;
-        now = process.now();
+        now = process.elapsed();
 
         bool handled = false;
         for (CFRunLoopSourceRef s : sources) {

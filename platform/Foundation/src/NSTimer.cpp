@@ -17,9 +17,15 @@ NSTimer* NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, Action
         return platform::probe::TimerScheduled{interval, bool(repeats)};
     });
     auto* timer = new NSTimer(interval, std::move(action), userInfo, repeats);
-    timer->fireTime_ = platform::processService().now() + timer->interval_;
+    timer->fireTime_ = platform::processService().elapsed() + timer->interval_;
     CFRunLoopGetCurrent()->addTimer(timer);  // the run loop owns it
     return timer;
+}
+
+NSDate NSTimer::fireDate() const {
+    platform::ProcessService& process = platform::processService();
+    return NSDate::dateWithTimeIntervalSinceReferenceDate(fireTime_ + process.now() -
+                                                          process.elapsed());
 }
 
 void NSTimer::advancePast(CFAbsoluteTime now) {

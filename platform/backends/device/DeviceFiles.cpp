@@ -28,12 +28,7 @@ std::string DeviceFiles::systemVersion() {
     // The system tests the version afresh at every use: the file is read again whenever it is
     // another file or was written since (its identity, size and times), and only then.
     const std::string path = wire::inRoot(deviceRoot(), wire::paths::kSystemVersion);
-    struct stat st {};
-    std::optional<FileStamp> stamp;
-    if (stat(path.c_str(), &st) == 0)
-        stamp =
-            FileStamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
-                      st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+    const std::optional<FileStamp> stamp = FileStamp::of(path);
     std::lock_guard lock(mutex_);
     if (versionRead_ && stamp && versionStamp_ == stamp) return version_;
     base::PlistFile file = base::readPlistFile(path);

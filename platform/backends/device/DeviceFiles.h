@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "FileStamp.h"
+
 namespace platform::device {
 
 class DeviceFiles final : public FilesService {
@@ -21,18 +23,6 @@ class DeviceFiles final : public FilesService {
     std::string systemVersion() override;
 
   private:
-    // What tells one state of a file from another without reading it.
-    struct FileStamp {
-        dev_t device;
-        ino_t inode;
-        off_t size;
-        time_t modifiedSeconds;
-        long modifiedNanoseconds;
-        time_t changedSeconds;
-        long changedNanoseconds;
-        bool operator==(const FileStamp&) const = default;
-    };
-
     std::mutex mutex_;
     bool versionRead_ = false;
     std::optional<FileStamp> versionStamp_;  // none: the file was not there

@@ -55,6 +55,7 @@ DeviceLinks& DeviceLinks::instance() {
 DeviceLinks::DeviceLinks(std::string root, wire::DeviceClock clock)
     : root_(std::move(root)),
       clock_(clock),
+      clockStamp_(FileStamp::of(wire::inRoot(root_, wire::paths::kClock))),
       processName_(std::filesystem::path(executablePath()).filename().string()),
       simd_(root_, wire::kSimdService, ServiceLink::Answers::requestsOnly,
             [] {
@@ -64,6 +65,20 @@ DeviceLinks::DeviceLinks(std::string root, wire::DeviceClock clock)
       springBoard_(root_, wire::kSpringBoardService, ServiceLink::Answers::everyMessage) {
     if (processName_.empty()) processName_ = program_invocation_short_name;
     simd_.liveConnection();  // the greeting introduces the process at once
+}
+
+wire::DeviceClock DeviceLinks::clock() {
+    const std::optional<FileStamp> stamp = FileStamp::of(wire::inRoot(root_, wire::paths::kClock));
+    std::lock_guard lock(clockMutex_);
+    if (stamp && stamp != clockStamp_) {
+        // A file being replaced may not read; the clock held stays until one does.
+        std::string error;
+        if (auto clock = wire::DeviceClock::load(root_, &error)) {
+            clock_ = *clock;
+            clockStamp_ = stamp;
+        }
+    }
+    return clock_;
 }
 
 int64_t DeviceLinks::pid() { return static_cast<int64_t>(getpid()); }

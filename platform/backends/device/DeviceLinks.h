@@ -6,8 +6,11 @@
 #include <wire/DeviceClock.h>
 
 #include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 
+#include "FileStamp.h"
 #include "ServiceLink.h"
 
 namespace platform::device {
@@ -25,7 +28,9 @@ class DeviceLinks {
     DeviceLinks(std::string root, wire::DeviceClock clock);
 
     const std::string& root() const { return root_; }
-    const wire::DeviceClock& clock() const { return clock_; }
+    // The device's clock as simd keeps it now: read again whenever its file changed, which
+    // happens when the wall clock is set (the elapsed clock runs on unchanged).
+    wire::DeviceClock clock();
     const std::string& processName() const { return processName_; }
     ServiceLink& simd() { return simd_; }
     ServiceLink& springBoard() { return springBoard_; }
@@ -35,7 +40,9 @@ class DeviceLinks {
 
   private:
     std::string root_;
+    std::mutex clockMutex_;
     wire::DeviceClock clock_;
+    std::optional<FileStamp> clockStamp_;
     std::string processName_;
     ServiceLink simd_;
     ServiceLink springBoard_;

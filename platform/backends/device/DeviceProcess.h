@@ -11,6 +11,7 @@ class DeviceProcess final : public ProcessService {
     static DeviceProcess& instance();
 
     double now() override;
+    double elapsed() override;
     std::string timeZoneName() override;
     std::vector<int> wait(const std::vector<int>& fds, std::optional<double> until) override;
     std::string name() override;

@@ -10,7 +10,8 @@
 
 namespace platform::testing {
 
-void TestProcess::setTime(const std::string& localTime) {
+namespace {
+double referenceSeconds(const std::string& localTime) {
     std::tm tm{};
     char extra = 0;
     if (std::sscanf(localTime.c_str(), "%d-%d-%d %d:%d:%d%c", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
@@ -18,11 +19,20 @@ void TestProcess::setTime(const std::string& localTime) {
         throw std::invalid_argument("not a \"YYYY-MM-DD HH:MM:SS\" time: " + localTime);
     tm.tm_year -= 1900;
     tm.tm_mon -= 1;
-    now_ = static_cast<double>(timegm(&tm)) - wire::kReferenceDateSince1970;
+    return static_cast<double>(timegm(&tm)) - wire::kReferenceDateSince1970;
+}
+}  // namespace
+
+void TestProcess::setTime(const std::string& localTime) {
+    setAbsoluteTime(referenceSeconds(localTime));
+}
+
+void TestProcess::setWallClock(const std::string& utcTime) {
+    setWallClock(referenceSeconds(utcTime));
 }
 
 std::string TestProcess::timeText() const {
-    std::string text = wire::formatDeviceTime(now_);
+    std::string text = wire::formatDeviceTime(now_ + wallAhead_);
     const size_t t = text.find('T');
     if (t != std::string::npos) text[t] = ' ';
     return text;

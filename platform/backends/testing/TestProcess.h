@@ -14,8 +14,15 @@ class TestProcess final : public ProcessService {
 
     // "YYYY-MM-DD HH:MM:SS" of the device's wall clock (UTC); throws std::invalid_argument for
     // any other text.
+    // Both set the wall clock and the elapsed time alike.
     void setTime(const std::string& localTime);
-    void setAbsoluteTime(double time) { now_ = time; }
+    void setAbsoluteTime(double time) {
+        now_ = time;
+        wallAhead_ = 0;
+    }
+    // Sets the wall clock alone, as the network does; timers are not moved.
+    void setWallClock(double time) { wallAhead_ = time - now_; }
+    void setWallClock(const std::string& utcTime);
     // The clock as "YYYY-MM-DD HH:MM:SS".
     std::string timeText() const;
     // Moves the clock without running anything.
@@ -25,7 +32,8 @@ class TestProcess final : public ProcessService {
     // NSTimeZone resetSystemTimeZone was called.
     void setTimeZone(std::string zone) { zone_ = std::move(zone); }
 
-    double now() override { return now_; }
+    double now() override { return now_ + wallAhead_; }
+    double elapsed() override { return now_; }
     std::string timeZoneName() override { return zone_; }
     // Ready descriptors come back at once; with none, the clock jumps to `until`.
     std::vector<int> wait(const std::vector<int>& fds, std::optional<double> until) override;
@@ -34,7 +42,8 @@ class TestProcess final : public ProcessService {
 
   private:
     CallLog& log_;
-    double now_ = 0;
+    double now_ = 0;        // the elapsed time, which waiting moves
+    double wallAhead_ = 0;  // how far the wall clock was set from it
     std::string name_ = "VigilantPro";
     std::string zone_ = "UTC";
 };

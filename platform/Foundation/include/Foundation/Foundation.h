@@ -167,11 +167,12 @@ class NSTimer {
     void fire();
     void invalidate();
     BOOL isValid() const { return valid_; }
-    NSDate fireDate() const { return NSDate::dateWithTimeIntervalSinceReferenceDate(fireTime_); }
+    // The next firing on the wall clock; timers count elapsed time.
+    NSDate fireDate() const;
     NSTimeInterval timeInterval() const { return interval_; }
     void* userInfo() const { return userInfo_; }
 
-    // Run-loop bookkeeping.
+    // Run-loop bookkeeping, in elapsed time.
     CFAbsoluteTime nextFireTime() const { return fireTime_; }
     void advancePast(CFAbsoluteTime now);
 

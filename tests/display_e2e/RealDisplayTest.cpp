@@ -147,6 +147,10 @@ TEST_F(RealDisplay, TheRoadByHandIsStoredAndTheDeviceSleepsDarkFiveIdleMinutesAf
     ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
     window = screen.windowOf(app.pid(), kHostBudget);
     ASSERT_FALSE(window.empty()) << "the app's window never showed on " << screen.name();
+    const auto geometry = screen.geometry(window);
+    ASSERT_TRUE(geometry.has_value());
+    ASSERT_EQ(geometry->width, 320) << "the clicks' places are the phone's points";
+    ASSERT_EQ(geometry->height, 480);
 
     ASSERT_TRUE(click(kGuardSwitch));
     ASSERT_TRUE(waitForApp([](const Json& s) {

@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-tools-dev libqt6uitools6    # the control app's windows
   libqt6opengl6-dev libxkbcommon-dev libgl-dev # what Qt6UiTools' CMake package asks for
   procps psmisc
-  xvfb xdotool                                 # the real-display test: an X server, real pointer events
+  xvfb xdotool                                 # the real-display test: an X server and its framebuffer file, real pointer events
 )
 missing=()
 for p in "${packages[@]}"; do

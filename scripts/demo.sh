@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds what the demo runs, makes a fresh simulated iPhone OS 3.1.3 device with Vigilant
-# installed and boots it with a fast clock.
+# installed, in the host's own time zone (UTC when it cannot tell), and boots it with a fast
+# clock; every time it names is the device's local time.
 # - With a display: boots at 21:55 with the clock 10 times as fast and opens the control app
 #   on the device, the event log streaming in this terminal, until Ctrl-C or the app is closed.
 # - Without one: boots at 21:00 with the clock 200 times as fast and plays the typical road
@@ -10,7 +11,7 @@
 # VIGILANT_DEMO_HEADLESS=1 plays the road even with a display; VIGILANT_DEMO_NO_BUILD=1 uses
 # the build in build/default (or VIGILANT_DEMO_BUILD) as it is.
 set -euo pipefail
-if [ "${1:-}" = --help ]; then sed -n '2,11s/^# \{0,1\}//p' "$0"; exit 0; fi
+if [ "${1:-}" = --help ]; then sed -n '2,12s/^# \{0,1\}//p' "$0"; exit 0; fi
 cd "$(dirname "$0")/.."
 if [ -z "${VIGILANT_DEMO_NO_BUILD:-}" ]; then
   if [ "$(id -u)" -eq 0 ]; then scripts/bootstrap.sh; else sudo scripts/bootstrap.sh; fi
@@ -27,16 +28,38 @@ socket=$work/ui.sock
 cleanup() { "$simctl" shutdown "$device" >/dev/null 2>&1 || true; rm -rf "$work"; }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-day=$(date -u '+%Y-%m-%d')
-"$simctl" create "$device" --version 3.1.3 >/dev/null
+# The host's zone: Debian's /etc/timezone, else what /etc/localtime links to, else systemd's.
+host_zone() {
+  local zone=
+  [ -r /etc/timezone ] && zone=$(head -n 1 /etc/timezone | tr -d '[:space:]')
+  if [ -z "$zone" ] && [ -L /etc/localtime ]; then
+    zone=$(readlink -f /etc/localtime)
+    case $zone in */zoneinfo/*) zone=${zone#*/zoneinfo/} ;; *) zone= ;; esac
+  fi
+  if [ -z "$zone" ] && command -v timedatectl >/dev/null; then
+    zone=$(timedatectl show --property=Timezone --value 2>/dev/null || true)
+  fi
+  echo "${zone:-UTC}"
+}
+zone=$(host_zone)
+if ! "$simctl" create "$device" --version 3.1.3 --timezone "$zone" >/dev/null 2>&1; then
+  echo "demo: the device does not know the zone $zone; it runs in UTC" >&2
+  zone=UTC
+  "$simctl" create "$device" --version 3.1.3 >/dev/null
+fi
+day=$(TZ=$zone date '+%Y-%m-%d')
+# The device's clock is UTC: the UTC time of a local time of today in the device's zone.
+utc_of() { date -u -d "@$(TZ=$zone date -d "$day $1" '+%s')" '+%Y-%m-%d %H:%M:%S'; }
+# The device's local time (HH:MM:SS) of an event log's UTC time (YYYY-MM-DDTHH:MM:SS).
+local_of() { TZ=$zone date -d "${1/T/ } UTC" '+%H:%M:%S'; }
 "$simctl" install "$device" "$build/Vigilant.deb" >/dev/null
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${VIGILANT_DEMO_HEADLESS:-}" ]; then
   # Untouched for 5 device minutes (30 s of yours) the device sleeps, and simd stops its
   # programs with it, the app too, unless the guard holds. Enter here is the home button.
-  "$simctl" boot "$device" --time "$day 21:55:00" --rate 10 --idle-sleep 300
+  "$simctl" boot "$device" --time "$(utc_of 21:55:00)" --rate 10 --idle-sleep 300
   app=$("$simctl" launch "$device" </dev/null)
-  echo "== control app (pid $app) on $device"
+  echo "== control app (pid $app) on $device, in the zone $zone"
   echo "== the device sleeps after 5 idle device minutes unless the guard holds; press Enter to wake it"
   echo "== event log below (Ctrl-C or close the app to stop)"
   "$simctl" log "$device" --follow &
@@ -55,12 +78,15 @@ fi
 out=${1:-$(mktemp -d /tmp/vigilant-road.XXXXXX)}
 mkdir -p "$out"
 rate=200
-"$simctl" boot "$device" --time "$day 21:00:00" --rate $rate --idle-sleep 120 >/dev/null
+"$simctl" boot "$device" --time "$(utc_of 21:00:00)" --rate $rate --idle-sleep 120 >/dev/null
 export QT_QPA_PLATFORM=offscreen VIGILANT_UI_ANIMATIONS=0 VIGILANT_UI_AUTOMATION=$socket
 "$simctl" launch "$device" </dev/null >/dev/null
-# Each step is the user touching the phone: that keeps it awake, as a real touch does.
-ui() { "$simctl" wake "$device" >/dev/null; "$uictl" "$socket" "$@" >/dev/null; }
-# Waits up to 120 host seconds for the app's state to contain the text.
+# Each step is the user touching the phone: the app tells the device, and that keeps it awake
+# as a real touch does.
+ui() { "$uictl" "$socket" "$@" >/dev/null; }
+# Waits up to 120 host seconds for the app's state to contain the text. Looking is no touch,
+# and the two idle minutes are 0.6 s of yours, less than the app's launchctl runs may take on
+# a busy machine: the home button keeps the device awake while the road waits.
 ui_wait() {
   for _ in $(seq 600); do
     "$simctl" wake "$device" >/dev/null
@@ -108,11 +134,11 @@ for _ in $(seq 900); do
 done
 [ $night_over -eq 1 ] || echo "demo: the device had not slept after the window within 450 s; the timeline stops here" >&2
 
-echo "== timeline (device time: what happened)"
+echo "== timeline (device time in $zone: what happened)"
 refused=0
 first_refusal=
 while IFS= read -r line; do
-  t=$(sed -n 's/.*"time":"[0-9-]*T\([0-9:]*\)".*/\1/p' <<<"$line")
+  t=$(sed -n 's/.*"time":"\([0-9-]*T[0-9:]*\)".*/\1/p' <<<"$line")
   event=$(sed -n 's/.*"event":"\([^"]*\)".*/\1/p' <<<"$line")
   what=
   case $event in
@@ -133,11 +159,11 @@ while IFS= read -r line; do
     *) continue ;;
   esac
   if [ $refused -gt 0 ]; then
-    echo "$first_refusal-$last_refusal  $refused sleep attempts refused by the guard"
+    echo "$(local_of "$first_refusal")-$(local_of "$last_refusal")  $refused sleep attempts refused by the guard"
     refused=0; first_refusal=
   fi
-  echo "$t  $what"
+  echo "$(local_of "$t")  $what"
 done < <(grep -v '"event":"log"' "$log")
-"$build/bin/daychart" "$log" "$out/8-the-night.png"
+"$build/bin/daychart" --timezone "$zone" "$log" "$out/8-the-night.png"
 echo "== screenshots and the picture of the night (8-the-night.png) in $out:"
 ls "$out"

@@ -267,8 +267,9 @@ TEST_F(TimePicker, ThePickerIsABandAtTheBottomWithCentredWheelsAndOneBar) {
     EXPECT_EQ(cell.pixelColor(corner), QColor(Qt::white));
 }
 
-// A turn of the mouse wheel scrolls the hours; once still, the wheel settles on a row under
-// the bar and the picker takes it as the user's choice.
+// A turn of the mouse wheel scrolls the hours, one row a notch (so that every hour can be
+// reached with it); once still, the wheel settles on a row under the bar and the picker takes
+// it as the user's choice.
 TEST_F(TimePicker, AWheelTurnSettlesOnARowAndChoosesIt) {
     launchWith(std::nullopt, std::nullopt);
     TimeSelectViewController* picker = open();
@@ -290,6 +291,7 @@ TEST_F(TimePicker, AWheelTurnSettlesOnARowAndChoosesIt) {
     })) << "settled on "
         << wheels(picker)[0] << " at " << hours->verticalScrollBar()->value();
     const NSInteger hour = wheels(picker)[0];
+    EXPECT_EQ(hour, 12) << "three notches towards the user from 09";
     EXPECT_EQ(picker->minLabel()->text(),
               std::optional<NSString>(
                   QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0')).toStdString()));

@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <sstream>
 #include <thread>
+#include <utility>
 
 namespace display {
 
@@ -39,9 +42,9 @@ VirtualDisplay::VirtualDisplay() {
     }
     base::SpawnOptions options;
     options.program = "Xvfb";
-    options.argv = {"Xvfb",      "-displayfd", std::to_string(ready->write.get()),
-                    "-screen",   "0",          "1024x768x24",
-                    "-nolisten", "tcp"};
+    options.argv = {
+        "Xvfb",        "-displayfd", std::to_string(ready->write.get()), "-screen",   "0",
+        "1024x768x24", "-fbdir",     framebufferFolder_.path(),          "-nolisten", "tcp"};
     options.nullInput = true;
     options.outputPath = "/dev/null";
     options.inheritedFds = {ready->write.get()};
@@ -108,6 +111,39 @@ bool VirtualDisplay::click(const std::string& window, int x, int y) const {
     return xdotool({"mousemove", "--window", window, std::to_string(x), std::to_string(y), "click",
                     "1"})
                .status == 0;
+}
+
+bool VirtualDisplay::scroll(const std::string& window, int x, int y, bool down, int notches) const {
+    // X reports the wheel as buttons 4 (away from the user) and 5 (towards).
+    return xdotool({"mousemove", "--window", window, std::to_string(x), std::to_string(y), "click",
+                    "--repeat", std::to_string(notches), "--delay", "50", down ? "5" : "4"})
+               .status == 0;
+}
+
+std::optional<VirtualDisplay::Geometry> VirtualDisplay::geometry(const std::string& window) const {
+    // Lines such as "X=0", "WIDTH=320".
+    const Result shell = xdotool({"getwindowgeometry", "--shell", window});
+    if (shell.status != 0) return std::nullopt;
+    Geometry g;
+    std::istringstream lines(shell.output);
+    int found = 0;
+    for (std::string line; std::getline(lines, line);) {
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const int value = std::atoi(line.c_str() + equals + 1);
+        for (auto [name, field] : {std::pair{"X", &g.x}, std::pair{"Y", &g.y},
+                                   std::pair{"WIDTH", &g.width}, std::pair{"HEIGHT", &g.height}})
+            if (key == name) *field = value, ++found;
+    }
+    if (found != 4) return std::nullopt;
+    return g;
+}
+
+std::optional<Picture> VirtualDisplay::picture(const std::string& window) const {
+    const auto g = geometry(window);
+    if (!g) return std::nullopt;
+    return framebuffer_.read(g->x, g->y, g->width, g->height);
 }
 
 }  // namespace display

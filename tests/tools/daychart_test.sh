@@ -61,4 +61,35 @@ for args in "--boot 3:1" "--boot 0:2" "--boot x:2"; do
   [ $status -eq "${args##*:}" ] || fail "daychart ${args%%:*} ended with $status"
 done
 [ ! -e "$work/none.png" ] || fail "a refused boot left a picture"
+
+# The guard's answers are drawn, not the control app's: its screen allows the sleep questions
+# the guard refuses, and the chart stays as it was without them.
+# A night of the guard's refusals; with "app", the control app (pid 41) allows each question too.
+guard_night() {
+  echo '{"time":"2026-12-08T21:00:00","source":"simd","event":"boot"}'
+  echo '{"time":"2026-12-08T21:01:00","source":"launchd","event":"job-started","label":"com.quillmoor.vigilantpro","pid":40}'
+  echo '{"time":"2026-12-08T22:00:05","source":"SpringBoard","event":"statusbar-show","item":"VigilantPro"}'
+  for hour in 00 01 02 03; do
+    [ "${1:-}" = app ] && echo "{\"time\":\"2026-12-09T$hour:00:00\",\"source\":\"powerd\",\"event\":\"answer\",\"pid\":41,\"answer\":\"allow\"}"
+    echo "{\"time\":\"2026-12-09T$hour:00:00\",\"source\":\"powerd\",\"event\":\"answer\",\"pid\":40,\"answer\":\"cancel\"}"
+  done
+  echo '{"time":"2026-12-09T06:00:04","source":"SpringBoard","event":"statusbar-hide","item":"VigilantPro"}'
+}
+guard_night > "$work/guard.jsonl"
+guard_night app > "$work/guard-and-app.jsonl"
+"$daychart" "$work/guard.jsonl" "$work/guard.png" >/dev/null
+"$daychart" "$work/guard-and-app.jsonl" "$work/guard-and-app.png" >/dev/null
+cmp -s "$work/guard.png" "$work/guard-and-app.png" || fail "the app's answers were drawn as the guard's"
+
+# In the device's zone the same night reads in its local time, an hour ahead of UTC in Berlin's
+# winter; a zone the tz database does not know is refused.
+summary=$("$daychart" --boot 1 --timezone Europe/Berlin "$work/two-boots.jsonl" "$work/berlin.png")
+[ "$summary" = "daychart: boot 1 of 2, 2026-12-08 22:00 to 2026-12-09 07:02" ] ||
+  fail "--timezone Europe/Berlin drew $summary"
+set +e
+"$daychart" --timezone Nowhere/Atlantis "$work/night.jsonl" "$work/atlantis.png" 2>/dev/null
+status=$?
+set -e
+[ $status -eq 2 ] || fail "an unknown zone ended with $status, not 2"
+[ ! -e "$work/atlantis.png" ] || fail "an unknown zone left a picture"
 echo "daychart: all cases hold"

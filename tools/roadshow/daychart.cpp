@@ -1,7 +1,9 @@
 // daychart: draws a simulated device's day from its event log as a PNG: when the device was
 // awake and asleep, when the guard held (its status-bar item shown), the sleep questions it
-// refused and allowed, the wake-ups booked and why the device woke. The log keeps every boot
-// of the device; one boot is drawn, the last unless asked for another.
+// refused and allowed, the wake-ups booked and why the device woke. Other power clients' answers
+// (the control app's screen allows every question) are not the guard's and are left out. The log
+// keeps every boot of the device; one boot is drawn, the last unless asked for another. The log's
+// times are UTC; the chart reads in the device's zone when it is named.
 #include <QColor>
 #include <QDateTime>
 #include <QFile>
@@ -15,8 +17,11 @@
 #include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <vector>
+
+#include "VigilantProIdentity.h"
 
 namespace {
 
@@ -62,6 +67,7 @@ std::vector<std::vector<Json>> readBoots(std::istream& in) {
 Day readDay(const std::vector<Json>& lines) {
     Day day;
     long long sleptAt = -1, shownAt = -1;
+    std::set<long long> guards;  // the guard daemon's process ids, from launchd's starts
     for (const Json& line : lines) {
         const long long t = secondsOf(line);
         if (day.first < 0) day.first = t;
@@ -78,8 +84,14 @@ Day readDay(const std::vector<Json>& lines) {
         } else if (event == "statusbar-hide" && field(line, "item") == "VigilantPro") {
             if (shownAt >= 0) day.holding.push_back({shownAt, t});
             shownAt = -1;
+        } else if (event == "job-started" && field(line, "label") == kJobLabel) {
+            if (line.contains("pid") && line["pid"].is_number())
+                guards.insert(line["pid"].get<long long>());
         } else if (event == "answer") {
-            (field(line, "answer") == "cancel" ? day.refused : day.allowed).push_back(t);
+            // An answer without a process id is taken for the guard's.
+            const bool guard = !line.contains("pid") || !line["pid"].is_number() ||
+                               guards.count(line["pid"].get<long long>()) > 0;
+            if (guard) (field(line, "answer") == "cancel" ? day.refused : day.allowed).push_back(t);
         } else if (event == "wake-booked") {
             day.booked.push_back(t);
         }
@@ -93,8 +105,10 @@ constexpr int kWidth = 1200, kLeft = 170, kRight = 30, kLaneHeight = 34, kTop = 
 
 class Chart {
   public:
-    explicit Chart(const Day& day)
-        : day_(day), image_(kWidth, kTop + 5 * kLaneHeight + 60, QImage::Format_ARGB32) {
+    Chart(const Day& day, const QTimeZone& zone)
+        : day_(day),
+          zone_(zone),
+          image_(kWidth, kTop + 5 * kLaneHeight + 60, QImage::Format_ARGB32) {
         image_.fill(Qt::white);
     }
 
@@ -149,25 +163,31 @@ class Chart {
         p.drawLine(kLeft, y, kWidth - kRight, y);
         const long long span = day_.last - day_.first;
         const long long step = span > 6 * 3600 ? 3600 : span > 3600 ? 1800 : 600;
-        for (long long t = (day_.first / step + 1) * step; t <= day_.last; t += step) {
+        // Ticks on the zone's whole hours, also where it is half an hour off UTC.
+        const long long offset =
+            zone_.offsetFromUtc(QDateTime::fromSecsSinceEpoch(day_.first, zone_));
+        for (long long t = ((day_.first + offset) / step + 1) * step - offset; t <= day_.last;
+             t += step) {
             const int x = xOf(t);
             p.drawLine(x, y, x, y + 5);
-            const QString label =
-                QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc()).toString("HH:mm");
+            const QString label = QDateTime::fromSecsSinceEpoch(t, zone_).toString("HH:mm");
             p.drawText(QRect(x - 30, y + 6, 60, 18), Qt::AlignHCenter, label);
         }
     }
 
     const Day& day_;
+    QTimeZone zone_;
     QImage image_;
 };
 
 constexpr char kUsage[] =
-    "usage: daychart [--boot N] EVENTS.jsonl OUT.png\n"
+    "usage: daychart [--boot N] [--timezone ZONE] EVENTS.jsonl OUT.png\n"
     "Draws the device's day from its event log: asleep and awake, the guard holding,\n"
     "sleep questions refused and allowed, wake-ups booked and why the device woke.\n"
     "The log keeps every boot of the device; the last one is drawn.\n"
-    "  --boot N   draw the Nth boot instead (1 is the first)\n";
+    "  --boot N         draw the Nth boot instead (1 is the first)\n"
+    "  --timezone ZONE  the device's zone (tz database name), in which the chart reads\n"
+    "                   (default UTC)\n";
 
 // A positive whole number, or 0.
 long parseCount(const char* text) {
@@ -184,12 +204,19 @@ int main(int argc, char** argv) {
         return 0;
     }
     long wanted = 0;  // 0: the last boot
+    QTimeZone zone = QTimeZone::utc();
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--boot") == 0 && i + 1 < argc) {
             wanted = parseCount(argv[++i]);
             if (wanted == 0) {
                 std::fprintf(stderr, "daychart: --boot wants a boot's number (1 or more)\n");
+                return 2;
+            }
+        } else if (std::strcmp(argv[i], "--timezone") == 0 && i + 1 < argc) {
+            zone = QTimeZone(QByteArray(argv[++i]));
+            if (!zone.isValid()) {
+                std::fprintf(stderr, "daychart: %s is no time zone of the tz database\n", argv[i]);
                 return 2;
             }
         } else {
@@ -225,21 +252,21 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "daychart: %s\n", text.toLocal8Bit().constData());
     });
     QGuiApplication qt(argc, argv);
-    const QString title = QString("The device's day: %1 to %2 (device time, UTC)")
-                              .arg(QDateTime::fromSecsSinceEpoch(day.first, QTimeZone::utc())
-                                       .toString("yyyy-MM-dd HH:mm"),
-                                   QDateTime::fromSecsSinceEpoch(day.last, QTimeZone::utc())
-                                       .toString("yyyy-MM-dd HH:mm"));
-    if (!Chart(day).draw(title).save(QString::fromLocal8Bit(files[1]), "PNG")) {
+    const QString title =
+        QString("The device's day: %1 to %2 (device time, %3)")
+            .arg(QDateTime::fromSecsSinceEpoch(day.first, zone).toString("yyyy-MM-dd HH:mm"),
+                 QDateTime::fromSecsSinceEpoch(day.last, zone).toString("yyyy-MM-dd HH:mm"),
+                 zone == QTimeZone::utc() ? QStringLiteral("UTC") : QString::fromUtf8(zone.id()));
+    if (!Chart(day, zone).draw(title).save(QString::fromLocal8Bit(files[1]), "PNG")) {
         std::fprintf(stderr, "daychart: cannot write %s\n", files[1]);
         return 1;
     }
     std::printf("daychart: boot %ld of %ld, %s to %s\n", drawn, count,
-                QDateTime::fromSecsSinceEpoch(day.first, QTimeZone::utc())
+                QDateTime::fromSecsSinceEpoch(day.first, zone)
                     .toString("yyyy-MM-dd HH:mm")
                     .toStdString()
                     .c_str(),
-                QDateTime::fromSecsSinceEpoch(day.last, QTimeZone::utc())
+                QDateTime::fromSecsSinceEpoch(day.last, zone)
                     .toString("yyyy-MM-dd HH:mm")
                     .toStdString()
                     .c_str());

@@ -7,6 +7,8 @@
 #include <QPropertyAnimation>
 #include <QScrollBar>
 #include <QScroller>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "SelectionBar.h"
@@ -19,6 +21,7 @@ constexpr int kRowHeight = 44;
 constexpr int kBandInset = 10;            // the band's frame above and below the wheels
 constexpr int kSettleMilliseconds = 150;  // a wheel still this long has stopped turning
 constexpr int kSpacers = 2;               // the empty spacer above the first row and below the last
+constexpr int kNotchAngle = 120;          // QWheelEvent's angle of one notch
 
 // The rows' labels lie on the wheel itself: no box behind them, selected or not; the wheel is
 // white, shaded towards its top and bottom edges as a drum is.
@@ -42,6 +45,7 @@ void PickerWidget::rebuild() {
     for (QListWidget* wheel : wheels_) delete wheel;
     wheels_.clear();
     settleTimers_.clear();  // children of the lists
+    mouseWheelAngles_.clear();
     built_ = true;
     UIPickerViewDataSource* source = owner_->dataSource();
     const int count = source ? static_cast<int>(std::max<NSInteger>(
@@ -72,6 +76,9 @@ void PickerWidget::rebuild() {
         });
         // A drag turns the wheel as a finger does; whatever turned it, it settles on a row.
         QScroller::grabGesture(wheel->viewport(), QScroller::LeftMouseButtonGesture);
+        // The list would scroll three of its first item's heights a notch, the spacer's, some
+        // four rows: rows between those steps could not be reached with the mouse wheel.
+        wheel->viewport()->installEventFilter(this);
         auto* still = new QTimer(wheel);
         still->setSingleShot(true);
         still->setInterval(kSettleMilliseconds);
@@ -80,6 +87,7 @@ void PickerWidget::rebuild() {
                 qOverload<>(&QTimer::start));
         wheels_.push_back(wheel);
         settleTimers_.push_back(still);
+        mouseWheelAngles_.push_back(0);
         quiet_ = true;
         wheel->setCurrentRow(
             rowCount > 0
@@ -149,6 +157,28 @@ void PickerWidget::settle(int wheel) {
         wheelList->setCurrentRow(1 + nearest);  // centres and tells the owner
     else if (value != nearest * kRowHeight)
         centre(wheel, true);
+}
+
+bool PickerWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Wheel) return QWidget::eventFilter(watched, event);
+    for (int w = 0; w < wheels(); ++w) {
+        if (list(w)->viewport() != watched) continue;
+        turnByMouseWheel(w, static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PickerWidget::turnByMouseWheel(int wheel, int angle) {
+    if (rows(wheel) == 0) return;
+    int& pending = mouseWheelAngles_[static_cast<size_t>(wheel)];
+    pending += angle;
+    const int notches = pending / kNotchAngle;  // a touchpad sends a notch in small parts
+    if (notches == 0) return;
+    pending -= notches * kNotchAngle;
+    // Turned away from the user the wheel shows earlier rows, as the list would scroll.
+    const int row = std::clamp(std::max(0, selected(wheel)) - notches, 0, rows(wheel) - 1);
+    if (row != selected(wheel)) list(wheel)->setCurrentRow(1 + row);  // centres and tells the owner
 }
 
 void PickerWidget::arrange() {

@@ -10,7 +10,7 @@ void addStatusCommands(CommandLine& line);       // status, log
 void addPowerCommands(CommandLine& line);        // power, sleep, wake
 void addDefaultsCommand(CommandLine& line);      // defaults
 void addProcessCommands(CommandLine& line);      // spawn, launch
-void addSpringBoardCommands(CommandLine& line);  // notify, alert
+void addSpringBoardCommands(CommandLine& line);  // notify, alert, respring
 void addTimeCommands(CommandLine& line);         // set-time, set-timezone
 
 }  // namespace simctl

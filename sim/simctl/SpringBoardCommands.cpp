@@ -1,4 +1,5 @@
-// notify, alert: forwarded to SpringBoard's socket; its reply is printed as JSON.
+// notify, alert: forwarded to SpringBoard's socket; its reply is printed as JSON. respring:
+// simd ends SpringBoard and starts it again.
 #include <wire/messages/Device.h>
 #include <wire/messages/SpringBoard.h>
 
@@ -15,14 +16,20 @@ namespace simctl {
 
 namespace {
 
-// Sends `request` to SpringBoard and prints its reply as JSON, as it came.
-template <wire::Request Request>
-int askSpringBoard(const std::string& dir, const Request& request) {
+// The root of a booted device that is awake; a CommandError otherwise.
+std::string awakeDeviceRoot(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
     if (askSimdJson(root, wire::Status{}).value("power", "") == "asleep")
         throw CommandError(dir + ": the device is asleep and SpringBoard with it (simctl wake " +
                            dir + ")");
+    return root;
+}
+
+// Sends `request` to SpringBoard and prints its reply as JSON, as it came.
+template <wire::Request Request>
+int askSpringBoard(const std::string& dir, const Request& request) {
+    const std::string root = awakeDeviceRoot(dir);
     const base::ScopedFd springBoard = openService(root, wire::kSpringBoardService);
     if (!springBoard) throw CommandError(dir + ": SpringBoard is not running on the device");
     const auto answer = exchange(springBoard, wire::encode(request), 15000);
@@ -67,6 +74,20 @@ int alertCommand(const AlertOptions& options) {
     if (!options.launchImage.empty()) alert.launchImage = options.launchImage;
     alert.plain = options.plain;
     return askSpringBoard(options.dir, alert);
+}
+
+int respringCommand(const std::string& dir) {
+    const std::string root = awakeDeviceRoot(dir);
+    // SpringBoard's grace after SIGTERM and its start-up, on a loaded machine.
+    constexpr int kRespringTimeoutMs = 90000;
+    const auto reply = askSimd<wire::RespringReply>(root, wire::Respring{}, kRespringTimeoutMs);
+    if (reply.oldPid)
+        std::printf("SpringBoard of %s restarted: pid %lld ended, pid %lld started\n", dir.c_str(),
+                    static_cast<long long>(*reply.oldPid), static_cast<long long>(reply.newPid));
+    else
+        std::printf("SpringBoard of %s started: pid %lld (none was running)\n", dir.c_str(),
+                    static_cast<long long>(reply.newPid));
+    return 0;
 }
 
 }  // namespace
@@ -115,6 +136,15 @@ void addSpringBoardCommands(CommandLine& line) {
     alert.add_option("--launch-image", alerted->launchImage, "its launch image")->type_name("NAME");
     alert.add_flag("--plain", alerted->plain,
                    "a system alert (SBSystemAlertItem) instead of a notification's alert");
+
+    line.addDeviceCommand(
+        "respring", "end SpringBoard and have launchd start it again",
+        "Ends the booted device's SpringBoard (SIGTERM, SIGKILL after a grace) and starts it\n"
+        "again, as launchd does after a crash or a settings change. The new SpringBoard starts\n"
+        "with an empty status bar, loads its extensions again and keeps the booked local\n"
+        "notifications; the other processes of the device live on and reach it on their next\n"
+        "call. Logged as respring (old and new pid).",
+        respringCommand);
 }
 
 }  // namespace simctl

@@ -20,12 +20,13 @@ constexpr const char* kSpringBoardName = "SpringBoard";
 }
 
 DeviceProcesses::DeviceProcesses(std::string hostRoot, ProcessControl& control, EventWriter& log,
-                                 Launchd& launchd, SignalWatch& signals)
+                                 Launchd& launchd, SignalWatch& signals, double springBoardGrace)
     : root_(std::move(hostRoot)),
       control_(control),
       log_(log),
       launchd_(launchd),
-      signals_(signals) {}
+      signals_(signals),
+      springBoardGrace_(springBoardGrace) {}
 
 void DeviceProcesses::logEnd(const std::string& name, pid_t pid, int waitStatus) {
     ordered_json fields = {{"name", name}, {"pid", pid}};
@@ -36,11 +37,11 @@ void DeviceProcesses::logEnd(const std::string& name, pid_t pid, int waitStatus)
     log_.write("simd", "process-ended", fields);
 }
 
-void DeviceProcesses::startSpringBoard() {
+std::optional<pid_t> DeviceProcesses::startSpringBoard() {
     const std::string program = wire::inRoot(root_, wire::paths::kSpringBoard);
     if (access(program.c_str(), X_OK) != 0) {
         log_.write("simd", "springboard-absent", {{"program", wire::paths::kSpringBoard}});
-        return;
+        return std::nullopt;
     }
     std::string error;
     const pid_t pid = control_.start(deviceProgram(root_, program, {wire::paths::kSpringBoard},
@@ -48,23 +49,50 @@ void DeviceProcesses::startSpringBoard() {
                                      &error);
     if (pid < 0) {
         log_.write("simd", "process-start-failed", {{"name", kSpringBoardName}, {"error", error}});
-        return;
+        return std::nullopt;
     }
     children_[pid] = kSpringBoardName;
     log_.write("simd", "process-started", {{"name", kSpringBoardName}, {"pid", pid}});
     // Boot is over once SpringBoard takes requests (or has given up).
     const double until = wire::hostNow() + 30;
     while (wire::hostNow() < until) {
-        if (base::ScopedFd(wire::connectToService(root_, wire::kSpringBoardService))) return;
+        if (base::ScopedFd(wire::connectToService(root_, wire::kSpringBoardService))) return pid;
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
             children_.erase(pid);
             logEnd(kSpringBoardName, pid, status);
-            return;
+            return std::nullopt;
         }
         usleep(10000);
     }
     log_.write("simd", "springboard-not-answering", {{"pid", pid}});
+    return std::nullopt;
+}
+
+bool DeviceProcesses::endChild(pid_t pid, double grace) {
+    auto gone = [&] { return !children_.contains(pid); };
+    control_.signal(-pid, SIGTERM);
+    control_.signal(pid, SIGTERM);
+    if (waitUntil(gone, grace)) return true;
+    control_.signal(-pid, SIGKILL);
+    control_.signal(pid, SIGKILL);
+    return waitUntil(gone, 5);
+}
+
+void DeviceProcesses::respring(const Caller& caller, const wire::Respring&) {
+    // A stopped SpringBoard would not even take its SIGTERM before the device wakes.
+    if (suspended_) return caller.refuse("the device is asleep");
+    const std::optional<pid_t> old = springBoardPid();
+    if (old && !endChild(*old, springBoardGrace_))
+        return caller.refuse("SpringBoard " + std::to_string(*old) + " did not end");
+    const std::optional<pid_t> started = startSpringBoard();
+    auto pidOrNull = [](std::optional<pid_t> pid) {
+        return pid ? ordered_json(*pid) : ordered_json(nullptr);
+    };
+    log_.write("simd", "respring", {{"old", pidOrNull(old)}, {"new", pidOrNull(started)}});
+    if (!started) return caller.refuse("SpringBoard did not come back (the event log says why)");
+    caller.reply(wire::RespringReply{true, old ? std::optional<int64_t>(*old) : std::nullopt,
+                                     int64_t{*started}});
 }
 
 std::optional<pid_t> DeviceProcesses::springBoardPid() const {

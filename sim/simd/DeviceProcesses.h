@@ -22,18 +22,22 @@ namespace sim {
 
 class DeviceProcesses {
   public:
+    // `springBoardGrace`: host seconds SpringBoard has after SIGTERM on a respring.
     DeviceProcesses(std::string hostRoot, ProcessControl& control, EventWriter& log,
-                    Launchd& launchd, SignalWatch& signals);
+                    Launchd& launchd, SignalWatch& signals, double springBoardGrace);
     DeviceProcesses(const DeviceProcesses&) = delete;
     DeviceProcesses& operator=(const DeviceProcesses&) = delete;
 
-    // Starts SpringBoard and waits (30 host seconds at most) until it takes requests.
-    void startSpringBoard();
+    // Starts SpringBoard and waits (30 host seconds at most) until it takes requests; its pid
+    // once it does.
+    std::optional<pid_t> startSpringBoard();
     std::optional<pid_t> springBoardPid() const;
 
     // Requests.
     void hello(const Caller& caller, const wire::Hello& request);
     void launch(const Caller& caller, const wire::Launch& request);
+    // Ends SpringBoard and starts it again; the other processes live on.
+    void respring(const Caller& caller, const wire::Respring& request);
 
     // A process of the device, stopped with the others while the device sleeps.
     void remember(pid_t pid);
@@ -54,12 +58,15 @@ class DeviceProcesses {
     // Reaps until `done` or `hostSeconds` have passed; whether `done` came true.
     bool waitUntil(const std::function<bool()>& done, double hostSeconds);
     void logEnd(const std::string& name, pid_t pid, int waitStatus);
+    // SIGTERM to the child and its group, SIGKILL after `grace`; whether it was reaped.
+    bool endChild(pid_t pid, double grace);
 
     std::string root_;
     ProcessControl& control_;
     EventWriter& log_;
     Launchd& launchd_;
     SignalWatch& signals_;
+    double springBoardGrace_;
     bool suspended_ = false;
     std::map<pid_t, std::string> children_;           // simd's own, by pid: their names
     std::map<pid_t, unsigned long long> registered_;  // announced, with their start ticks

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <utility>
 
 namespace sim {
 
@@ -20,7 +21,7 @@ SignalWatch::SignalWatch() {
 
 bool SignalWatch::takeShutdownRequest() {
     signalfd_siginfo info{};
-    bool shutdown = false;
+    bool shutdown = std::exchange(shutdownPending_, false);
     while (read(fd_.get(), &info, sizeof info) == static_cast<ssize_t>(sizeof info))
         if (info.ssi_signo != SIGCHLD) shutdown = true;
     return shutdown;
@@ -32,7 +33,7 @@ void SignalWatch::pause(double hostSeconds) {
     const timespec limit{static_cast<time_t>(whole),
                          static_cast<long>((hostSeconds - whole) * 1e9)};
     ppoll(&p, 1, &limit, nullptr);
-    takeShutdownRequest();
+    shutdownPending_ = takeShutdownRequest();
 }
 
 }  // namespace sim

@@ -30,6 +30,9 @@ void Simd::run() {
     Server& server = parts_.server;
     PowerManager& power = parts_.power.manager();
     while (running_) {
+        // A SIGTERM that came while a request waited for a child (a respring) is served now.
+        if (parts_.signals.shutdownPending()) handleSignals();
+        if (!running_) break;
         const double t = now();
         power.advance(t);
         parts_.launchd.advance(t);

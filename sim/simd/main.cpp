@@ -115,7 +115,7 @@ int serveDevice(const sim::SimdOptions& options) {
     sim::Server server(std::move(listening), log);
     sim::SystemProcesses system;
     sim::Launchd launchd(root, log, system, now, options.killGrace());
-    sim::DeviceProcesses processes(root, system, log, launchd, signals);
+    sim::DeviceProcesses processes(root, system, log, launchd, signals, options.minimumHostGrace);
     processes.startSpringBoard();
     launchd.boot();
     sim::WakeService wakes(root, log);
@@ -143,6 +143,7 @@ int serveDevice(const sim::SimdOptions& options) {
         .on<wire::Status>(simd, &Simd::status)
         .on<wire::Launch>(processes, &DeviceProcesses::launch)
         .on<wire::Shutdown>(simd, &Simd::shutdown)
+        .on<wire::Respring>(processes, &DeviceProcesses::respring)
         .on<wire::PowerRegister>(power, &PowerService::registerClient)
         .on<wire::PowerAnswer>(power, &PowerService::answer)
         .on<wire::PowerDeregister>(power, &PowerService::deregister)

@@ -50,6 +50,18 @@ class AppOnDevice : public testing::Test {
         EXPECT_EQ(ended[0].value("status", -1), 0) << ended[0].dump();
     }
 
+    // SpringBoard handles requests in order: once an alert asked for now is shown, every
+    // firing before it has been dealt with.
+    void flushSpringBoard(const std::string& sentinel) {
+        ASSERT_EQ(device.simctl({"alert", device.root(), "--body", sentinel, "--plain"}).status, 0)
+            << device.lastOutput();
+        ASSERT_TRUE(device.waitForEvents(
+            [&](const Events& e) {
+                return !eventsWith(e, "alert-shown", "body", sentinel).empty();
+            },
+            kHostBudget));
+    }
+
     e2e::DeviceSession device;
     ControlApp app;
 };

@@ -74,18 +74,6 @@ class NotificationPath : public apptest::AppOnDevice {
             << app.lastState().dump();
     }
 
-    // SpringBoard handles requests in order: once an alert asked for now is shown, every
-    // firing before it has been dealt with.
-    void flushSpringBoard(const std::string& sentinel) {
-        ASSERT_EQ(device.simctl({"alert", device.root(), "--body", sentinel, "--plain"}).status, 0)
-            << device.lastOutput();
-        ASSERT_TRUE(device.waitForEvents(
-            [&](const Events& e) {
-                return !apptest::eventsWith(e, "alert-shown", "body", sentinel).empty();
-            },
-            kHostBudget));
-    }
-
     long long deviceNow() { return deviceSeconds(device.status()["time"]); }
 };
 

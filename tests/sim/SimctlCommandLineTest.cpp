@@ -16,8 +16,9 @@ using namespace sim_e2e;
 constexpr const char* kDir = "DIR";  // stands for the device's folder in a case's arguments
 
 const std::vector<std::string> kCommands = {
-    "create", "install",  "boot",  "shutdown", "status", "log",   "power",        "sleep",
-    "wake",   "defaults", "spawn", "launch",   "notify", "alert", "set-timezone", "set-time"};
+    "create", "install", "boot",         "shutdown", "status",  "log",
+    "power",  "sleep",   "wake",         "defaults", "spawn",   "launch",
+    "notify", "alert",   "set-timezone", "set-time", "respring"};
 
 class SimctlCommandLine : public testing::Test {
   protected:
@@ -65,6 +66,7 @@ const std::vector<BadLine> kBadLines = {
     // A line simctl understands, for a device it cannot serve: the command fails instead.
     {"DeviceNotBooted", {"status", kDir}, 1, "not booted"},
     {"SetTimeNotBooted", {"set-time", kDir, "2027-10-30 12:00:00"}, 1, "not booted"},
+    {"RespringNotBooted", {"respring", kDir}, 1, "not booted"},
     {"NoSuchDevice", {"status", "/nonexistent/device"}, 1, "no such device folder"},
 };
 

@@ -68,6 +68,26 @@ struct Launch {
     }
 };
 
+// SpringBoard ends and launchd starts it again, as after a crash or a settings change. Reply:
+// RespringReply once the new SpringBoard takes requests, or Reply refused (the device is
+// asleep, or no SpringBoard came back).
+struct Respring : NoFields {
+    static constexpr std::string_view kOp = "respring";
+};
+
+struct RespringReply {
+    bool ok = false;
+    std::optional<int64_t> oldPid;  // none: no SpringBoard was running
+    int64_t newPid = 0;
+
+    template <class Self, class Visit>
+    static void fields(Self& m, Visit&& visit) {
+        visit("ok", m.ok);
+        visit("oldPid", m.oldPid);
+        visit("newPid", m.newPid);
+    }
+};
+
 // Ends every process of the device, then simd. Reply: Reply accepted, once all have gone.
 struct Shutdown : NoFields {
     static constexpr std::string_view kOp = "shutdown";

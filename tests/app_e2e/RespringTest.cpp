@@ -1,0 +1,111 @@
+// A respring on iOS 4.0 while the guard holds by its keep-alive notification: the new SpringBoard
+// loads the extension again, keeps the booking, and hides the keep-alive alerts from its first
+// firing on while other alerts are shown; the app, which lives on, reaches the new SpringBoard
+// when it is switched off.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "AppOnDevice.h"
+#include "GuardEvents.h"
+
+namespace {
+
+using apptest::Events;
+using apptest::eventsWith;
+using apptest::Json;
+using apptest::kHostBudget;
+using apptest::kKeepAliveBody;
+using apptest::kKeepAliveLaunchImage;
+using e2e::eventsNamed;
+
+constexpr double kRate = 20;  // a device minute is 3 s of real time
+constexpr char kStartingUp[] = "VigilantSubstrate: starting up...";
+constexpr char kStarted[] = "VigilantSubstrate: successfully started.";
+
+Json notifications(const Json& status) {
+    return status.is_object() && status.contains("notifications") ? status["notifications"]
+                                                                  : Json();
+}
+
+// The events logged after the respring; none when there was no respring.
+Events afterRespring(const Events& events) {
+    const auto at = std::find_if(events.begin(), events.end(),
+                                 [](const Json& e) { return e.value("event", "") == "respring"; });
+    return at == events.end() ? Events() : Events(std::next(at), events.end());
+}
+
+// The extension's log lines written by the SpringBoard with this pid, in order.
+std::vector<std::string> extensionLines(const Events& events, long long springBoard) {
+    std::vector<std::string> lines;
+    for (const Json& e : eventsWith(events, "log", "pid", springBoard)) {
+        const std::string text = e.value("text", "");
+        if (text.rfind("VigilantSubstrate:", 0) == 0) lines.push_back(text);
+    }
+    return lines;
+}
+
+class Respring : public apptest::AppOnDevice {
+  protected:
+    Respring() : AppOnDevice("4.0") {}
+
+    void SetUp() override {
+        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
+        ASSERT_TRUE(device.boot(kRate)) << device.lastOutput();
+        ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
+    }
+};
+
+TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt) {
+    ASSERT_TRUE(app.tap("preventSleepSwitch"));
+    ASSERT_TRUE(device.waitForEvents(
+        [](const Events& e) { return !eventsNamed(e, "notification-fired").empty(); },
+        kHostBudget + 60 / kRate))
+        << "the keep-alive notification never fired";
+
+    const e2e::CommandResult respring = device.simctl({"respring", device.root()});
+    ASSERT_EQ(respring.status, 0) << respring.output;
+    const Events restarts = eventsNamed(device.events(), "respring");
+    ASSERT_EQ(restarts.size(), 1u) << "no respring in the log";
+    const long long newSpringBoard = restarts[0].value("new", -1LL);
+    ASSERT_GT(newSpringBoard, 0) << restarts[0].dump();
+
+    // The extension starts again in the new SpringBoard, and the booking fires on from there.
+    ASSERT_TRUE(device.waitForEvents(
+        [&](const Events& e) {
+            return extensionLines(e, newSpringBoard).size() == 2 &&
+                   eventsNamed(afterRespring(e), "notification-fired").size() >= 2;
+        },
+        kHostBudget + 120 / kRate))
+        << "no extension start or too few firings after the respring";
+    ASSERT_EQ(device.simctl({"alert", device.root(), "--body", "an app's alert"}).status, 0)
+        << device.lastOutput();
+    ASSERT_NO_FATAL_FAILURE(flushSpringBoard("a system alert after the respring"));
+    const Events events = device.events();
+    EXPECT_EQ(extensionLines(events, newSpringBoard),
+              (std::vector<std::string>{kStartingUp, kStarted}));
+    for (const Json& fired : eventsNamed(afterRespring(events), "notification-fired"))
+        EXPECT_EQ(fired.value("launchImage", ""), kKeepAliveLaunchImage) << fired.dump();
+    EXPECT_TRUE(eventsWith(events, "alert-shown", "body", kKeepAliveBody).empty())
+        << "a keep-alive alert reached the screen";
+    EXPECT_EQ(eventsWith(afterRespring(events), "alert-shown", "body", "an app's alert").size(),
+              1u);
+    const Json kept = notifications(device.status());
+    ASSERT_EQ(kept.size(), 1u) << kept.dump();
+    EXPECT_EQ(kept[0].value("launchImage", ""), kKeepAliveLaunchImage);
+    EXPECT_EQ(kept[0].value("repeat", ""), "minute");
+
+    // The app was not restarted; its cancellation reaches the new SpringBoard.
+    ASSERT_TRUE(app.running());
+    ASSERT_TRUE(app.tap("preventSleepSwitch"));
+    ASSERT_TRUE(device.waitForStatus(
+        [](const Json& s) { return notifications(s).is_array() && notifications(s).empty(); },
+        kHostBudget))
+        << device.lastOutput();
+    const Events cancelled = eventsNamed(afterRespring(device.events()), "notifications-cancelled");
+    ASSERT_EQ(cancelled.size(), 1u);
+    EXPECT_EQ(cancelled[0].value("count", -1), 1) << cancelled[0].dump();
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+// `simctl respring` on a booted device: the booked local notifications outlive the old
+// SpringBoard and the new one fires each at its date, once; a sleeping device refuses it and
+// keeps its SpringBoard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "SimE2E.h"
+
+namespace {
+
+using namespace sim_e2e;
+using e2e::eventsNamed;
+
+constexpr double kRate = 20;  // a device minute is 3 s of real time
+
+// The events of one kind logged after the respring, whose "body" is `body`.
+Events afterRespring(const Events& events, const std::string& name, const std::string& body) {
+    const auto at = std::find_if(events.begin(), events.end(),
+                                 [](const Json& e) { return e.value("event", "") == "respring"; });
+    Events found;
+    if (at == events.end()) return found;
+    for (const Json& e : eventsNamed(Events(std::next(at), events.end()), name))
+        if (e.value("body", "") == body) found.push_back(e);
+    return found;
+}
+
+class RespringOnDevice : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(device.boot(kRate)) << device.lastOutput(); }
+    void TearDown() override {
+        device.shutdown();
+        EXPECT_TRUE(device.leftoverProcesses().empty()) << "device processes left behind";
+    }
+
+    int notify(const std::string& body, const std::string& fireIn, bool everyMinute) {
+        std::vector<std::string> args{
+            "notify", device.root(),    "--app",           "com.example.a", "--body",
+            body,     "--launch-image", "Default-" + body, "--fire-in",     fireIn};
+        if (everyMinute) args.insert(args.end(), {"--repeat", "minute"});
+        return device.simctl(args).status;
+    }
+
+    e2e::DeviceSession device{"3.1.3"};
+};
+
+TEST_F(RespringOnDevice, BookedNotificationsAreKeptAndFireOnceFromTheNewSpringBoard) {
+    ASSERT_EQ(notify("once", "120", false), 0) << device.lastOutput();
+    ASSERT_EQ(notify("minutely", "150", true), 0) << device.lastOutput();
+    const Json booked = device.status()["notifications"];
+    ASSERT_EQ(booked.size(), 2u) << booked.dump();
+
+    ASSERT_EQ(device.simctl({"respring", device.root()}).status, 0) << device.lastOutput();
+    const Json kept = device.status();
+    ASSERT_EQ(eventsNamed(device.events(), "respring").size(), 1u);
+    EXPECT_EQ(kept["notifications"], booked) << "the bookings changed across the respring";
+    EXPECT_TRUE(eventsNamed(device.events(), "notification-fired").empty()) << "fired early";
+
+    ASSERT_TRUE(device.waitForEvents(
+        [](const Events& e) {
+            return !afterRespring(e, "alert-shown", "once").empty() &&
+                   !afterRespring(e, "alert-shown", "minutely").empty();
+        },
+        kHostBudget + 150 / kRate))
+        << "a booking did not fire after the respring";
+    const Events events = device.events();
+    const Events once = afterRespring(events, "notification-fired", "once");
+    ASSERT_EQ(once.size(), 1u);
+    EXPECT_EQ(once[0]["fireDate"], booked[0]["fireDate"]) << once[0].dump();
+    EXPECT_EQ(once[0].value("launchImage", ""), "Default-once");
+    EXPECT_EQ(eventsNamed(events, "notification-fired").size(),
+              afterRespring(events, "notification-fired", "once").size() +
+                  afterRespring(events, "notification-fired", "minutely").size())
+        << "something fired before the respring";
+    const Json left = device.status()["notifications"];
+    ASSERT_EQ(left.size(), 1u) << left.dump();
+    EXPECT_EQ(left[0].value("body", ""), "minutely");
+    EXPECT_EQ(left[0].value("repeat", ""), "minute");
+}
+
+TEST_F(RespringOnDevice, ASleepingDeviceRefusesItAndKeepsItsSpringBoard) {
+    const long long springBoard = device.status().value("springBoardPid", -1LL);
+    ASSERT_GT(springBoard, 0);
+    ASSERT_EQ(device.simctl({"sleep", device.root()}).status, 0) << device.lastOutput();
+    const e2e::CommandResult refused = device.simctl({"respring", device.root()});
+    EXPECT_EQ(refused.status, 1) << refused.output;
+    EXPECT_NE(refused.output.find("asleep"), std::string::npos) << refused.output;
+    ASSERT_EQ(device.simctl({"wake", device.root()}).status, 0) << device.lastOutput();
+    EXPECT_EQ(device.status().value("springBoardPid", -1LL), springBoard);
+    EXPECT_TRUE(eventsNamed(device.events(), "respring").empty());
+}
+
+}  // namespace

@@ -60,15 +60,12 @@ int logCommand(const LogOptions& options) {
     std::signal(SIGTERM, stopFollowing);
     std::ifstream in;
     std::string partial;
-    // Following ends with the device: once it has been seen up and is down, what it wrote last
-    // is read and simctl ends.
-    bool seenUp = false, deviceEnded = false;
+    // Following ends with the device: once it is down, what it wrote last is read and simctl
+    // ends. A device already down at the first look has ended too: waiting for a boot instead
+    // would follow forever a device that shut down just before simctl looked.
+    bool deviceEnded = false;
     for (;;) {
-        if (follow) {
-            const bool up = sim::DeviceLock::held(root);
-            deviceEnded = seenUp && !up;
-            seenUp = seenUp || up;
-        }
+        if (follow) deviceEnded = !sim::DeviceLock::held(root);
         if (!in.is_open()) in.open(path, std::ios::binary);
         if (in.is_open()) {
             std::string line;
@@ -105,7 +102,8 @@ void addStatusCommands(CommandLine& line) {
     CLI::App& log = line.addCommand(
         "log", "the event log, one JSON object a line",
         "Prints the device's event log, one JSON object a line; with --follow it goes on\n"
-        "printing new events until interrupted or the device shuts down.",
+        "printing new events until interrupted or the device shuts down (on a device that is\n"
+        "not booted it prints the log and ends).",
         [logged] { return logCommand(*logged); });
     addDeviceFolder(log, logged->dir);
     log.add_flag("-f,--follow", logged->follow,

@@ -234,4 +234,14 @@ TEST_F(RobustOnDevice, LogFollowEndsWhenTheDeviceShutsDown) {
     EXPECT_NE(log.out.find("shutdown-complete"), std::string::npos) << log.out;
 }
 
+// Also what a follow that looks only after the shutdown sees: it must not wait for a boot.
+TEST_F(RobustOnDevice, LogFollowOnADeviceThatIsDownPrintsTheLogAndEnds) {
+    ASSERT_TRUE(device.boot(1.0)) << device.lastOutput();
+    shutdownAndCheckNothingLeft();
+    const Captured log = simctl({"log", device.root(), "--follow"}, "log");
+    ASSERT_FALSE(log.timedOut) << "log --follow waited on a device that is down";
+    EXPECT_EQ(log.status, 0) << log.err;
+    EXPECT_NE(log.out.find("shutdown-complete"), std::string::npos) << log.out;
+}
+
 }  // namespace

@@ -7,18 +7,12 @@
 #include <ostream>
 
 #include "GuardDevice.h"
+#include "GuardSystems.h"
 
 namespace {
 
 using namespace guard_e2e;
 using e2e::eventsNamed;
-
-struct System {
-    const char* version;
-    const char* route;  // the status-bar route SpringBoard names in its log
-};
-
-void PrintTo(const System& c, std::ostream* out) { *out << c.version; }
 
 constexpr double kRate = 10;         // the 20-second refresh is 2 s of real time
 constexpr double kIdleSleep = 30;    // device seconds
@@ -107,11 +101,6 @@ TEST_P(Respring, TheHoldingGuardPutsItsItemBackWithinItsRefreshAndHidesItFromThe
     EXPECT_TRUE(eventsNamed(device.events(), "sleep").empty()) << "the device slept";
 }
 
-INSTANTIATE_TEST_SUITE_P(Systems, Respring,
-                         testing::Values(System{"3.1.3", "SpringBoardServices"},
-                                         System{"2.2.1", "UIApplication"}),
-                         [](const testing::TestParamInfo<System>& info) {
-                             return std::string(info.param.route) + "Route";
-                         });
+INSTANTIATE_TEST_SUITE_P(Systems, Respring, everySystem(), routeName);
 
 }  // namespace

@@ -8,19 +8,12 @@
 
 #include "GuardDevice.h"
 #include "GuardExpectations.h"
+#include "GuardSystems.h"
 
 namespace {
 
 using namespace guard_e2e;
 using e2e::eventsNamed;
-
-struct System {
-    const char* version;
-    const char* route;  // the status-bar route SpringBoard names in its log
-};
-
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const System& c, std::ostream* out) { *out << c.version; }
 
 constexpr double kRate = 10;       // an idle period of 30 device seconds is 3 s of real time
 constexpr double kIdleSleep = 30;  // device seconds
@@ -114,11 +107,6 @@ TEST_P(ScheduleOff, KeepsTheDeviceAwakeWithItsItemUntilUnloadedThenHidesItAndExi
         << unlisted.output;
 }
 
-INSTANTIATE_TEST_SUITE_P(Systems, ScheduleOff,
-                         testing::Values(System{"3.1.3", "SpringBoardServices"},
-                                         System{"2.2.1", "UIApplication"}),
-                         [](const testing::TestParamInfo<System>& info) {
-                             return std::string(info.param.route) + "Route";
-                         });
+INSTANTIATE_TEST_SUITE_P(Systems, ScheduleOff, everySystem(), routeName);
 
 }  // namespace

@@ -5,6 +5,8 @@
 // evening's start: the booking moves to the next evening.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "GuardDevice.h"
 #include "GuardExpectations.h"
 
@@ -17,38 +19,39 @@ constexpr char kLabel[] = "com.quillmoor.vigilantpro";
 class ZoneChange : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
-        ASSERT_TRUE(device.writeSetting("Schedule", "-bool", "true")) << device.lastOutput();
-        ASSERT_TRUE(device.writeSetting("ScheduleStart", "-int", "1320"));  // 22:00
-        ASSERT_TRUE(device.writeSetting("ScheduleEnd", "-int", "360"));     // 06:00
+        ASSERT_TRUE(device.installWithWindow(1320, 360)) << device.lastOutput();  // 22:00-06:00
         ASSERT_EQ(device.session().simctl({"set-timezone", device.root(), "Europe/Berlin"}).status,
                   0)
             << device.lastOutput();
     }
     void TearDown() override { device.finish(); }
 
+    // Boots at 19:00 in Berlin, with an idle sleep far off so the daemon is awake to hear the
+    // change, and starts the guard; its pid once it booked the evening's start, else -1.
+    long long guardWaitingForTheEvening() {
+        if (!device.boot("2026-12-07 18:00:00", 1, 7200) || device.load().status != 0) return -1;
+        const long long pid = device.waitForDaemon(1);
+        return pid > 0 && device.waitFor(booked(pid, 1)) ? pid : -1;
+    }
+    static std::function<bool(const Events&)> booked(long long pid, size_t n) {
+        return [pid, n](const Events& e) {
+            return eventsWith(e, "wake-booked", "pid", pid).size() >= n;
+        };
+    }
+
     GuardDevice device{"3.1.3"};
 };
 
 TEST_F(ZoneChange, MovesTheBookingToTheNewZonesWindowStart) {
-    // 19:00 in Berlin; an idle sleep far off, so the daemon is awake to hear the change.
-    ASSERT_TRUE(device.boot("2026-12-07 18:00:00", 1, 7200)) << device.lastOutput();
-    ASSERT_EQ(device.load().status, 0) << device.lastOutput();
-    const long long pid = device.waitForDaemon(1);
-    ASSERT_GT(pid, 0) << "the daemon never started";
-    auto bookings = [&](size_t n) {
-        return [&, n](const Events& e) {
-            return eventsWith(e, "wake-booked", "pid", pid).size() >= n;
-        };
-    };
-    ASSERT_TRUE(device.waitFor(bookings(1))) << "the window's start was never booked";
+    const long long pid = guardWaitingForTheEvening();
+    ASSERT_GT(pid, 0) << "the guard never booked the evening: " << device.lastOutput();
     const Json first = eventsWith(device.events(), "wake-booked", "pid", pid)[0];
     ASSERT_TRUE(startsWith(first["wakeTime"], "2026-12-07T21:00:")) << first.dump();
 
     ASSERT_EQ(device.session().simctl({"set-timezone", device.root(), "America/New_York"}).status,
               0)
         << device.lastOutput();
-    ASSERT_TRUE(device.waitFor(bookings(2))) << "the booking never moved";
+    ASSERT_TRUE(device.waitFor(booked(pid, 2))) << "the booking never moved";
 
     const Events events = device.events();
     const Json moved = eventsWith(events, "wake-booked", "pid", pid)[1];
@@ -70,21 +73,13 @@ TEST_F(ZoneChange, MovesTheBookingToTheNewZonesWindowStart) {
 }
 
 TEST_F(ZoneChange, AClockSetPastTheStartMovesTheBookingToTheNextEvening) {
-    ASSERT_TRUE(device.boot("2026-12-07 18:00:00", 1, 7200)) << device.lastOutput();
-    ASSERT_EQ(device.load().status, 0) << device.lastOutput();
-    const long long pid = device.waitForDaemon(1);
-    ASSERT_GT(pid, 0) << "the daemon never started";
-    auto booked = [&](size_t n) {
-        return [&, n](const Events& e) {
-            return eventsWith(e, "wake-booked", "pid", pid).size() >= n;
-        };
-    };
-    ASSERT_TRUE(device.waitFor(booked(1))) << "the window's start was never booked";
+    const long long pid = guardWaitingForTheEvening();
+    ASSERT_GT(pid, 0) << "the guard never booked the evening: " << device.lastOutput();
 
     // 07:00 the next morning in Berlin: the night booked for is over.
     ASSERT_EQ(device.session().simctl({"set-time", device.root(), "2026-12-08 06:00:00"}).status, 0)
         << device.lastOutput();
-    ASSERT_TRUE(device.waitFor(booked(2))) << "the booking never moved";
+    ASSERT_TRUE(device.waitFor(booked(pid, 2))) << "the booking never moved";
     const Json moved = eventsWith(device.events(), "wake-booked", "pid", pid)[1];
     EXPECT_TRUE(startsWith(moved["wakeTime"], "2026-12-08T21:00:")) << moved.dump();
 }

@@ -3,11 +3,13 @@
 // input) reach it as 0, 1 and 2 only.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ProcessControl.h"
@@ -37,6 +39,11 @@ TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
     const std::string proc = "/proc/" + std::to_string(child.pid());
     std::string expected;
     for (const std::string& arg : argv) expected += arg + '\0';
+    // The start returns once the child is forked; its argv is there once it has executed the
+    // program, which a loaded machine may delay.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (readWhole(proc + "/cmdline") != expected && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(readWhole(proc + "/cmdline"), expected);
 
     // Beyond 0, 1 and 2 the program holds only what this test process lets every child inherit.

@@ -21,6 +21,12 @@ inline bool mainScreen(const Json& s, bool guardOn) {
            sections(s, "tableView") == (guardOn ? std::vector{1, 2} : std::vector{1});
 }
 
+// The local notifications SpringBoard has booked, by `simctl status`; null when it had none to say.
+inline Json notifications(const Json& status) {
+    return status.is_object() && status.contains("notifications") ? status["notifications"]
+                                                                  : Json();
+}
+
 class AppOnDevice : public testing::Test {
   protected:
     explicit AppOnDevice(const std::string& version) : device(version), app(device) {}
@@ -32,6 +38,14 @@ class AppOnDevice : public testing::Test {
         EXPECT_FALSE(e2e::processAlive(pid)) << "the app " << pid << " is still running";
         device.shutdown();
         EXPECT_TRUE(device.leftoverProcesses().empty()) << "device processes left behind";
+    }
+
+    // The package installed, the device booted at `rate` and the app on its main screen, guard
+    // off: the start of the tests on iOS 4, where the app alone keeps the guard.
+    void installBootAndLaunch(double rate) {
+        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
+        ASSERT_TRUE(device.boot(rate)) << device.lastOutput();
+        ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
     }
 
     bool launchOnMainScreen(bool guardOn) {

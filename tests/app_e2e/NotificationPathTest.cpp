@@ -17,6 +17,7 @@ using apptest::kKeepAliveLaunchImage;
 using apptest::kScheduleRefusal;
 using apptest::kScheduleRefusalTitle;
 using apptest::mainScreen;
+using apptest::notifications;
 using e2e::deviceSeconds;
 using e2e::eventsNamed;
 
@@ -28,20 +29,11 @@ size_t keepAliveAlertsShown(const Events& events) {
     return apptest::eventsWith(events, "alert-shown", "body", kKeepAliveBody).size();
 }
 
-Json notifications(const Json& status) {
-    return status.is_object() && status.contains("notifications") ? status["notifications"]
-                                                                  : Json();
-}
-
 class NotificationPath : public apptest::AppOnDevice {
   protected:
     NotificationPath() : AppOnDevice("4.0") {}
 
-    void SetUp() override {
-        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
-        ASSERT_TRUE(device.boot(kRate)) << device.lastOutput();
-        ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
-    }
+    void SetUp() override { installBootAndLaunch(kRate); }
 
     // Switches the guard on and waits for the booking and the item.
     void switchOn() {

@@ -18,16 +18,12 @@ using apptest::Json;
 using apptest::kHostBudget;
 using apptest::kKeepAliveBody;
 using apptest::kKeepAliveLaunchImage;
+using apptest::notifications;
 using e2e::eventsNamed;
 
 constexpr double kRate = 20;  // a device minute is 3 s of real time
 constexpr char kStartingUp[] = "VigilantSubstrate: starting up...";
 constexpr char kStarted[] = "VigilantSubstrate: successfully started.";
-
-Json notifications(const Json& status) {
-    return status.is_object() && status.contains("notifications") ? status["notifications"]
-                                                                  : Json();
-}
 
 // The events logged after the respring; none when there was no respring.
 Events afterRespring(const Events& events) {
@@ -50,11 +46,7 @@ class Respring : public apptest::AppOnDevice {
   protected:
     Respring() : AppOnDevice("4.0") {}
 
-    void SetUp() override {
-        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
-        ASSERT_TRUE(device.boot(kRate)) << device.lastOutput();
-        ASSERT_TRUE(launchOnMainScreen(false)) << app.failure() << app.lastState().dump();
-    }
+    void SetUp() override { installBootAndLaunch(kRate); }
 };
 
 TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt) {

@@ -24,6 +24,11 @@ bool GuardDevice::installWithWindow(long long start, long long end) {
            writeSetting("ScheduleEnd", "-int", std::to_string(end));
 }
 
+bool GuardDevice::installAndBootUnscheduled(double rate, double idleSleep) {
+    return installPackage() && writeSetting("Schedule", "-bool", "false") &&
+           boot("2010-01-01 12:00:00", rate, idleSleep);
+}
+
 void GuardDevice::writeFile(const std::string& devicePath, const std::string& bytes) const {
     const fs::path host = fs::path(root()) / devicePath.substr(1);
     fs::create_directories(host.parent_path());

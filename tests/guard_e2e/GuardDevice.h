@@ -35,6 +35,9 @@ class GuardDevice {
     // The package installed and the schedule on, with the window from `start` to `end`
     // (minutes of the day), as the app stores it.
     bool installWithWindow(long long start, long long end);
+    // The package installed, the schedule off and the device booted at noon on 2010-01-01:
+    // the start of the tests of the guard that holds for good.
+    bool installAndBootUnscheduled(double rate, double idleSleep);
     // `simctl defaults write` of one setting; type is "-bool", "-int" or "-string".
     bool writeSetting(const std::string& key, const std::string& type, const std::string& value);
     // Any bytes at a device path, folders made as needed.

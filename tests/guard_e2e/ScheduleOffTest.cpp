@@ -22,9 +22,7 @@ constexpr size_t kIdlePeriods = 4;
 class ScheduleOff : public testing::TestWithParam<System> {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(device.installPackage()) << device.lastOutput();
-        ASSERT_TRUE(device.writeSetting("Schedule", "-bool", "false")) << device.lastOutput();
-        ASSERT_TRUE(device.boot("2010-01-01 12:00:00", kRate, kIdleSleep)) << device.lastOutput();
+        ASSERT_TRUE(device.installAndBootUnscheduled(kRate, kIdleSleep)) << device.lastOutput();
     }
     void TearDown() override { device.finish(); }
 

@@ -81,6 +81,11 @@ wire::DeviceClock DeviceLinks::clock() {
     return clock_;
 }
 
+wire::DeviceClock DeviceLinks::elapsedClock() {
+    std::lock_guard lock(clockMutex_);
+    return clock_;
+}
+
 int64_t DeviceLinks::pid() { return static_cast<int64_t>(getpid()); }
 
 }  // namespace platform::device

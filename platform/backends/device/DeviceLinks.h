@@ -31,6 +31,9 @@ class DeviceLinks {
     // The device's clock as simd keeps it now: read again whenever its file changed, which
     // happens when the wall clock is set (the elapsed clock runs on unchanged).
     wire::DeviceClock clock();
+    // The clock as last read, for elapsed time alone: a set never moves it, so nothing needs
+    // to look at the file (timers ask for it on every turn of a run loop).
+    wire::DeviceClock elapsedClock();
     const std::string& processName() const { return processName_; }
     ServiceLink& simd() { return simd_; }
     ServiceLink& springBoard() { return springBoard_; }

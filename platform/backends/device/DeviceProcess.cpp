@@ -21,7 +21,7 @@ DeviceProcess& DeviceProcess::instance() {
 
 double DeviceProcess::now() { return DeviceLinks::instance().clock().now(); }
 
-double DeviceProcess::elapsed() { return DeviceLinks::instance().clock().elapsedNow(); }
+double DeviceProcess::elapsed() { return DeviceLinks::instance().elapsedClock().elapsedNow(); }
 
 std::string DeviceProcess::timeZoneName() {
     return wire::deviceZone(DeviceLinks::instance().root());
@@ -33,8 +33,9 @@ std::vector<int> DeviceProcess::wait(const std::vector<int>& fds, std::optional<
     timespec timeout{};
     timespec* limit = nullptr;
     if (until) {
-        const double seconds = std::max(
-            0.0, DeviceLinks::instance().clock().hostTimeAtElapsed(*until) - wire::hostNow());
+        const double seconds =
+            std::max(0.0, DeviceLinks::instance().elapsedClock().hostTimeAtElapsed(*until) -
+                              wire::hostNow());
         timeout.tv_sec = static_cast<time_t>(std::min(seconds, 1e9));
         timeout.tv_nsec = static_cast<long>((seconds - std::floor(seconds)) * 1e9);
         if (timeout.tv_nsec >= 1000000000L) timeout.tv_nsec = 999999999L;

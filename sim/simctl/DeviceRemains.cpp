@@ -59,4 +59,11 @@ bool waitUntilUnlocked(const std::string& root, double hostSeconds) {
     return pollUntil([&] { return !sim::DeviceLock::held(root); }, hostSeconds);
 }
 
+bool waitUntilEnded(const std::string& root, pid_t pid, unsigned long long startTicks,
+                    double hostSeconds) {
+    return pollUntil(
+        [&] { return !sim::sameProcess(pid, startTicks) || !sim::DeviceLock::held(root); },
+        hostSeconds);
+}
+
 }  // namespace simctl

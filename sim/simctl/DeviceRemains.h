@@ -24,5 +24,10 @@ DeviceRemains remainsOf(const std::string& root);
 DeviceRemains waitUntilDown(const std::string& root, double hostSeconds);
 // Waits up to `hostSeconds` for the root's lock to be free; whether it is.
 bool waitUntilUnlocked(const std::string& root, double hostSeconds);
+// Waits up to `hostSeconds` for the simd `pid` (started at `startTicks`) to end, or the lock to
+// be free; whether either came. A simd that boots as this one ends takes the lock at once, so
+// the lock alone cannot tell that the one asked has gone.
+bool waitUntilEnded(const std::string& root, pid_t pid, unsigned long long startTicks,
+                    double hostSeconds);
 
 }  // namespace simctl

@@ -1,6 +1,7 @@
 // create, install, boot, shutdown.
 #include <base/Spawn.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
 #include <wire/DeviceLimits.h>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "CommandLine.h"
 #include "Commands.h"
@@ -23,6 +25,7 @@
 #include "DeviceLayout.h"
 #include "DeviceLock.h"
 #include "DeviceRemains.h"
+#include "Processes.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -124,22 +127,54 @@ int bootCommand(const BootOptions& options) {
                        (line.empty() ? "simd ended early (see var/log/sim/simd.log)" : line));
 }
 
+// The simd a shutdown was asked of, as the kernel names the socket's listener.
+struct AskedSimd {
+    pid_t pid = 0;
+    unsigned long long startTicks = 0;
+};
+
+struct ShutdownAsked {
+    bool answered = false;
+    std::optional<AskedSimd> simd;  // null when the kernel could not say who listened
+};
+
+std::optional<AskedSimd> listenerOf(const base::ScopedFd& connection) {
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    if (getsockopt(connection.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.pid <= 0)
+        return std::nullopt;
+    const std::optional<unsigned long long> ticks = sim::processStartTicks(peer.pid);
+    if (!ticks) return std::nullopt;
+    return AskedSimd{peer.pid, *ticks};
+}
+
 // Asks simd (booting, serving or already ending) to shut the device down; whether its answer
-// came. simd that ends before its answer reaches simctl is no failure of the shutdown.
-bool askShutdown(const std::string& root) {
+// came, and which simd it was. simd that ends before its answer reaches simctl is no failure
+// of the shutdown.
+ShutdownAsked askShutdown(const std::string& root) {
     const double until = wire::hostNow() + 180;
     while (wire::hostNow() < until) {
         const base::ScopedFd simd = openService(root, wire::kSimdService);
         if (simd) {
+            ShutdownAsked asked;
+            asked.simd = listenerOf(simd);
             const auto left = static_cast<int>((until - wire::hostNow()) * 1000);
             const auto answer = exchange(simd, wire::encode(wire::Shutdown{}), std::max(left, 1));
-            return answer && wire::decode<wire::Reply>(*answer).ok;
+            asked.answered = answer && wire::decode<wire::Reply>(*answer).ok;
+            return asked;
         }
         // A simd that holds the lock but does not listen yet is still booting.
-        if (!sim::DeviceLock::held(root)) return false;
+        if (!sim::DeviceLock::held(root)) return {};
         usleep(20000);
     }
-    return false;
+    return {};
+}
+
+// Waits for the simd asked to end: one that boots meanwhile is asked in the next turn, not
+// killed as if the one asked had hung.
+bool waitUntilAskedEnded(const std::string& root, const ShutdownAsked& asked, double hostSeconds) {
+    if (!asked.simd) return waitUntilUnlocked(root, hostSeconds);
+    return waitUntilEnded(root, asked.simd->pid, asked.simd->startTicks, hostSeconds);
 }
 
 // Kills what is left of the device: a simd that did not see the shutdown through, and what
@@ -159,8 +194,8 @@ int shutdownCommand(const std::string& dir) {
     bool forced = false;
     while (!remains.empty() && wire::hostNow() < until) {
         if (remains.locked) {
-            const bool answered = askShutdown(root);
-            if (!waitUntilUnlocked(root, answered ? 30 : 10)) {
+            const ShutdownAsked asked = askShutdown(root);
+            if (!waitUntilAskedEnded(root, asked, asked.answered ? 30 : 10)) {
                 forced = true;
                 killRemains(remainsOf(root));
                 waitUntilUnlocked(root, 5);

@@ -139,13 +139,11 @@ struct ShutdownAsked {
 };
 
 std::optional<AskedSimd> listenerOf(const base::ScopedFd& connection) {
-    ucred peer{};
-    socklen_t size = sizeof peer;
-    if (getsockopt(connection.get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.pid <= 0)
-        return std::nullopt;
-    const std::optional<unsigned long long> ticks = sim::processStartTicks(peer.pid);
+    const std::optional<pid_t> pid = base::peerPid(connection);
+    if (!pid) return std::nullopt;
+    const std::optional<unsigned long long> ticks = sim::processStartTicks(*pid);
     if (!ticks) return std::nullopt;
-    return AskedSimd{peer.pid, *ticks};
+    return AskedSimd{*pid, *ticks};
 }
 
 // Asks simd (booting, serving or already ending) to shut the device down; whether its answer

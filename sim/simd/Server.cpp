@@ -26,11 +26,8 @@ void Server::accept() {
     // Replies are sent blocking, but a peer that stops reading must not freeze the device.
     timeval sendTimeout{2, 0};
     setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
-    ucred cred{};
-    socklen_t length = sizeof cred;
     Connection connection;
-    if (getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &cred, &length) == 0)
-        connection.peerPid = cred.pid;
+    connection.peerPid = base::peerPid(fd).value_or(0);
     connection.fd = std::move(fd);
     connections_.emplace(nextConnection_++, std::move(connection));
 }

@@ -42,8 +42,11 @@ TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
     // The start returns once the child is forked; its argv is there once it has executed the
     // program, which a loaded machine may delay.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (readWhole(proc + "/cmdline") != expected && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto waitFor = [&](const auto& settled) {
+        while (!settled() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    };
+    waitFor([&] { return readWhole(proc + "/cmdline") == expected; });
     EXPECT_EQ(readWhole(proc + "/cmdline"), expected);
 
     // Beyond 0, 1 and 2 the program holds only what this test process lets every child inherit.
@@ -68,8 +71,7 @@ TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
         }
         return found;
     };
-    while (!strays().empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    waitFor([&] { return strays().empty(); });
     EXPECT_EQ(strays(), std::vector<std::string>{}) << "descriptors opened for the program";
     const std::string log = root + "/var/log/sim/sleeper.log";
     EXPECT_EQ(std::filesystem::read_symlink(proc + "/fd/1"), log);

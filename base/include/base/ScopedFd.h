@@ -1,6 +1,7 @@
 // An owned file descriptor: closed when its owner goes, moved but never copied.
 #pragma once
 
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <optional>
@@ -42,5 +43,8 @@ struct Pipe {
     ScopedFd write;
     static std::optional<Pipe> create(int flags = -1);
 };
+
+// The process at the other end of a connected Unix socket, as the kernel names it.
+std::optional<pid_t> peerPid(const ScopedFd& socket);
 
 }  // namespace base

@@ -94,5 +94,7 @@ int main(int argc, char* argv[]) {
                 minimalSummary.p90);
     std::printf("%-34s %10.1f\n", "difference of the medians",
                 appSummary.median - minimalSummary.median);
+    std::printf("%-34s %10.2f\n", "ratio of the medians",
+                minimalSummary.median > 0 ? appSummary.median / minimalSummary.median : 0.0);
     return 0;
 }

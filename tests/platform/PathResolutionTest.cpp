@@ -3,6 +3,7 @@
 #include <backend/Backend.h>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -128,6 +129,35 @@ TEST(PopenInterposer, ACommandThatClimbsAboveTheRootRunsTheDevicesProgramOrNone)
     // The device has no /bin/echo: a way up to it must not reach the host's.
     EXPECT_EQ(outputOf("/../../bin/echo escaped 2>/dev/null"), "");
     EXPECT_EQ(outputOf("/bin/../bin/echo escaped 2>/dev/null"), "");
+}
+
+// The status pclose gives, as the shell would have: the program's own, or 127 for none.
+int statusOf(const std::string& command) {
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+    }
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A plain command is started without the shell, so the program's parent is the caller; what
+// the shell must interpret still goes through it, and both give the program's status.
+TEST(PopenInterposer, APlainCommandSkipsTheShellAndOthersKeepIt) {
+    TestPlatform device;
+    device.writeFile("/bin/vigilant-parent", "#!/bin/sh\necho \"$PPID\"\nexit 3\n");
+    std::filesystem::permissions(device.hostPathOf("/bin/vigilant-parent"),
+                                 std::filesystem::perms(0755));
+    const std::string caller = std::to_string(getpid()) + "\n";
+    EXPECT_EQ(outputOf("/bin/vigilant-parent -w x=1"), caller);
+    EXPECT_NE(outputOf("/bin/vigilant-parent | /bin/cat"), caller);
+    EXPECT_NE(outputOf("/bin/vigilant-parent; true"), caller);
+    EXPECT_EQ(outputOf("/bin/vigilant-parent >/dev/null"), "");
+    EXPECT_EQ(statusOf("/bin/vigilant-parent"), 3);
+    EXPECT_EQ(statusOf("/bin/vigilant-parent 2>/dev/null"), 3);
+    EXPECT_EQ(statusOf("/no/such/program 2>/dev/null"), 127);
+    EXPECT_EQ(statusOf("/no/such/program"), 127);  // the shell says why on stderr
 }
 
 // environ as a caller may leave it at the call, for one case.

@@ -6,7 +6,8 @@
 // path that climbs with ".." (or is spelled with "." or "//") is the device's, and resolves
 // under the root whether it is there or not: it never reaches a host file.
 // A command started through popen is a process of the device too: it gets the device's root
-// in its environment, whatever the caller left in environ.
+// in its environment, whatever the caller left in environ. A plain command is started without
+// the shell (PlainCommand.h).
 #include <backend/Backend.h>
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -17,6 +18,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "PlainCommand.h"
 
 namespace {
 
@@ -102,5 +105,13 @@ extern "C" FILE* popen(const char* command, const char* modes) {
     if (!command || root.empty()) return real(command, modes);
     const std::string resolved = platform::resolveDeviceCommandLine(command);
     const DeviceRootInEnvironment childEnvironment(root);
+    if (FILE* started = libsystem::openPlainCommand(resolved, modes)) return started;
     return real(resolved.c_str(), modes);
+}
+
+extern "C" int pclose(FILE* stream) {
+    using Pclose = int (*)(FILE*);
+    static const Pclose real = realFunction<Pclose>("pclose");
+    if (const auto status = libsystem::closePlainCommand(stream)) return *status;
+    return real(stream);
 }

@@ -1,6 +1,6 @@
 #include "PlainCommand.h"
 
-#include <fcntl.h>
+#include <base/ScopedFd.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,21 +65,23 @@ FILE* openPlainCommand(const std::string& command, const char* modes) {
 
     // Both ends close on exec: the program gets its end as its output alone, and no later child
     // of the caller inherits the caller's end.
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) return nullptr;
+    std::optional<base::Pipe> pipe = base::Pipe::create();
+    if (!pipe) return nullptr;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipe->write.get(), STDOUT_FILENO);
     pid_t pid = -1;
     const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    close(ends[1]);
-    FILE* stream = failed ? nullptr : fdopen(ends[0], "r");
+    if (failed) return nullptr;
+    pipe->write.reset();
+    FILE* stream = fdopen(pipe->read.get(), "r");
     if (!stream) {
-        close(ends[0]);
-        if (!failed) waitpid(pid, nullptr, 0);  // its output goes nowhere; it ends
+        pipe->read.reset();
+        waitpid(pid, nullptr, 0);  // its output goes nowhere; it ends
         return nullptr;
     }
+    pipe->read.release();  // the stream's now
     children().add(stream, pid);
     return stream;
 }

@@ -68,7 +68,9 @@ std::vector<WakeRequest> WakeList::requests() const {
     return result;
 }
 
-double WakeList::wholeSeconds(double time) { return std::round(time); }
+// Down, as a property list's date keeps a time: a wake-up asked for in the last half second of
+// a minute stays in that minute (rounding moved it into the next).
+double WakeList::wholeSeconds(double time) { return std::floor(time); }
 
 void WakeList::add(double time, const std::string& identifier) {
     const double whole = wholeSeconds(time);

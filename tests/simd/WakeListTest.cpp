@@ -92,9 +92,9 @@ TEST_F(WakeListFile, AWithdrawalMatchesTheWholeSecondAndTheIdentifier) {
     const std::vector<Withdrawal> cases = {
         {"the same second", k2200, "a", 1},
         {"a fraction later", k2200 + 0.4, "a", 1},
-        {"a fraction earlier", k2200 - 0.4, "a", 1},
+        {"just before the next second", k2200 + 0.9, "a", 1},
+        {"a fraction earlier", k2200 - 0.4, "a", 0},
         {"the next second", k2200 + 1, "a", 0},
-        {"rounds to the next second", k2200 + 0.5, "a", 0},
         {"another identifier", k2200, "c", 0},
     };
     for (const Withdrawal& c : cases) {

@@ -112,14 +112,20 @@ pid_t spawn(const SpawnOptions& options, std::string* error) {
     return pid;
 }
 
-int waitForExit(pid_t pid) {
+std::optional<int> waitForStatus(pid_t pid) {
     int status = 0;
     pid_t done;
     do {
         done = waitpid(pid, &status, 0);
     } while (done < 0 && errno == EINTR);
-    if (done != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    if (done != pid) return std::nullopt;
+    return status;
+}
+
+int waitForExit(pid_t pid) {
+    const std::optional<int> status = waitForStatus(pid);
+    if (!status) return -1;
+    return WIFEXITED(*status) ? WEXITSTATUS(*status) : 128 + WTERMSIG(*status);
 }
 
 ChildProcess::~ChildProcess() {

@@ -96,15 +96,24 @@ TEST(DlopenInterposer, APathThatClimbsAboveTheRootOpensNoHostLibrary) {
     }
 }
 
-std::string outputOf(const std::string& command) {
+// What a popen of `command` read, and the exit status pclose gave (-1 for none).
+struct Ran {
+    std::string output;
+    int status = -1;
+};
+
+Ran run(const std::string& command) {
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return "(popen failed)";
-    std::string out;
+    if (!pipe) return {"(popen failed)"};
+    Ran ran;
     char line[512];
-    while (std::fgets(line, sizeof line, pipe)) out += line;
-    pclose(pipe);
-    return out;
+    while (std::fgets(line, sizeof line, pipe)) ran.output += line;
+    const int status = pclose(pipe);
+    if (WIFEXITED(status)) ran.status = WEXITSTATUS(status);
+    return ran;
 }
+
+std::string outputOf(const std::string& command) { return run(command).output; }
 
 TEST(PopenInterposer, ResolvesEachWordThatExistsUnderTheRoot) {
     TestPlatform device;
@@ -131,19 +140,9 @@ TEST(PopenInterposer, ACommandThatClimbsAboveTheRootRunsTheDevicesProgramOrNone)
     EXPECT_EQ(outputOf("/bin/../bin/echo escaped 2>/dev/null"), "");
 }
 
-// The status pclose gives, as the shell would have: the program's own, or 127 for none.
-int statusOf(const std::string& command) {
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return -1;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe)) {
-    }
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // A plain command is started without the shell, so the program's parent is the caller; what
-// the shell must interpret still goes through it, and both give the program's status.
+// the shell must interpret still goes through it, and both give the program's status (127 for
+// none, as the shell says).
 TEST(PopenInterposer, APlainCommandSkipsTheShellAndOthersKeepIt) {
     TestPlatform device;
     device.writeFile("/bin/vigilant-parent", "#!/bin/sh\necho \"$PPID\"\nexit 3\n");
@@ -154,10 +153,10 @@ TEST(PopenInterposer, APlainCommandSkipsTheShellAndOthersKeepIt) {
     EXPECT_NE(outputOf("/bin/vigilant-parent | /bin/cat"), caller);
     EXPECT_NE(outputOf("/bin/vigilant-parent; true"), caller);
     EXPECT_EQ(outputOf("/bin/vigilant-parent >/dev/null"), "");
-    EXPECT_EQ(statusOf("/bin/vigilant-parent"), 3);
-    EXPECT_EQ(statusOf("/bin/vigilant-parent 2>/dev/null"), 3);
-    EXPECT_EQ(statusOf("/no/such/program 2>/dev/null"), 127);
-    EXPECT_EQ(statusOf("/no/such/program"), 127);  // the shell says why on stderr
+    EXPECT_EQ(run("/bin/vigilant-parent").status, 3);
+    EXPECT_EQ(run("/bin/vigilant-parent 2>/dev/null").status, 3);
+    EXPECT_EQ(run("/no/such/program 2>/dev/null").status, 127);
+    EXPECT_EQ(run("/no/such/program").status, 127);  // the shell says why on stderr
 }
 
 // environ as a caller may leave it at the call, for one case.

@@ -32,6 +32,10 @@ struct SpawnOptions {
 // The child's pid, or -1 with `error` set ("cannot run the program: No such file...").
 pid_t spawn(const SpawnOptions& options, std::string* error);
 
+// Waits for the child to end: its wait status as waitpid gives it; nothing when it is no child
+// of ours.
+std::optional<int> waitForStatus(pid_t pid);
+
 // Waits for the child to end: its exit status, or 128 + the signal that ended it; -1 when it
 // is no child of ours.
 int waitForExit(pid_t pid);

@@ -1,13 +1,12 @@
 #include "PlainCommand.h"
 
 #include <base/ScopedFd.h>
+#include <base/Spawn.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -43,14 +42,17 @@ Children& children() {
     return *all;
 }
 
-}  // namespace
-
+// A program's path first (not a builtin or an assignment), then words of letters, digits and
+// the punctuation of paths and options only: nothing the shell would expand, redirect, quote
+// or join.
 bool isPlainCommand(const std::string& command) {
     if (command.empty() || command.front() != '/') return false;
     return std::all_of(command.begin(), command.end(), [](unsigned char c) {
         return std::isalnum(c) || (c != '\0' && std::strchr(" \t/._-+,:@%=", c) != nullptr);
     });
 }
+
+}  // namespace
 
 FILE* openPlainCommand(const std::string& command, const char* modes) {
     if (!isPlainCommand(command) || !modes) return nullptr;
@@ -78,7 +80,7 @@ FILE* openPlainCommand(const std::string& command, const char* modes) {
     FILE* stream = fdopen(pipe->read.get(), "r");
     if (!stream) {
         pipe->read.reset();
-        waitpid(pid, nullptr, 0);  // its output goes nowhere; it ends
+        base::waitForStatus(pid);  // its output goes nowhere; it ends
         return nullptr;
     }
     pipe->read.release();  // the stream's now
@@ -90,12 +92,7 @@ std::optional<int> closePlainCommand(FILE* stream) {
     const std::optional<pid_t> pid = children().take(stream);
     if (!pid) return std::nullopt;
     std::fclose(stream);
-    int status = 0;
-    pid_t done;
-    do {
-        done = waitpid(*pid, &status, 0);
-    } while (done < 0 && errno == EINTR);
-    return done == *pid ? status : -1;
+    return base::waitForStatus(*pid).value_or(-1);
 }
 
 }  // namespace libsystem

@@ -10,14 +10,10 @@
 
 namespace libsystem {
 
-// A program's path first (not a builtin or an assignment), then words of letters, digits and
-// the punctuation of paths and options only: nothing the shell would expand, redirect, quote
-// or join.
-bool isPlainCommand(const std::string& command);
-
 // The started program's output, as popen gives it for `modes` "r" or "re"; null when the
-// command is not plain, the modes are others, or the program cannot be started, and the shell
-// is left to run it (and to say why it cannot).
+// command is not plain (a program's path, then words the shell would neither expand, redirect,
+// quote nor join), the modes are others, or the program cannot be started, and the shell is
+// left to run it (and to say why it cannot).
 FILE* openPlainCommand(const std::string& command, const char* modes);
 
 // pclose for a stream openPlainCommand gave: the program's wait status once it has ended;

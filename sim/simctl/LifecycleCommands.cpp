@@ -169,9 +169,10 @@ ShutdownAsked askShutdown(const std::string& root) {
 }
 
 // Waits for the simd asked to end: one that boots meanwhile is asked in the next turn, not
-// killed as if the one asked had hung.
+// killed as if the one asked had hung. When none was asked (the one that held the device ended
+// before it listened) there is nothing to wait for: whoever holds the device now is asked next.
 bool waitUntilAskedEnded(const std::string& root, const ShutdownAsked& asked, double hostSeconds) {
-    if (!asked.simd) return waitUntilUnlocked(root, hostSeconds);
+    if (!asked.simd) return !asked.answered || waitUntilUnlocked(root, hostSeconds);
     return waitUntilEnded(root, asked.simd->pid, asked.simd->startTicks, hostSeconds);
 }
 
@@ -192,8 +193,11 @@ int shutdownCommand(const std::string& dir) {
     bool forced = false;
     while (!remains.empty() && wire::hostNow() < until) {
         if (remains.locked) {
+            // A simd that closed without answering was ending already (for a signal, say) and
+            // may still be giving its processes their grace: it gets the time an answered one
+            // gets. One that never answered at all had three minutes to.
             const ShutdownAsked asked = askShutdown(root);
-            if (!waitUntilAskedEnded(root, asked, asked.answered ? 30 : 10)) {
+            if (!waitUntilAskedEnded(root, asked, 30)) {
                 forced = true;
                 killRemains(remainsOf(root));
                 waitUntilUnlocked(root, 5);

@@ -46,6 +46,13 @@ Events sleepQuestions(const Events& events) {
     return found;
 }
 
+Events sleepQuestionsBefore(const Events& events, long long until) {
+    Events found;
+    for (const Json& q : sleepQuestions(events))
+        if (timeOf(q) < until) found.push_back(q);
+    return found;
+}
+
 Json answerOf(const Events& events, long long pid, long long argument) {
     for (const Json& e : eventsWith(events, "answer", "pid", pid))
         if (e.value("argument", -1LL) == argument) return e;

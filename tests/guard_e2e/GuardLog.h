@@ -28,6 +28,9 @@ Events itemChanges(const Events& events);
 Events slice(const Events& events, size_t from, size_t until);
 // The sleep questions (kIOMessageCanSystemSleep messages) among the events.
 Events sleepQuestions(const Events& events);
+// Those asked before device time `until` (seconds): the questions that the window's last
+// minute and the tick closing it may still answer either way come at or after it.
+Events sleepQuestionsBefore(const Events& events, long long until);
 // The answer of `pid` to the power message with this argument; null when there is none.
 Json answerOf(const Events& events, long long pid, long long argument);
 // Wake bookings and withdrawals (of any identifier), in order.

@@ -173,10 +173,7 @@ TEST_F(NightWindow, GuardsTheWholeNightThenBooksTheNextEveningAndLetsTheDeviceSl
     EXPECT_EQ(shows[0].value("pid", -1LL), pid);
     EXPECT_LT(indexOf(night, "statusbar-show"), indexOf(night, "sleep-attempt"));
     EXPECT_EQ(indexOf(night, "sleep"), night.size()) << "slept inside the window";
-    // Questions from 06:00 to the tick that closes the window may go either way.
-    Events beforeMorning;
-    for (const Json& q : sleepQuestions(night))
-        if (timeOf(q) < morning) beforeMorning.push_back(q);
+    const Events beforeMorning = sleepQuestionsBefore(night, morning);
     // Eight hours of 20-minute idle periods: 24 questions, fewer only if the machine lagged.
     EXPECT_GE(beforeMorning.size(), 12u);
     expectAnswered(events, beforeMorning, pid, "cancel");

@@ -133,11 +133,6 @@ struct AskedSimd {
     unsigned long long startTicks = 0;
 };
 
-struct ShutdownAsked {
-    bool answered = false;
-    std::optional<AskedSimd> simd;  // null when the kernel could not say who listened
-};
-
 std::optional<AskedSimd> listenerOf(const base::ScopedFd& connection) {
     const std::optional<pid_t> pid = base::peerPid(connection);
     if (!pid) return std::nullopt;
@@ -146,34 +141,33 @@ std::optional<AskedSimd> listenerOf(const base::ScopedFd& connection) {
     return AskedSimd{*pid, *ticks};
 }
 
-// Asks simd (booting, serving or already ending) to shut the device down; whether its answer
-// came, and which simd it was. simd that ends before its answer reaches simctl is no failure
-// of the shutdown.
-ShutdownAsked askShutdown(const std::string& root) {
+// Asks simd (booting, serving or already ending) to shut the device down, and waits for its
+// answer; the simd asked, null when none listened or it has gone already. Whether it answered
+// changes nothing: one that closes without answering was ending anyway (for a signal, say),
+// and one that ends before its answer reaches simctl is no failure of the shutdown.
+std::optional<AskedSimd> askShutdown(const std::string& root) {
     const double until = wire::hostNow() + 180;
     while (wire::hostNow() < until) {
         const base::ScopedFd simd = openService(root, wire::kSimdService);
         if (simd) {
-            ShutdownAsked asked;
-            asked.simd = listenerOf(simd);
+            const std::optional<AskedSimd> asked = listenerOf(simd);
             const auto left = static_cast<int>((until - wire::hostNow()) * 1000);
-            const auto answer = exchange(simd, wire::encode(wire::Shutdown{}), std::max(left, 1));
-            asked.answered = answer && wire::decode<wire::Reply>(*answer).ok;
+            exchange(simd, wire::encode(wire::Shutdown{}), std::max(left, 1));
             return asked;
         }
         // A simd that holds the lock but does not listen yet is still booting.
-        if (!sim::DeviceLock::held(root)) return {};
+        if (!sim::DeviceLock::held(root)) return std::nullopt;
         usleep(20000);
     }
-    return {};
+    return std::nullopt;
 }
 
 // Waits for the simd asked to end: one that boots meanwhile is asked in the next turn, not
-// killed as if the one asked had hung. When none was asked (the one that held the device ended
-// before it listened) there is nothing to wait for: whoever holds the device now is asked next.
-bool waitUntilAskedEnded(const std::string& root, const ShutdownAsked& asked, double hostSeconds) {
-    if (!asked.simd) return !asked.answered || waitUntilUnlocked(root, hostSeconds);
-    return waitUntilEnded(root, asked.simd->pid, asked.simd->startTicks, hostSeconds);
+// killed as if the one asked had hung. With none asked there is nothing to wait for: whoever
+// holds the device now is asked next.
+bool waitUntilAskedEnded(const std::string& root, const std::optional<AskedSimd>& asked,
+                         double hostSeconds) {
+    return !asked || waitUntilEnded(root, asked->pid, asked->startTicks, hostSeconds);
 }
 
 // Kills what is left of the device: a simd that did not see the shutdown through, and what
@@ -193,11 +187,9 @@ int shutdownCommand(const std::string& dir) {
     bool forced = false;
     while (!remains.empty() && wire::hostNow() < until) {
         if (remains.locked) {
-            // A simd that closed without answering was ending already (for a signal, say) and
-            // may still be giving its processes their grace: it gets the time an answered one
-            // gets. One that never answered at all had three minutes to.
-            const ShutdownAsked asked = askShutdown(root);
-            if (!waitUntilAskedEnded(root, asked, 30)) {
+            // 30 s to end once asked, its processes' grace included: one that never answered
+            // at all had three minutes to.
+            if (!waitUntilAskedEnded(root, askShutdown(root), 30)) {
                 forced = true;
                 killRemains(remainsOf(root));
                 waitUntilUnlocked(root, 5);

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace sim {
 
@@ -98,8 +97,10 @@ namespace {
 // Fields of /proc/PID/stat after the command name (which may hold spaces and parentheses).
 std::optional<std::vector<std::string>> statFields(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    if (!in) return std::nullopt;
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Read as the other /proc files are: the stat of a process that ends meanwhile fails with
+    // ESRCH, which getline takes as a failed read and a stream iterator would throw.
+    std::string text;
+    if (!in || !std::getline(in, text, '\0')) return std::nullopt;
     const size_t close = text.rfind(')');
     if (close == std::string::npos) return std::nullopt;
     std::vector<std::string> fields;

@@ -12,7 +12,7 @@
 #include "DeviceProcesses.h"
 #include "EventWriter.h"
 #include "Launchd.h"
-#include "PowerService.h"
+#include "Powerd.h"
 #include "Server.h"
 #include "SignalWatch.h"
 
@@ -42,7 +42,7 @@ class Simd {
         EventWriter& log;
         Launchd& launchd;
         DeviceProcesses& processes;
-        PowerService& power;
+        Powerd& power;
     };
     Simd(const SimdOptions& options, const wire::DeviceClock& clock, Parts parts);
 

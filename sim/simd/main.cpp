@@ -30,13 +30,13 @@
 #include "DeviceProcesses.h"
 #include "EventLog.h"
 #include "Launchd.h"
-#include "NotifyService.h"
-#include "PowerService.h"
+#include "Notifyd.h"
+#include "Powerd.h"
 #include "ProcessControl.h"
 #include "Server.h"
 #include "SignalWatch.h"
 #include "Simd.h"
-#include "WakeService.h"
+#include "WakeBookings.h"
 
 namespace {
 
@@ -118,15 +118,15 @@ int serveDevice(const sim::SimdOptions& options) {
     sim::DeviceProcesses processes(root, system, log, launchd, signals, options.minimumHostGrace);
     processes.startSpringBoard();
     launchd.boot();
-    sim::WakeService wakes(root, log);
+    sim::WakeBookings wakes(root, log);
     sim::PowerManager::Settings settings;
     settings.idleSleep = options.idleSleep;
     settings.answerTimeout = options.answerTimeout();
-    sim::PowerService power(server, processes, wakes, log, now, settings);
+    sim::Powerd power(server, processes, wakes, log, now, settings);
     wakes.onChange([&] { power.manager().wakeListChanged(); });
     server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
     sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
-    sim::NotifyService notify(server);
+    sim::Notifyd notify(server);
     server.onClose([&](sim::ConnectionId id) { notify.connectionClosed(id); });
     sim::ClockService clockService(root, clock, log);
     clockService.onClockSet([&](double jump) {
@@ -144,22 +144,22 @@ int serveDevice(const sim::SimdOptions& options) {
         .on<wire::Launch>(processes, &DeviceProcesses::launch)
         .on<wire::Shutdown>(simd, &Simd::shutdown)
         .on<wire::Respring>(processes, &DeviceProcesses::respring)
-        .on<wire::PowerRegister>(power, &PowerService::registerClient)
-        .on<wire::PowerAnswer>(power, &PowerService::answer)
-        .on<wire::PowerDeregister>(power, &PowerService::deregister)
-        .on<wire::PowerProbe>(power, &PowerService::probe)
-        .on<wire::SleepNow>(power, &PowerService::sleep)
-        .on<wire::WakeNow>(power, &PowerService::wake)
-        .on<wire::UserActivity>(power, &PowerService::userActivity)
-        .on<wire::ScheduleWake>(wakes, &WakeService::schedule)
-        .on<wire::CancelWake>(wakes, &WakeService::cancel)
+        .on<wire::PowerRegister>(power, &Powerd::registerClient)
+        .on<wire::PowerAnswer>(power, &Powerd::answer)
+        .on<wire::PowerDeregister>(power, &Powerd::deregister)
+        .on<wire::PowerProbe>(power, &Powerd::probe)
+        .on<wire::SleepNow>(power, &Powerd::sleep)
+        .on<wire::WakeNow>(power, &Powerd::wake)
+        .on<wire::UserActivity>(power, &Powerd::userActivity)
+        .on<wire::ScheduleWake>(wakes, &WakeBookings::schedule)
+        .on<wire::CancelWake>(wakes, &WakeBookings::cancel)
         .on<wire::LaunchctlLoad>(launchd, &Launchd::load)
         .on<wire::LaunchctlUnload>(launchd, &Launchd::unload)
         .on<wire::LaunchctlList>(launchd, &Launchd::list)
         .on<wire::SetTime>(clockService, &ClockService::setTime)
         .on<wire::SetTimeZone>(clockService, &ClockService::setTimeZone)
-        .on<wire::NotifyRegister>(notify, &NotifyService::registerClient)
-        .on<wire::NotifyPost>(notify, &NotifyService::postFrom);
+        .on<wire::NotifyRegister>(notify, &Notifyd::registerClient)
+        .on<wire::NotifyPost>(notify, &Notifyd::postFrom);
 
     reportBoot(options.readyFd, "");
     simd.run();

@@ -1,6 +1,6 @@
-// The Darwin notify server: connections registered for a name get every post of it pushed to
-// them, whoever posted it (a device process, or simd itself after a clock or zone change). A
-// registration lasts as long as its connection.
+// notifyd, the phone's Darwin notification centre: connections registered for a name get
+// every post of it pushed to them, whoever posted it (a device process, or simd itself after
+// a clock or zone change). A registration lasts as long as its connection.
 #pragma once
 
 #include <wire/messages/Notify.h>
@@ -14,9 +14,9 @@
 
 namespace sim {
 
-class NotifyService {
+class Notifyd {
   public:
-    explicit NotifyService(Server& server) : server_(server) {}
+    explicit Notifyd(Server& server) : server_(server) {}
 
     // Pushes `name` to every connection registered for it.
     void post(std::string_view name);

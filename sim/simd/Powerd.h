@@ -1,6 +1,6 @@
-// The power manager on simd's socket: its clients are connections registered for power
-// messages (pushed to them, answered on them), it stops and resumes the device's processes,
-// sleeps until the earliest wake booking and writes its events as "powerd".
+// powerd, the phone's power daemon, on simd's socket: its clients are connections registered
+// for power messages (pushed to them, answered on them), it stops and resumes the device's
+// processes, sleeps until the earliest wake booking and writes its events as "powerd".
 #pragma once
 
 #include <sys/types.h>
@@ -12,16 +12,16 @@
 #include "EventWriter.h"
 #include "PowerManager.h"
 #include "Server.h"
-#include "WakeService.h"
+#include "WakeBookings.h"
 
 namespace sim {
 
-class PowerService : public PowerHost {
+class Powerd : public PowerHost {
   public:
-    PowerService(Server& server, DeviceProcesses& processes, WakeService& wakes, EventWriter& log,
-                 Clock now, PowerManager::Settings settings);
-    PowerService(const PowerService&) = delete;
-    PowerService& operator=(const PowerService&) = delete;
+    Powerd(Server& server, DeviceProcesses& processes, WakeBookings& wakes, EventWriter& log,
+           Clock now, PowerManager::Settings settings);
+    Powerd(const Powerd&) = delete;
+    Powerd& operator=(const Powerd&) = delete;
 
     PowerManager& manager() { return manager_; }
     const PowerManager& manager() const { return manager_; }
@@ -49,7 +49,7 @@ class PowerService : public PowerHost {
 
     Server& server_;
     DeviceProcesses& processes_;
-    WakeService& wakes_;
+    WakeBookings& wakes_;
     EventWriter& log_;
     Clock now_;
     PowerManager manager_;

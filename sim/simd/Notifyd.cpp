@@ -1,20 +1,20 @@
-#include "NotifyService.h"
+#include "Notifyd.h"
 
 namespace sim {
 
-void NotifyService::post(std::string_view name) {
+void Notifyd::post(std::string_view name) {
     const wire::NotifyDelivery delivery{{std::string(name)}};
     for (const auto& [connection, names] : names_)
         if (names.contains(name)) server_.send(connection, delivery);
 }
 
-void NotifyService::registerClient(const Caller& caller, const wire::NotifyRegister& request) {
+void Notifyd::registerClient(const Caller& caller, const wire::NotifyRegister& request) {
     if (request.name.empty()) return caller.refuse("notify-register needs a name");
     names_[caller.connection()].insert(request.name);
     caller.reply(wire::Reply::accepted());
 }
 
-void NotifyService::postFrom(const Caller&, const wire::NotifyPost& request) {
+void Notifyd::postFrom(const Caller&, const wire::NotifyPost& request) {
     if (!request.name.empty()) post(request.name);
 }
 

@@ -14,9 +14,9 @@
 
 namespace sim {
 
-class WakeService {
+class WakeBookings {
   public:
-    WakeService(std::string hostRoot, EventWriter& log);
+    WakeBookings(std::string hostRoot, EventWriter& log);
 
     // Runs after every booking or withdrawal (the sleeping device looks up its wake-up again).
     void onChange(std::function<void()> changed) { changed_ = std::move(changed); }

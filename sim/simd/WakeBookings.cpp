@@ -1,4 +1,4 @@
-#include "WakeService.h"
+#include "WakeBookings.h"
 
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
@@ -10,18 +10,18 @@ namespace sim {
 
 using nlohmann::ordered_json;
 
-WakeService::WakeService(std::string hostRoot, EventWriter& log)
+WakeBookings::WakeBookings(std::string hostRoot, EventWriter& log)
     : root_(std::move(hostRoot)), path_(wire::inRoot(root_, wire::paths::kAutoWake)), log_(log) {}
 
-void WakeService::schedule(const Caller& caller, const wire::ScheduleWake& request) {
+void WakeBookings::schedule(const Caller& caller, const wire::ScheduleWake& request) {
     edit(caller, request, true);
 }
 
-void WakeService::cancel(const Caller& caller, const wire::CancelWake& request) {
+void WakeBookings::cancel(const Caller& caller, const wire::CancelWake& request) {
     edit(caller, request, false);
 }
 
-WakeList WakeService::loadForEdit() {
+WakeList WakeBookings::loadForEdit() {
     WakeList list = WakeList::load(path_);
     if (list.error().empty()) return list;
     // A damaged list is kept aside, not overwritten: nothing of it is lost.
@@ -34,7 +34,7 @@ WakeList WakeService::loadForEdit() {
     return WakeList();
 }
 
-void WakeService::edit(const Caller& caller, const wire::WakeBooking& request, bool schedule) {
+void WakeBookings::edit(const Caller& caller, const wire::WakeBooking& request, bool schedule) {
     const std::optional<double> time = request.time;
     if (!time || !std::isfinite(*time) || std::fabs(*time) > 4e9 || request.identifier.empty())
         return caller.refuse("a wake request needs a time and an identifier");
@@ -61,7 +61,7 @@ void WakeService::edit(const Caller& caller, const wire::WakeBooking& request, b
     caller.reply(wire::WakeReply{schedule || removed > 0, removed});
 }
 
-std::optional<WakeRequest> WakeService::next(double after) {
+std::optional<WakeRequest> WakeBookings::next(double after) {
     const WakeList list = WakeList::load(path_);
     if (!list.error().empty()) log_.write("powerd", "wake-list-invalid", {{"error", list.error()}});
     return list.earliestAfter(after);

@@ -1,4 +1,4 @@
-#include "PowerService.h"
+#include "Powerd.h"
 
 #include <chrono>
 
@@ -8,8 +8,8 @@ namespace sim {
 
 using nlohmann::ordered_json;
 
-PowerService::PowerService(Server& server, DeviceProcesses& processes, WakeService& wakes,
-                           EventWriter& log, Clock now, PowerManager::Settings settings)
+Powerd::Powerd(Server& server, DeviceProcesses& processes, WakeBookings& wakes, EventWriter& log,
+               Clock now, PowerManager::Settings settings)
     : server_(server),
       processes_(processes),
       wakes_(wakes),
@@ -17,7 +17,7 @@ PowerService::PowerService(Server& server, DeviceProcesses& processes, WakeServi
       now_(std::move(now)),
       manager_(*this, settings, now_()) {}
 
-void PowerService::registerClient(const Caller& caller, const wire::PowerRegister& request) {
+void Powerd::registerClient(const Caller& caller, const wire::PowerRegister& request) {
     const pid_t pid = caller.pidOr(request.pid);
     auto it = clients_.find(caller.connection());
     if (it == clients_.end()) {
@@ -29,7 +29,7 @@ void PowerService::registerClient(const Caller& caller, const wire::PowerRegiste
     caller.reply(wire::PowerRegistered{true, it->second});
 }
 
-void PowerService::answer(const Caller& caller, const wire::PowerAnswer& request) {
+void Powerd::answer(const Caller& caller, const wire::PowerAnswer& request) {
     const auto it = clients_.find(caller.connection());
     if (it != clients_.end() && request.argument)
         manager_.answer(it->second, static_cast<long>(*request.argument), request.allow, now_());
@@ -38,7 +38,7 @@ void PowerService::answer(const Caller& caller, const wire::PowerAnswer& request
                    {{"pid", caller.pid()}, {"reason", "not registered for power"}});
 }
 
-void PowerService::deregister(const Caller& caller, const wire::PowerDeregister&) {
+void Powerd::deregister(const Caller& caller, const wire::PowerDeregister&) {
     const auto it = clients_.find(caller.connection());
     if (it == clients_.end()) return;
     log_.write("powerd", "client-deregistered", {{"pid", caller.pid()}});
@@ -47,7 +47,7 @@ void PowerService::deregister(const Caller& caller, const wire::PowerDeregister&
     manager_.removeClient(client, now_());
 }
 
-void PowerService::connectionClosed(ConnectionId connection) {
+void Powerd::connectionClosed(ConnectionId connection) {
     const auto it = clients_.find(connection);
     if (it == clients_.end()) return;
     const PowerClientId client = it->second;
@@ -55,7 +55,7 @@ void PowerService::connectionClosed(ConnectionId connection) {
     manager_.removeClient(client, now_());
 }
 
-void PowerService::probe(const Caller& caller, const wire::PowerProbe& request) {
+void Powerd::probe(const Caller& caller, const wire::PowerProbe& request) {
     const auto code = powerMessageFromWord(request.message);
     if (!code) return caller.refuse("unknown power message \"" + request.message + "\"");
     // Host time from taking the request (the message goes out at once unless another round is
@@ -80,7 +80,7 @@ void PowerService::probe(const Caller& caller, const wire::PowerProbe& request) 
     });
 }
 
-void PowerService::sleep(const Caller& caller, const wire::SleepNow&) {
+void Powerd::sleep(const Caller& caller, const wire::SleepNow&) {
     manager_.requestSleep(now_(), [caller](PowerManager::SleepOutcome outcome,
                                            const std::vector<int>& cancelledBy) {
         const char* result = outcome == PowerManager::SleepOutcome::Slept       ? "asleep"
@@ -91,21 +91,21 @@ void PowerService::sleep(const Caller& caller, const wire::SleepNow&) {
     });
 }
 
-void PowerService::wake(const Caller& caller, const wire::WakeNow&) {
+void Powerd::wake(const Caller& caller, const wire::WakeNow&) {
     manager_.requestWake(now_());
     caller.reply(wire::JsonReply{true, ordered_json{{"power", powerState()}}.dump()});
 }
 
-void PowerService::userActivity(const Caller&, const wire::UserActivity&) {
+void Powerd::userActivity(const Caller&, const wire::UserActivity&) {
     manager_.userActivity(now_());
 }
 
-void PowerService::sendPowerMessage(PowerClientId client, uint32_t message, long argument) {
+void Powerd::sendPowerMessage(PowerClientId client, uint32_t message, long argument) {
     for (const auto& [connection, id] : clients_)
         if (id == client) return server_.send(connection, wire::PowerMessage{message, argument});
 }
 
-void PowerService::powerEvent(const std::string& event, ordered_json fields) {
+void Powerd::powerEvent(const std::string& event, ordered_json fields) {
     log_.write("powerd", event, fields);
 }
 

@@ -55,7 +55,7 @@ void addPowerCommands(CommandLine& line) {
         ->required()
         ->type_name("")
         ->check(valueCheck(
-            [](const std::string& word) { return sim::powerMessageFromWord(word).has_value(); },
+            [](const std::string& word) { return simd::powerMessageFromWord(word).has_value(); },
             "can-sleep, will-sleep or powered-on"));
 
     line.addDeviceCommand(

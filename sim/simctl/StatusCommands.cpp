@@ -65,7 +65,7 @@ int logCommand(const LogOptions& options) {
     // would follow forever a device that shut down just before simctl looked.
     bool deviceEnded = false;
     for (;;) {
-        if (follow) deviceEnded = !sim::DeviceLock::held(root);
+        if (follow) deviceEnded = !simd::DeviceLock::held(root);
         if (!in.is_open()) in.open(path, std::ios::binary);
         if (in.is_open()) {
             std::string line;

@@ -78,11 +78,11 @@ FileReport statusBarItems(const std::string& root) {
 
 FileReport wakeRequests(const std::string& root) {
     FileReport report{ordered_json::array(), {}};
-    const sim::WakeList list = sim::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
+    const simd::WakeList list = simd::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
     if (!list.error().empty()) report.problems.push_back(list.error());
     for (const std::string& p : list.problems())
         report.problems.push_back("wake-request list: " + p);
-    for (const sim::WakeRequest& r : list.requests())
+    for (const simd::WakeRequest& r : list.requests())
         report.value.push_back(
             {{"time", wire::formatDeviceTime(r.time)}, {"scheduledby", r.scheduledBy}});
     return report;

@@ -1,6 +1,6 @@
 #include "Notifyd.h"
 
-namespace sim {
+namespace simd {
 
 void Notifyd::post(std::string_view name) {
     const wire::NotifyDelivery delivery{{std::string(name)}};
@@ -18,4 +18,4 @@ void Notifyd::postFrom(const Caller&, const wire::NotifyPost& request) {
     if (!request.name.empty()) post(request.name);
 }
 
-}  // namespace sim
+}  // namespace simd

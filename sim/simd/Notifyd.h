@@ -12,7 +12,7 @@
 
 #include "Server.h"
 
-namespace sim {
+namespace simd {
 
 class Notifyd {
   public:
@@ -32,4 +32,4 @@ class Notifyd {
     std::map<ConnectionId, std::set<std::string, std::less<>>> names_;
 };
 
-}  // namespace sim
+}  // namespace simd

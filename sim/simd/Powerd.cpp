@@ -4,7 +4,7 @@
 
 #include "PowerMessages.h"
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -109,4 +109,4 @@ void Powerd::powerEvent(const std::string& event, ordered_json fields) {
     log_.write("powerd", event, fields);
 }
 
-}  // namespace sim
+}  // namespace simd

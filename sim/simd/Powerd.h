@@ -14,7 +14,7 @@
 #include "Server.h"
 #include "WakeBookings.h"
 
-namespace sim {
+namespace simd {
 
 class Powerd : public PowerHost {
   public:
@@ -57,4 +57,4 @@ class Powerd : public PowerHost {
     PowerClientId nextClient_ = 1;
 };
 
-}  // namespace sim
+}  // namespace simd

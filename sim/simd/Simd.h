@@ -16,7 +16,7 @@
 #include "Server.h"
 #include "SignalWatch.h"
 
-namespace sim {
+namespace simd {
 
 struct SimdOptions {
     std::string root;  // canonical host path
@@ -69,4 +69,4 @@ class Simd {
 // boot and at shutdown.
 void removeRunFiles(const std::string& hostRoot);
 
-}  // namespace sim
+}  // namespace simd

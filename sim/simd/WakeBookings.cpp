@@ -6,7 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -67,4 +67,4 @@ std::optional<WakeRequest> WakeBookings::next(double after) {
     return list.earliestAfter(after);
 }
 
-}  // namespace sim
+}  // namespace simd

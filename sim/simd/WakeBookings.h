@@ -12,7 +12,7 @@
 #include "Server.h"
 #include "WakeList.h"
 
-namespace sim {
+namespace simd {
 
 class WakeBookings {
   public:
@@ -38,4 +38,4 @@ class WakeBookings {
     std::function<void()> changed_;
 };
 
-}  // namespace sim
+}  // namespace simd

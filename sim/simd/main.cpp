@@ -61,7 +61,7 @@ void reportBoot(int readyFd, const std::string& error) {
     }
 }
 
-int bootFailed(const sim::SimdOptions& options, const std::string& error) {
+int bootFailed(const simd::SimdOptions& options, const std::string& error) {
     reportBoot(options.readyFd, error);
     std::fprintf(stderr, "simd: %s\n", error.c_str());
     return 1;
@@ -77,17 +77,17 @@ std::string systemVersion(const std::string& root) {
 
 // Boots the device and serves it until it has shut down: the services, and the table of the
 // requests each one serves.
-int serveDevice(const sim::SimdOptions& options) {
+int serveDevice(const simd::SimdOptions& options) {
     const std::string& root = options.root;
     base::makeDirectories(wire::inRoot(root, wire::paths::kRunFolder));
     chmod(wire::inRoot(root, wire::paths::kRunFolder).c_str(), 0700);
     // Held until simd has ended: whatever else boots this root meanwhile finds it and stops
     // before it touches anything of the device.
     std::string lockError;
-    const std::optional<sim::DeviceLock> lock = sim::DeviceLock::take(root, &lockError);
+    const std::optional<simd::DeviceLock> lock = simd::DeviceLock::take(root, &lockError);
     if (!lock) return bootFailed(options, lockError);
     base::makeDirectories(wire::inRoot(root, wire::paths::kLogFolder));
-    sim::removeRunFiles(root);
+    simd::removeRunFiles(root);
 
     wire::DeviceClock clock =
         wire::DeviceClock::startingAt(wire::hostNow(), options.startTime, options.rate);
@@ -95,10 +95,10 @@ int serveDevice(const sim::SimdOptions& options) {
                                    base::plistToXml(clock.toPlist())))
         return bootFailed(options,
                           "cannot write the device clock " + std::string(wire::paths::kClock));
-    const sim::Clock now = [&clock] { return clock.now(); };
-    sim::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
+    const simd::Clock now = [&clock] { return clock.now(); };
+    simd::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
 
-    sim::SignalWatch signals;
+    simd::SignalWatch signals;
     base::ScopedFd listening(wire::listenAsService(root, wire::kSimdService));
     if (!listening || !signals.valid())
         return bootFailed(options, "cannot listen on " + wire::socketFolder(root) +
@@ -112,23 +112,23 @@ int serveDevice(const sim::SimdOptions& options) {
                {"timeZone", wire::deviceZone(root)},
                {"pid", getpid()}});
 
-    sim::Server server(std::move(listening), log);
-    sim::SystemProcesses system;
-    sim::Launchd launchd(root, log, system, now, options.killGrace());
-    sim::DeviceProcesses processes(root, system, log, launchd, signals, options.minimumHostGrace);
+    simd::Server server(std::move(listening), log);
+    simd::SystemProcesses system;
+    simd::Launchd launchd(root, log, system, now, options.killGrace());
+    simd::DeviceProcesses processes(root, system, log, launchd, signals, options.minimumHostGrace);
     processes.startSpringBoard();
     launchd.boot();
-    sim::WakeBookings wakes(root, log);
-    sim::PowerManager::Settings settings;
+    simd::WakeBookings wakes(root, log);
+    simd::PowerManager::Settings settings;
     settings.idleSleep = options.idleSleep;
     settings.answerTimeout = options.answerTimeout();
-    sim::Powerd power(server, processes, wakes, log, now, settings);
+    simd::Powerd power(server, processes, wakes, log, now, settings);
     wakes.onChange([&] { power.manager().wakeListChanged(); });
-    server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
-    sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
-    sim::Notifyd notify(server);
-    server.onClose([&](sim::ConnectionId id) { notify.connectionClosed(id); });
-    sim::ClockService clockService(root, clock, log);
+    server.onClose([&](simd::ConnectionId id) { power.connectionClosed(id); });
+    simd::Simd device(options, clock, {server, signals, log, launchd, processes, power});
+    simd::Notifyd notify(server);
+    server.onClose([&](simd::ConnectionId id) { notify.connectionClosed(id); });
+    simd::ClockService clockService(root, clock, log);
     clockService.onClockSet([&](double jump) {
         power.manager().clockSet(jump);
         launchd.clockSet(jump);
@@ -136,13 +136,13 @@ int serveDevice(const sim::SimdOptions& options) {
     });
     clockService.onZoneChanged([&] { notify.post(wire::kTimeZoneNotification); });
 
-    using namespace sim;
+    using namespace simd;
     server.on<wire::Hello>(processes, &DeviceProcesses::hello)
         .on<wire::LogEvent>([&log](const Caller&, const wire::LogEvent& m) { log.record(m); })
-        .on<wire::Ping>(simd, &Simd::ping)
-        .on<wire::Status>(simd, &Simd::status)
+        .on<wire::Ping>(device, &Simd::ping)
+        .on<wire::Status>(device, &Simd::status)
         .on<wire::Launch>(processes, &DeviceProcesses::launch)
-        .on<wire::Shutdown>(simd, &Simd::shutdown)
+        .on<wire::Shutdown>(device, &Simd::shutdown)
         .on<wire::Respring>(processes, &DeviceProcesses::respring)
         .on<wire::PowerRegister>(power, &Powerd::registerClient)
         .on<wire::PowerAnswer>(power, &Powerd::answer)
@@ -162,14 +162,14 @@ int serveDevice(const sim::SimdOptions& options) {
         .on<wire::NotifyPost>(notify, &Notifyd::postFrom);
 
     reportBoot(options.readyFd, "");
-    simd.run();
+    device.run();
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    sim::SimdOptions options;
+    simd::SimdOptions options;
     std::string time;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -176,6 +176,6 @@ char processState(pid_t pid) {
     return paren == std::string::npos || paren + 2 >= stat.size() ? '?' : stat[paren + 2];
 }
 
-std::vector<pid_t> simdsServing(const std::string& root) { return sim::findSimds(root); }
+std::vector<pid_t> simdsServing(const std::string& root) { return simd::findSimds(root); }
 
 }  // namespace sim_e2e

@@ -19,9 +19,9 @@
 
 namespace {
 
-using sim::Launchd;
 using sim_test::FakeProcesses;
 using sim_test::RecordingEvents;
+using simd::Launchd;
 
 constexpr char kLabel[] = "com.quillmoor.vigilantpro";
 constexpr double kGrace = 20;

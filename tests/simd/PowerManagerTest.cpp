@@ -15,23 +15,23 @@
 
 namespace {
 
-using sim::PowerClientId;
-using sim::PowerManager;
+using simd::PowerClientId;
+using simd::PowerManager;
 
 constexpr double kStart = 300000000;  // device seconds since the reference date
 constexpr double kTimeout = 30;       // device seconds a client has to answer
 
 // Everything the manager does to its surroundings, in order, one line each:
 // "kIOMessageCanSystemSleep -> 1", "answer 101 allow", "suspend", "wake wake-request"...
-class FakeHost : public sim::PowerHost {
+class FakeHost : public simd::PowerHost {
   public:
     void sendPowerMessage(PowerClientId client, uint32_t message, long argument) override {
-        trail.push_back(sim::powerMessageName(message) + " -> " + std::to_string(client));
+        trail.push_back(simd::powerMessageName(message) + " -> " + std::to_string(client));
         lastArgument[client] = argument;
     }
     void suspendDevice() override { trail.push_back("suspend"); }
     void resumeDevice() override { trail.push_back("resume"); }
-    std::optional<sim::WakeRequest> nextWakeRequest(double after) override {
+    std::optional<simd::WakeRequest> nextWakeRequest(double after) override {
         return wakeList.earliestAfter(after);
     }
     void powerEvent(const std::string& event, nlohmann::ordered_json fields) override {
@@ -46,7 +46,7 @@ class FakeHost : public sim::PowerHost {
 
     std::vector<std::string> trail;
     std::map<PowerClientId, long> lastArgument;
-    sim::WakeList wakeList;
+    simd::WakeList wakeList;
 };
 
 class PowerManagerTest : public testing::Test {
@@ -190,8 +190,8 @@ TEST_F(PowerManagerTest, AClientThatLeavesMidRoundNeitherHoldsItNorHearsTheRest)
 }
 
 TEST_F(PowerManagerTest, AProbeRoundNamesTheClientThatLeftAsUnanswered) {
-    std::optional<sim::PowerRound> round;
-    power.probe(kIOMessageCanSystemSleep, now, [&](const sim::PowerRound& r) { round = r; });
+    std::optional<simd::PowerRound> round;
+    power.probe(kIOMessageCanSystemSleep, now, [&](const simd::PowerRound& r) { round = r; });
     answer(2, false);
     power.removeClient(1, now);
     ASSERT_TRUE(round);

@@ -29,10 +29,10 @@ TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
     std::filesystem::create_directories(root + "/var/log/sim");
     // argv[0] as the device names the program, not as the host does.
     const std::vector<std::string> argv = {"/usr/libexec/device-sleeper", "30"};
-    sim::SystemProcesses system;
+    simd::SystemProcesses system;
     std::string error;
     base::ChildProcess child(system.start(
-        sim::deviceProgram(root, "/bin/sleep", argv, sim::deviceEnvironment(root), "sleeper"),
+        simd::deviceProgram(root, "/bin/sleep", argv, simd::deviceEnvironment(root), "sleeper"),
         &error));
     ASSERT_TRUE(child.running()) << error;
 

@@ -10,7 +10,7 @@
 namespace {
 
 TEST(SignalWatch, AShutdownRequestTakenDuringAPauseIsKeptForTheLoop) {
-    sim::SignalWatch signals;  // blocks the signals it serves, for this test's own process
+    simd::SignalWatch signals;  // blocks the signals it serves, for this test's own process
     ASSERT_TRUE(signals.valid());
     EXPECT_FALSE(signals.shutdownPending());
     ASSERT_EQ(kill(getpid(), SIGTERM), 0);

@@ -19,7 +19,7 @@ struct RecordedEvent {
     nlohmann::ordered_json fields;
 };
 
-class RecordingEvents : public sim::EventWriter {
+class RecordingEvents : public simd::EventWriter {
   public:
     void write(const std::string& source, const std::string& event,
                const nlohmann::ordered_json& fields) override {
@@ -34,7 +34,7 @@ class RecordingEvents : public sim::EventWriter {
 };
 
 // Starts nothing: each start gets the next pid, each signal is kept.
-class FakeProcesses : public sim::ProcessControl {
+class FakeProcesses : public simd::ProcessControl {
   public:
     pid_t start(const base::SpawnOptions& options, std::string*) override {
         started.push_back(options);

@@ -13,8 +13,8 @@
 
 namespace {
 
-using sim::WakeList;
-using sim::WakeRequest;
+using simd::WakeList;
+using simd::WakeRequest;
 
 class WakeListFile : public testing::Test {
   protected:

@@ -12,6 +12,8 @@
 namespace {
 
 using Alerts = SpringBoardTest;
+using springboard::AlertItem;
+using springboard::AlertsController;
 
 TEST_F(Alerts, OnlyNotificationAlertsAnswerAlertLaunchImage) {
     SEL respondsToSelector = sel_registerName("respondsToSelector:");

@@ -10,7 +10,7 @@
 
 #include "EventSink.h"
 
-class FakeEventSink : public EventSink {
+class FakeEventSink : public springboard::EventSink {
   public:
     struct Event {
         std::string name;

@@ -5,7 +5,7 @@
 #include <sys/socket.h>
 #include <wire/Wire.h>
 
-#include "Server.h"
+#include "RunLoopServer.h"
 #include "SpringBoardSideBackend.h"
 #include "TemporaryFolder.h"
 
@@ -17,13 +17,14 @@ class SocketServer : public testing::Test {
         backend.files().setDeviceRoot(root);
         base::ScopedFd fd(wire::listenAsService(root, "springboard"));
         ASSERT_TRUE(fd);
-        server = std::make_unique<Server>(std::move(fd), [this](const PList::Dictionary& request) {
-            ++served;
-            PList::Dictionary reply;
-            reply.Set("ok", PList::Boolean(true));
-            reply.Set("echo", PList::String(wire::stringField(request, "op")));
-            return reply;
-        });
+        server = std::make_unique<springboard::RunLoopServer>(
+            std::move(fd), [this](const PList::Dictionary& request) {
+                ++served;
+                PList::Dictionary reply;
+                reply.Set("ok", PList::Boolean(true));
+                reply.Set("echo", PList::String(wire::stringField(request, "op")));
+                return reply;
+            });
         server->attach(CFRunLoopGetCurrent());
     }
     void TearDown() override {
@@ -46,7 +47,7 @@ class SocketServer : public testing::Test {
     SpringBoardSideBackend backend;
     TemporaryFolder folder{"sbserver"};
     const std::string root = folder.path();
-    std::unique_ptr<Server> server;
+    std::unique_ptr<springboard::RunLoopServer> server;
     std::vector<base::ScopedFd> clients;
     int served = 0;
 };

@@ -53,7 +53,7 @@ class SpringBoardTest : public testing::Test {
     void SetUp() override {
         backend.files().setDeviceRoot(root);
         backend.process().setAbsoluteTime(kStart);
-        files = SpringBoardApp::filesOfDevice(root);
+        files = springboard::SpringBoardApp::filesOfDevice(root);
         prepareDevice();
         startSpringBoard();
     }
@@ -65,7 +65,7 @@ class SpringBoardTest : public testing::Test {
     // A new SpringBoard process on the same device (the old one ends first).
     void startSpringBoard() {
         springBoard.reset();
-        springBoard = std::make_unique<SpringBoardApp>(files, events, kPort);
+        springBoard = std::make_unique<springboard::SpringBoardApp>(files, events, kPort);
         springBoard->start("com.apple.springboard");
     }
 
@@ -122,6 +122,6 @@ class SpringBoardTest : public testing::Test {
     FakeEventSink events;
     TemporaryFolder folder{"springboard"};
     const std::string root = folder.path();
-    SpringBoardApp::Files files;
-    std::unique_ptr<SpringBoardApp> springBoard;
+    springboard::SpringBoardApp::Files files;
+    std::unique_ptr<springboard::SpringBoardApp> springBoard;
 };

@@ -1,4 +1,4 @@
-#include "Server.h"
+#include "RunLoopServer.h"
 
 #include <Foundation/Foundation.h>
 #include <fcntl.h>
@@ -8,33 +8,35 @@
 #include <cerrno>
 #include <cstring>
 
-Server::Server(base::ScopedFd listening, Handler handler)
+namespace springboard {
+
+RunLoopServer::RunLoopServer(base::ScopedFd listening, Handler handler)
     : listening_(std::move(listening)), handler_(std::move(handler)) {
     // Accepting must never block the run loop.
     fcntl(listening_.get(), F_SETFL, fcntl(listening_.get(), F_GETFL) | O_NONBLOCK);
 }
 
-Server::~Server() {
+RunLoopServer::~RunLoopServer() {
     while (!connections_.empty()) drop(*connections_.begin()->second);
     if (listener_) CFRelease(listener_);
 }
 
-void Server::attach(CFRunLoopRef runLoop) {
+void RunLoopServer::attach(CFRunLoopRef runLoop) {
     runLoop_ = runLoop;
     CFFileDescriptorContext context{0, this, nullptr, nullptr, nullptr};
-    listener_ =
-        CFFileDescriptorCreate(nullptr, listening_.get(), false, &Server::listenerReady, &context);
+    listener_ = CFFileDescriptorCreate(nullptr, listening_.get(), false,
+                                       &RunLoopServer::listenerReady, &context);
     CFFileDescriptorEnableCallBacks(listener_, kCFFileDescriptorReadCallBack);
     CFRunLoopAddSource(runLoop_, CFFileDescriptorCreateRunLoopSource(nullptr, listener_, 0),
                        kCFRunLoopDefaultMode);
 }
 
-void Server::listenerReady(CFFileDescriptorRef descriptor, CFOptionFlags, void* info) {
-    static_cast<Server*>(info)->acceptClients();
+void RunLoopServer::listenerReady(CFFileDescriptorRef descriptor, CFOptionFlags, void* info) {
+    static_cast<RunLoopServer*>(info)->acceptClients();
     CFFileDescriptorEnableCallBacks(descriptor, kCFFileDescriptorReadCallBack);
 }
 
-void Server::acceptClients() {
+void RunLoopServer::acceptClients() {
     for (;;) {
         base::ScopedFd fd(accept4(listening_.get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!fd) {
@@ -51,7 +53,7 @@ void Server::acceptClients() {
             std::make_unique<Connection>(Connection{this, std::move(fd), {}, nullptr});
         CFFileDescriptorContext context{0, connection.get(), nullptr, nullptr, nullptr};
         connection->descriptor =
-            CFFileDescriptorCreate(nullptr, key, false, &Server::connectionReady, &context);
+            CFFileDescriptorCreate(nullptr, key, false, &RunLoopServer::connectionReady, &context);
         CFFileDescriptorEnableCallBacks(connection->descriptor, kCFFileDescriptorReadCallBack);
         CFRunLoopAddSource(runLoop_,
                            CFFileDescriptorCreateRunLoopSource(nullptr, connection->descriptor, 0),
@@ -60,12 +62,12 @@ void Server::acceptClients() {
     }
 }
 
-void Server::connectionReady(CFFileDescriptorRef, CFOptionFlags, void* info) {
+void RunLoopServer::connectionReady(CFFileDescriptorRef, CFOptionFlags, void* info) {
     auto* connection = static_cast<Connection*>(info);
     connection->server->serve(*connection);
 }
 
-void Server::serve(Connection& connection) {
+void RunLoopServer::serve(Connection& connection) {
     const auto status = connection.reader.readFrom(connection.fd.get());
     // Whole messages are served even when the client hung up right after sending them.
     bool answered = true;
@@ -82,8 +84,10 @@ void Server::serve(Connection& connection) {
     CFFileDescriptorEnableCallBacks(connection.descriptor, kCFFileDescriptorReadCallBack);
 }
 
-void Server::drop(Connection& connection) {
+void RunLoopServer::drop(Connection& connection) {
     // A client's descriptor object goes with it: SpringBoard serves clients for days.
     CFRelease(connection.descriptor);
     connections_.erase(connection.fd.get());  // destroys `connection`, closing its descriptor
 }
+
+}  // namespace springboard

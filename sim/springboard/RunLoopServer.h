@@ -12,22 +12,24 @@
 #include <map>
 #include <memory>
 
-class Server {
+namespace springboard {
+
+class RunLoopServer {
   public:
     using Handler = std::function<PList::Dictionary(const PList::Dictionary&)>;
 
     // Serves each request that comes on `listening` with `handler`.
-    Server(base::ScopedFd listening, Handler handler);
-    ~Server();
-    Server(const Server&) = delete;
-    Server& operator=(const Server&) = delete;
+    RunLoopServer(base::ScopedFd listening, Handler handler);
+    ~RunLoopServer();
+    RunLoopServer(const RunLoopServer&) = delete;
+    RunLoopServer& operator=(const RunLoopServer&) = delete;
 
     void attach(CFRunLoopRef runLoop);
     size_t connectionCount() const { return connections_.size(); }
 
   private:
     struct Connection {
-        Server* server;
+        RunLoopServer* server;
         base::ScopedFd fd;
         wire::FrameReader reader;
         CFFileDescriptorRef descriptor;
@@ -45,3 +47,5 @@ class Server {
     CFFileDescriptorRef listener_ = nullptr;
     std::map<int, std::unique_ptr<Connection>> connections_;
 };
+
+}  // namespace springboard

@@ -1,12 +1,11 @@
 #include "DeviceRemains.h"
 
+#include <sim/simd/DeviceLock.h>
+#include <sim/simd/Processes.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
 
 #include <functional>
-
-#include "DeviceLock.h"
-#include "Processes.h"
 
 namespace simctl {
 

@@ -1,6 +1,8 @@
 // create, install, boot, shutdown.
 #include <base/Spawn.h>
 #include <poll.h>
+#include <sim/simd/DeviceLock.h>
+#include <sim/simd/Processes.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
@@ -23,9 +25,7 @@
 #include "Commands.h"
 #include "DebInstaller.h"
 #include "DeviceLayout.h"
-#include "DeviceLock.h"
 #include "DeviceRemains.h"
-#include "Processes.h"
 #include "Simctl.h"
 
 namespace simctl {

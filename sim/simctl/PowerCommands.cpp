@@ -1,4 +1,5 @@
 // power, sleep, wake.
+#include <sim/simd/PowerMessages.h>
 #include <wire/messages/Power.h>
 
 #include <cstdio>
@@ -6,7 +7,6 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "PowerMessages.h"
 #include "Simctl.h"
 
 namespace simctl {

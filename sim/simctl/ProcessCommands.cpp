@@ -1,6 +1,8 @@
 // spawn, launch.
 #include <base/PlistFile.h>
 #include <base/Spawn.h>
+#include <sim/simd/DeviceLock.h>
+#include <sim/simd/Processes.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
 #include <wire/DevicePaths.h>
@@ -17,8 +19,6 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "DeviceLock.h"
-#include "Processes.h"
 #include "Simctl.h"
 
 namespace simctl {

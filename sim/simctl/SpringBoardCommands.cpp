@@ -1,5 +1,6 @@
 // notify, alert: forwarded to SpringBoard's socket; its reply is printed as JSON. respring:
 // simd ends SpringBoard and starts it again.
+#include <sim/simd/PlistJson.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/SpringBoard.h>
 
@@ -9,7 +10,6 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "PlistJson.h"
 #include "Simctl.h"
 
 namespace simctl {

@@ -1,10 +1,9 @@
 #include "StatusReport.h"
 
 #include <base/PlistFile.h>
+#include <sim/simd/WakeList.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
-
-#include "WakeList.h"
 
 namespace simctl {
 
@@ -55,13 +54,6 @@ FileReport eachDictionary(const std::string& root, const char* devicePath, Each 
 }
 
 }  // namespace
-
-std::string systemVersion(const std::string& root) {
-    base::PlistFile file = base::readPlistFile(wire::inRoot(root, wire::paths::kSystemVersion));
-    const PList::Dictionary* dict = file.dictionary();
-    const PList::String* version = dict ? base::stringAt(*dict, "ProductVersion") : nullptr;
-    return version ? version->GetValue() : "";
-}
 
 FileReport statusBarItems(const std::string& root) {
     FileReport report{ordered_json::array(), {}};

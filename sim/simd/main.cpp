@@ -10,6 +10,7 @@
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
+#include <wire/SystemVersion.h>
 #include <wire/Wire.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
@@ -67,14 +68,6 @@ int bootFailed(const simd::SimdOptions& options, const std::string& error) {
     return 1;
 }
 
-std::string systemVersion(const std::string& root) {
-    const base::PlistFile file =
-        base::readPlistFile(wire::inRoot(root, wire::paths::kSystemVersion));
-    const PList::String* product =
-        file.dictionary() ? base::stringAt(*file.dictionary(), "ProductVersion") : nullptr;
-    return product ? product->GetValue() : "";
-}
-
 // Boots the device and serves it until it has shut down: the services, and the table of the
 // requests each one serves.
 int serveDevice(const simd::SimdOptions& options) {
@@ -106,7 +99,7 @@ int serveDevice(const simd::SimdOptions& options) {
     const std::string pid = std::to_string(getpid()) + "\n";
     base::writeFileAtomically(wire::inRoot(root, wire::paths::kSimdPid), {pid.begin(), pid.end()});
     log.write("simd", "boot",
-              {{"version", systemVersion(root)},
+              {{"version", wire::systemVersion(root)},
                {"rate", options.rate},
                {"idleSleep", options.idleSleep},
                {"timeZone", wire::deviceZone(root)},

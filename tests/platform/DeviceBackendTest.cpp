@@ -11,6 +11,7 @@
 #include <wire/DeviceClock.h>
 #include <wire/DevicePaths.h>
 #include <wire/Message.h>
+#include <wire/SystemVersion.h>
 #include <wire/Wire.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/SpringBoard.h>
@@ -234,10 +235,7 @@ TEST(DeviceFiles, AChangedSystemVersionFileIsSeenAtTheNextUse) {
     const std::string file = wire::inRoot(deviceRoot(), wire::paths::kSystemVersion);
     fs::create_directories(fs::path(file).parent_path());
     const auto writeVersion = [&](const std::string& version) {
-        PList::Dictionary dict;
-        dict.Set("ProductVersion", PList::String(version));
-        const std::string xml = dict.ToXml();
-        return base::writeFileAtomically(file, std::vector<char>(xml.begin(), xml.end()));
+        return wire::writeSystemVersion(deviceRoot(), version);
     };
     auto& files = platform::device::DeviceFiles::instance();
 

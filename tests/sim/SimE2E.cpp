@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sim/simd/Processes.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,8 +12,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-#include "Processes.h"
 
 extern char** environ;
 

@@ -2,6 +2,7 @@
 // through the overrides database, an unload that answers only once the job has ended, and the
 // SIGKILL that follows SIGTERM when the grace period is over.
 #include <gtest/gtest.h>
+#include <sim/simd/Launchd.h>
 #include <sys/wait.h>
 #include <wire/DevicePaths.h>
 
@@ -13,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "Launchd.h"
 #include "SimdFakes.h"
 #include "TemporaryFolder.h"
 

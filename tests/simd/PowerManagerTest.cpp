@@ -3,15 +3,14 @@
 // the middle of a round, and wake requests, the overdue ones too.
 #include <IOKit/IOMessage.h>
 #include <gtest/gtest.h>
+#include <sim/simd/PowerManager.h>
+#include <sim/simd/PowerMessages.h>
+#include <sim/simd/WakeList.h>
 
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "PowerManager.h"
-#include "PowerMessages.h"
-#include "WakeList.h"
 
 namespace {
 

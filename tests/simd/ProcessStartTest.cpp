@@ -2,6 +2,8 @@
 // names it), and the descriptors opened for it (the log its output goes to, /dev/null for its
 // input) reach it as 0, 1 and 2 only.
 #include <gtest/gtest.h>
+#include <sim/simd/ProcessControl.h>
+#include <sim/simd/Processes.h>
 
 #include <chrono>
 #include <filesystem>
@@ -12,8 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "ProcessControl.h"
-#include "Processes.h"
 #include "TemporaryFolder.h"
 
 namespace {

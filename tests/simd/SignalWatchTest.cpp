@@ -1,11 +1,10 @@
 // simd's signal descriptor: a shutdown request that comes while simd waits for a child (during
 // a respring, say) is kept for the loop, not swallowed by the wait.
 #include <gtest/gtest.h>
+#include <sim/simd/SignalWatch.h>
 #include <unistd.h>
 
 #include <csignal>
-
-#include "SignalWatch.h"
 
 namespace {
 

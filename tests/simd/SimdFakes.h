@@ -2,14 +2,14 @@
 // only recorded.
 #pragma once
 
+#include <sim/simd/EventWriter.h>
+#include <sim/simd/ProcessControl.h>
+
 #include <csignal>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "EventWriter.h"
-#include "ProcessControl.h"
 
 namespace sim_test {
 

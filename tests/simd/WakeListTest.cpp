@@ -3,13 +3,13 @@
 // the next wake-up is the earliest valid request strictly after now.
 #include <base/PlistFile.h>
 #include <gtest/gtest.h>
+#include <sim/simd/WakeList.h>
 
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "TemporaryFolder.h"
-#include "WakeList.h"
 
 namespace {
 

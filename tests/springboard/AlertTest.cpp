@@ -2,11 +2,11 @@
 #include <objc/message.h>
 #include <objc/objects.h>
 #include <objc/runtime.h>
+#include <sim/springboard/AlertItem.h>
+#include <sim/springboard/AlertsController.h>
 
 #include <fstream>
 
-#include "AlertItem.h"
-#include "AlertsController.h"
 #include "SpringBoardFixture.h"
 
 namespace {

@@ -2,13 +2,12 @@
 #pragma once
 
 #include <base/PlistFile.h>
+#include <sim/springboard/EventSink.h>
 #include <wire/DeviceTime.h>
 
 #include <map>
 #include <string>
 #include <vector>
-
-#include "EventSink.h"
 
 class FakeEventSink : public springboard::EventSink {
   public:

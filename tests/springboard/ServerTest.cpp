@@ -2,10 +2,10 @@
 // hold nobody up, malformed ones cost only their own connection.
 #include <base/ScopedFd.h>
 #include <gtest/gtest.h>
+#include <sim/springboard/RunLoopServer.h>
 #include <sys/socket.h>
 #include <wire/Wire.h>
 
-#include "RunLoopServer.h"
 #include "SpringBoardSideBackend.h"
 #include "TemporaryFolder.h"
 

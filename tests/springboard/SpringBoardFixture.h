@@ -3,6 +3,7 @@
 
 #include <base/PlistFile.h>
 #include <gtest/gtest.h>
+#include <sim/springboard/SpringBoardApp.h>
 #include <wire/Wire.h>
 
 #include <filesystem>
@@ -11,7 +12,6 @@
 #include <vector>
 
 #include "FakeEventSink.h"
-#include "SpringBoardApp.h"
 #include "SpringBoardSideBackend.h"
 #include "TemporaryFolder.h"
 

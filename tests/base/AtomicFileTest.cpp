@@ -7,9 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "TestPlatform.h"
-
-using platform::testing::TestPlatform;
+#include "TemporaryFolder.h"
 
 namespace {
 
@@ -28,8 +26,8 @@ size_t entriesIn(const std::string& folder) {
 }
 
 TEST(AtomicFile, ReplacesWholeAndAnOpenReaderKeepsTheOldFile) {
-    TestPlatform device;
-    const std::string path = device.hostPathOf("/var/root/file.plist");
+    const TemporaryFolder folder("atomic");
+    const std::string path = folder.path() + "/file.plist";
     ASSERT_TRUE(base::writeFileAtomically(path, bytes("old contents")));
     std::ifstream reader(path, std::ios::binary);
     ASSERT_TRUE(base::writeFileAtomically(path, bytes("new")));
@@ -37,30 +35,31 @@ TEST(AtomicFile, ReplacesWholeAndAnOpenReaderKeepsTheOldFile) {
                                       std::istreambuf_iterator<char>());
     EXPECT_EQ(seenByOldReader, "old contents");
     EXPECT_EQ(contentsOf(path), "new");
-    EXPECT_EQ(entriesIn(device.hostPathOf("/var/root")),
-              2u);  // Library/ and the file: no leftovers
+    EXPECT_EQ(entriesIn(folder.path()), 1u);  // the file alone: no leftovers
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
               std::filesystem::perms(0644));
 }
 
 TEST(AtomicFile, CreatesMissingFoldersAndEmptyFiles) {
-    TestPlatform device;
-    const std::string path = device.hostPathOf("/a/b/c/empty");
+    const TemporaryFolder folder("atomic");
+    const std::string path = folder.path() + "/a/b/c/empty";
     ASSERT_TRUE(base::writeFileAtomically(path, {}));
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 }
 
 TEST(AtomicFile, FailureReportsFalseAndLeavesNothing) {
-    TestPlatform device;
-    device.writeFile("/blocker", "a file where a folder should be");
-    EXPECT_FALSE(base::writeFileAtomically(device.hostPathOf("/blocker/inside"), bytes("x")));
-    EXPECT_EQ(contentsOf(device.hostPathOf("/blocker")), "a file where a folder should be");
+    const TemporaryFolder folder("atomic");
+    const std::string blocker = folder.path() + "/blocker";
+    std::ofstream(blocker) << "a file where a folder should be";
+    EXPECT_FALSE(base::writeFileAtomically(blocker + "/inside", bytes("x")));
+    EXPECT_EQ(contentsOf(blocker), "a file where a folder should be");
 
-    const std::string folder = device.hostPathOf("/var/root/Library");
-    EXPECT_FALSE(base::writeFileAtomically(folder, bytes("x")));  // a folder is not replaced
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_EQ(entriesIn(device.hostPathOf("/var/root")), 1u);
+    const std::string library = folder.path() + "/home/Library";
+    std::filesystem::create_directories(library);
+    EXPECT_FALSE(base::writeFileAtomically(library, bytes("x")));  // a folder is not replaced
+    EXPECT_TRUE(std::filesystem::is_directory(library));
+    EXPECT_EQ(entriesIn(folder.path() + "/home"), 1u);
 }
 
 }  // namespace

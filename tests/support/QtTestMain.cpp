@@ -1,4 +1,4 @@
-// The app's unit tests run on Qt's offscreen platform: real widgets, no display needed.
+// The main of the tests that run on Qt's offscreen platform: real widgets, no display needed.
 #include <gtest/gtest.h>
 
 #include <QApplication>

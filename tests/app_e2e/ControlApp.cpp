@@ -5,11 +5,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
+#include "ReadWhole.h"
 #include "ScopedEnvironment.h"
 
 namespace apptest {
@@ -137,10 +136,7 @@ void ControlApp::forceEnd() {
 }
 
 std::string ControlApp::output() const {
-    std::ifstream in(device_.root() + "/var/log/sim/VigilantPro.log");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readWhole(device_.root() + "/var/log/sim/VigilantPro.log");
 }
 
 Json widget(const Json& state, const std::string& name) {

@@ -7,14 +7,10 @@
 #include <fstream>
 #include <iterator>
 
+#include "ReadWhole.h"
 #include "TemporaryFolder.h"
 
 namespace {
-
-std::string contentsOf(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::vector<char> bytes(const std::string& text) {
     return std::vector<char>(text.begin(), text.end());
@@ -34,7 +30,7 @@ TEST(AtomicFile, ReplacesWholeAndAnOpenReaderKeepsTheOldFile) {
     const std::string seenByOldReader((std::istreambuf_iterator<char>(reader)),
                                       std::istreambuf_iterator<char>());
     EXPECT_EQ(seenByOldReader, "old contents");
-    EXPECT_EQ(contentsOf(path), "new");
+    EXPECT_EQ(readWhole(path), "new");
     EXPECT_EQ(entriesIn(folder.path()), 1u);  // the file alone: no leftovers
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
               std::filesystem::perms(0644));
@@ -53,7 +49,7 @@ TEST(AtomicFile, FailureReportsFalseAndLeavesNothing) {
     const std::string blocker = folder.path() + "/blocker";
     std::ofstream(blocker) << "a file where a folder should be";
     EXPECT_FALSE(base::writeFileAtomically(blocker + "/inside", bytes("x")));
-    EXPECT_EQ(contentsOf(blocker), "a file where a folder should be");
+    EXPECT_EQ(readWhole(blocker), "a file where a folder should be");
 
     const std::string library = folder.path() + "/home/Library";
     std::filesystem::create_directories(library);

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "NibLoader.h"
+#include "ReadWhole.h"
 #include "Support.h"
 
 namespace apptest {
@@ -101,10 +102,7 @@ std::unique_ptr<PList::Dictionary> AppHarness::settingsAtCall(size_t index) cons
 }
 
 std::string AppHarness::environmentAtCall(size_t index) const {
-    std::ifstream in(device_->deviceRoot() + "/launchctl-log/env-" + std::to_string(index));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readWhole(device_->deviceRoot() + "/launchctl-log/env-" + std::to_string(index));
 }
 
 bool AppHarness::settingBool(const std::string& key) const {

@@ -9,9 +9,9 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "ReadWhole.h"
 
 extern char** environ;
 
@@ -70,15 +70,6 @@ int BackgroundSpawn::waitForEnd(double hostSeconds) {
 }
 
 bool BackgroundSpawn::running() { return pid_ > 0 && waitForEnd(0) < 0 && !reaped_; }
-
-namespace {
-std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-}  // namespace
 
 Captured runCaptured(const std::vector<std::string>& command,
                      const std::vector<std::string>& environment, const std::string& scratchFolder,
@@ -169,8 +160,7 @@ std::vector<std::string> clientLines(const Events& events) {
 }
 
 char processState(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string stat = readWhole("/proc/" + std::to_string(pid) + "/stat");
     const size_t paren = stat.rfind(')');
     return paren == std::string::npos || paren + 2 >= stat.size() ? '?' : stat[paren + 2];
 }

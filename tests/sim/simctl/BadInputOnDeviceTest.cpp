@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
+#include "ReadWhole.h"
 #include "SimE2E.h"
 
 namespace {
@@ -92,13 +92,6 @@ std::vector<BadWakeList> badWakeLists() {
          "entry 0", false},
         {"entry-string", plist(entry + "<string>noon</string></array></dict>"), "entry 0", false},
     };
-}
-
-std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void writeOrRemove(const std::string& path, const std::optional<std::string>& content) {

@@ -7,21 +7,16 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ReadWhole.h"
 #include "TemporaryFolder.h"
 
 namespace {
-
-std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(DeviceProgramStart, TheProcessGetsExactlyItsArgvAndNoStrayDescriptor) {
     const TemporaryFolder folder("start");

@@ -7,6 +7,7 @@
 
 #include <fstream>
 
+#include "ReadWhole.h"
 #include "SpringBoardFixture.h"
 
 namespace {
@@ -68,9 +69,7 @@ TEST_F(Alerts, ADamagedListIsSetAsideNotOverwritten) {
     { std::ofstream(files.alerts) << "<plist><array><dict>"; }
     send(std::move(Request("alert").text("body", "new")));
     EXPECT_EQ(arrayFile(files.alerts).size(), 1u);
-    std::ifstream kept(files.alerts + ".damaged");
-    std::string contents((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(contents, "<plist><array><dict>");
+    EXPECT_EQ(readWhole(files.alerts + ".damaged"), "<plist><array><dict>");
 }
 
 TEST_F(Alerts, TheControllerIgnoresWhatIsNoAlertItem) {

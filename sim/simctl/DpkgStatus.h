@@ -16,8 +16,9 @@ using InstalledPackages = std::map<std::string, std::string>;
 
 class DpkgStatus {
   public:
-    // The record of the device at `root`; none when the file is missing, a CommandError when
-    // it cannot be read as control paragraphs (it is rewritten whole on the next install).
+    // The record of the device at `root`; empty when the file is missing, a CommandError when
+    // it cannot be read as control paragraphs (an install that went on would write back less
+    // than the file held).
     static DpkgStatus read(const std::string& root);
 
     // The packages whose Status says they are installed.

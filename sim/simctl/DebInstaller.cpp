@@ -5,12 +5,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
+#include <wire/SystemVersion.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "ControlParagraph.h"
+#include "DpkgStatus.h"
+#include "PackageDepends.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -83,19 +87,57 @@ void removeListedFiles(const std::string& root, const std::string& listFile) {
     }
 }
 
+// What the device offers a package's Depends: its installed packages, and its system version
+// (SystemVersion.plist's ProductVersion) as the package "firmware", as the phone's package
+// managers give it.
+InstalledPackages offeredPackages(const std::string& root, const DpkgStatus& status) {
+    InstalledPackages offered = status.installed();
+    if (const std::string version = wire::systemVersion(root); !version.empty())
+        offered["firmware"] = version;
+    return offered;
+}
+
+// A CommandError naming every dependency the device does not satisfy, before anything of the
+// package is written.
+void refuseUnmetDepends(const std::string& root, const std::string& debPath,
+                        const ControlParagraph& control, const DpkgStatus& status) {
+    const InstalledPackages offered = offeredPackages(root, status);
+    std::string problems;
+    for (const std::string field : {"Pre-Depends", "Depends"}) {
+        std::vector<std::string> unmet;
+        try {
+            unmet = unmetDepends(control.value(field), offered);
+        } catch (const CommandError& error) {
+            unmet = {"its " + field + " field is malformed: " + error.what()};
+        }
+        for (const std::string& problem : unmet)
+            problems += (problems.empty() ? "" : "; ") + problem;
+    }
+    if (!problems.empty())
+        throw CommandError(debPath + ": " + control.value("Package") +
+                           " cannot be installed on this device: " + problems);
+}
+
 }  // namespace
 
 InstallResult installPackage(const std::string& root, const std::string& debPath) {
     std::error_code ec;
     if (!fs::is_regular_file(debPath, ec)) throw CommandError(debPath + ": no such package file");
-    InstallResult result;
-    std::string name;
-    if (runTool({"dpkg-deb", "--field", debPath, "Package"}, &name) != 0)
+    std::string controlText;
+    if (runTool({"dpkg-deb", "--field", debPath}, &controlText) != 0)
         throw CommandError(debPath + ": not a Debian package (dpkg-deb cannot read it)");
-    while (!name.empty() && (name.back() == '\n' || name.back() == ' ')) name.pop_back();
-    if (name.empty() || name.find('/') != std::string::npos || name.front() == '.')
+    std::vector<ControlParagraph> paragraphs =
+        ControlParagraph::parseAll(controlText, debPath + ": its control file");
+    if (paragraphs.size() != 1)
+        throw CommandError(debPath + ": its control file is not one paragraph of fields");
+    const ControlParagraph& control = paragraphs.front();
+    const std::string name = control.value("Package");
+    if (name.empty() || name.find_first_of("/ \t\n") != std::string::npos || name.front() == '.')
         throw CommandError(debPath + ": the package has no usable name");
+    InstallResult result;
     result.package = name;
+    DpkgStatus status = DpkgStatus::read(root);
+    refuseUnmetDepends(root, debPath, control, status);
 
     // The file system of the package, extracted with tar so the root's /var -> /private/var
     // link survives a package that ships files under /var.
@@ -147,9 +189,14 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
     if (!base::writeFileAtomically(listFile, {list.begin(), list.end()}))
         throw CommandError(debPath + ": the list of installed files cannot be written to " +
                            listFile);
-    std::string control;
-    runTool({"dpkg-deb", "--field", debPath}, &control);
-    base::writeFileAtomically(info + "/" + name + ".control", {control.begin(), control.end()});
+    const std::string controlCopy = control.text();
+    base::writeFileAtomically(info + "/" + name + ".control",
+                              {controlCopy.begin(), controlCopy.end()});
+    // Recorded as installed, so that a later package may depend on this one.
+    status.record(control);
+    if (!status.write(root))
+        throw CommandError(debPath + ": the package cannot be recorded in " +
+                           std::string(wire::paths::kDpkgStatus));
     return result;
 }
 

@@ -1,6 +1,8 @@
-// Installing a .deb into a device root with dpkg's own tools, keeping the list of installed
-// files in var/lib/dpkg/info/NAME.list (device paths, as dpkg writes it) so that installing
-// the package again first removes what the earlier version put there.
+// Installing a .deb into a device root with dpkg's own tools, as the phone's dpkg would: a
+// package whose Depends the device cannot satisfy is refused before anything of it is
+// written; an installed one is recorded in var/lib/dpkg/status, and the list of its files kept
+// in var/lib/dpkg/info/NAME.list (device paths, as dpkg writes it) so that installing the
+// package again first removes what the earlier version put there.
 #pragma once
 
 #include <string>
@@ -13,7 +15,8 @@ struct InstallResult {
     std::vector<std::string> files;  // device paths, folders included
 };
 
-// A CommandError when the package cannot be read or holds a path that leaves the root.
+// A CommandError when the package cannot be read, depends on what the device does not have,
+// or holds a path that leaves the root.
 InstallResult installPackage(const std::string& root, const std::string& debPath);
 
 // Device paths of a tar listing ("./a/", "./a/b"), refusing names with ".." components.

@@ -237,8 +237,11 @@ void addLifecycleCommands(CommandLine& line) {
     auto installed = std::make_shared<InstallOptions>();
     CLI::App& install = line.addCommand(
         "install", "install a .deb into the device",
-        "Installs the Debian package PKG into the device's root with dpkg-deb; the installed\n"
-        "files are listed in var/lib/dpkg/info/NAME.list, so installing again replaces them.",
+        "Installs the Debian package PKG into the device's root with dpkg-deb. A package whose\n"
+        "Depends the device cannot satisfy (the packages of var/lib/dpkg/status, the system\n"
+        "version as \"firmware\") is refused with nothing installed. An installed package is\n"
+        "recorded in var/lib/dpkg/status and its files listed in var/lib/dpkg/info/NAME.list,\n"
+        "so installing again replaces them.",
         [installed] { return installCommand(*installed); });
     addDeviceFolder(install, installed->dir);
     install.add_option("PKG", installed->package, "the package file")->required()->type_name("");

@@ -1,13 +1,17 @@
 // The device under bad input and races, with the real programs: two boots at once start one
 // simd, boot's options keep to what the device can hold, device paths with ".." never name a
 // host program, a program spawned on a sleeping device says so and gives up after its
-// deadline, `log --follow` ends with the device, and a package that climbs out of the root
-// is refused with nothing written.
+// deadline, `log --follow` ends with the device, and a package that climbs out of the root,
+// or that the device's system cannot satisfy, is refused with nothing written.
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <future>
+#include <iterator>
+#include <map>
 
 #include "SimE2E.h"
 
@@ -182,6 +186,53 @@ TEST_F(RobustOnDevice, APackageThatClimbsOutOfTheRootIsRefusedAndNothingIsWritte
                 EXPECT_EQ(it->path().string().rfind(scratchFolder(), 0), 0u) << it->path();
             }
         EXPECT_FALSE(std::filesystem::exists(device.root() + "/var/lib/dpkg/info/climber.list"));
+    }
+}
+
+// Every file and link under `root` with its size, so that two looks can be compared whole.
+std::map<std::string, uintmax_t> filesUnder(const std::string& root) {
+    std::map<std::string, uintmax_t> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         !ec && it != std::filesystem::end(it); it.increment(ec))
+        files[it->path().string()] = it->is_regular_file(ec) ? it->file_size(ec) : 0;
+    return files;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The package depends on MobileSubstrate and on iPhone OS 2 to iOS 4: a 5.0 device refuses it
+// with nothing of it written, the others take it and record it beside the firmware's packages.
+TEST_F(RobustOnDevice, OnlyADeviceThePackageSupportsTakesIt) {
+    for (const std::string version : {"2.2.1", "3.1.3", "4.0", "5.0"}) {
+        SCOPED_TRACE(version);
+        e2e::DeviceSession other{version};
+        const std::string status = other.root() + "/var/lib/dpkg/status";
+        ASSERT_NE(readFile(status).find("Package: mobilesubstrate\n"), std::string::npos);
+        const auto before = filesUnder(other.root());
+        const Captured install = simctl({"install", other.root(), VIGILANT_PACKAGE_PATH});
+        if (version == "5.0") {
+            EXPECT_EQ(install.status, 1) << install.err;
+            EXPECT_NE(install.err.find("depends on firmware (<< 5.0), but the device has "
+                                       "firmware 5.0"),
+                      std::string::npos)
+                << install.err;
+            EXPECT_EQ(filesUnder(other.root()), before) << "the refused package wrote files";
+            continue;
+        }
+        ASSERT_EQ(install.status, 0) << install.err;
+        // Installed again, it is still recorded once.
+        ASSERT_EQ(simctl({"install", other.root(), VIGILANT_PACKAGE_PATH}).status, 0);
+        const std::string record = readFile(status);
+        const size_t at = record.find("Package: com.quillmoor.vigilantpro\n");
+        ASSERT_NE(at, std::string::npos) << record;
+        EXPECT_EQ(record.find("Package: com.quillmoor.vigilantpro\n", at + 1), std::string::npos)
+            << record;
+        EXPECT_NE(record.find("Status: install ok installed", at), std::string::npos) << record;
+        EXPECT_NE(record.find("Package: mobilesubstrate\n"), std::string::npos) << record;
     }
 }
 

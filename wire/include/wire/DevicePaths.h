@@ -31,6 +31,8 @@ inline constexpr const char* kSimdLock = "/var/run/sim/simd.lock";
 inline constexpr const char* kLogFolder = "/var/log/sim";
 inline constexpr const char* kEvents = "/var/log/sim/events.jsonl";
 inline constexpr const char* kDpkgInfo = "/var/lib/dpkg/info";
+// Every installed package's record (its control fields and Status), as the phone's dpkg keeps it.
+inline constexpr const char* kDpkgStatus = "/var/lib/dpkg/status";
 inline constexpr const char* kAppBundle = "/Applications/VigilantPro.app";
 
 // The environment variable that names a device process's root (absolute host path).

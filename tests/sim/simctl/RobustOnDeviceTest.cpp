@@ -8,11 +8,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <future>
-#include <iterator>
 #include <map>
 
+#include "ReadWhole.h"
 #include "SimE2E.h"
 
 namespace {
@@ -199,11 +198,6 @@ std::map<std::string, uintmax_t> filesUnder(const std::string& root) {
     return files;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The package depends on MobileSubstrate and on iPhone OS 2 to iOS 4: a 5.0 device refuses it
 // with nothing of it written, the others take it and record it beside the firmware's packages.
 TEST_F(RobustOnDevice, OnlyADeviceThePackageSupportsTakesIt) {
@@ -211,7 +205,7 @@ TEST_F(RobustOnDevice, OnlyADeviceThePackageSupportsTakesIt) {
         SCOPED_TRACE(version);
         e2e::DeviceSession other{version};
         const std::string status = other.root() + "/var/lib/dpkg/status";
-        ASSERT_NE(readFile(status).find("Package: mobilesubstrate\n"), std::string::npos);
+        ASSERT_NE(readWhole(status).find("Package: mobilesubstrate\n"), std::string::npos);
         const auto before = filesUnder(other.root());
         const Captured install = simctl({"install", other.root(), VIGILANT_PACKAGE_PATH});
         if (version == "5.0") {
@@ -226,7 +220,7 @@ TEST_F(RobustOnDevice, OnlyADeviceThePackageSupportsTakesIt) {
         ASSERT_EQ(install.status, 0) << install.err;
         // Installed again, it is still recorded once.
         ASSERT_EQ(simctl({"install", other.root(), VIGILANT_PACKAGE_PATH}).status, 0);
-        const std::string record = readFile(status);
+        const std::string record = readWhole(status);
         const size_t at = record.find("Package: com.quillmoor.vigilantpro\n");
         ASSERT_NE(at, std::string::npos) << record;
         EXPECT_EQ(record.find("Package: com.quillmoor.vigilantpro\n", at + 1), std::string::npos)

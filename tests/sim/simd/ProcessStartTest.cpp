@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <iterator>
 #include <map>
 #include <string>
 #include <thread>

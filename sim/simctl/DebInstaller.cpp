@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
+#include <wire/SystemVersion.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -15,7 +16,6 @@
 #include "DpkgStatus.h"
 #include "PackageDepends.h"
 #include "Simctl.h"
-#include "StatusReport.h"
 
 namespace simctl {
 
@@ -92,7 +92,7 @@ void removeListedFiles(const std::string& root, const std::string& listFile) {
 // managers give it.
 InstalledPackages offeredPackages(const std::string& root, const DpkgStatus& status) {
     InstalledPackages offered = status.installed();
-    if (const std::string version = systemVersion(root); !version.empty())
+    if (const std::string version = wire::systemVersion(root); !version.empty())
         offered["firmware"] = version;
     return offered;
 }

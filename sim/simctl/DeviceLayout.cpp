@@ -1,10 +1,9 @@
 #include "DeviceLayout.h"
 
-#include <base/AtomicFile.h>
-#include <base/PlistFile.h>
 #include <sys/stat.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceZone.h>
+#include <wire/SystemVersion.h>
 
 #include <filesystem>
 #include <regex>
@@ -52,11 +51,7 @@ void layOutDevice(const std::string& dir, const std::string& version, const std:
             throw CommandError("cannot copy the firmware from " + firmware + ": " + ec.message());
     }
 
-    PList::Dictionary systemVersion;
-    systemVersion.Set("ProductName", PList::String("iPhone OS"));
-    systemVersion.Set("ProductVersion", PList::String(version));
-    if (!base::writeFileAtomically(wire::inRoot(root, wire::paths::kSystemVersion),
-                                   base::plistToXml(systemVersion)))
+    if (!wire::writeSystemVersion(root, version))
         throw CommandError(dir + ": cannot write the system version");
     std::string error;
     if (!wire::setDeviceZone(root, zone, &error)) throw CommandError(dir + ": " + error);

@@ -1,12 +1,11 @@
 #include "DeviceRemains.h"
 
+#include <sim/simd/DeviceLock.h>
+#include <sim/simd/Processes.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
 
 #include <functional>
-
-#include "DeviceLock.h"
-#include "Processes.h"
 
 namespace simctl {
 
@@ -26,7 +25,7 @@ bool pollUntil(const std::function<bool()>& done, double hostSeconds) {
 std::string DeviceRemains::describe() const {
     std::string text;
     auto name = [&](pid_t pid, const std::string& fallback) {
-        std::string seen = sim::processName(pid);
+        std::string seen = simd::processName(pid);
         if (!text.empty()) text += ", ";
         text += (seen.empty() ? fallback : seen) + " (pid " + std::to_string(pid) + ")";
     };
@@ -38,9 +37,9 @@ std::string DeviceRemains::describe() const {
 
 DeviceRemains remainsOf(const std::string& root) {
     DeviceRemains remains;
-    remains.locked = sim::DeviceLock::held(root);
-    remains.simds = sim::findSimds(root);
-    remains.processes = sim::findDeviceProcesses(root);
+    remains.locked = simd::DeviceLock::held(root);
+    remains.simds = simd::findSimds(root);
+    remains.processes = simd::findDeviceProcesses(root);
     return remains;
 }
 
@@ -56,13 +55,13 @@ DeviceRemains waitUntilDown(const std::string& root, double hostSeconds) {
 }
 
 bool waitUntilUnlocked(const std::string& root, double hostSeconds) {
-    return pollUntil([&] { return !sim::DeviceLock::held(root); }, hostSeconds);
+    return pollUntil([&] { return !simd::DeviceLock::held(root); }, hostSeconds);
 }
 
 bool waitUntilEnded(const std::string& root, pid_t pid, unsigned long long startTicks,
                     double hostSeconds) {
     return pollUntil(
-        [&] { return !sim::sameProcess(pid, startTicks) || !sim::DeviceLock::held(root); },
+        [&] { return !simd::sameProcess(pid, startTicks) || !simd::DeviceLock::held(root); },
         hostSeconds);
 }
 

@@ -1,6 +1,8 @@
 // create, install, boot, shutdown.
 #include <base/Spawn.h>
 #include <poll.h>
+#include <sim/simd/DeviceLock.h>
+#include <sim/simd/Processes.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
@@ -23,9 +25,7 @@
 #include "Commands.h"
 #include "DebInstaller.h"
 #include "DeviceLayout.h"
-#include "DeviceLock.h"
 #include "DeviceRemains.h"
-#include "Processes.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -84,7 +84,7 @@ std::string readyLine(int fd) {
 int bootCommand(const BootOptions& options) {
     const std::string root = deviceRoot(options.dir);
     // A look at the lock, not a try: a boot that only looked never takes it from one that boots.
-    if (sim::DeviceLock::held(root)) throw CommandError(options.dir + ": " + sim::kAlreadyBooted);
+    if (simd::DeviceLock::held(root)) throw CommandError(options.dir + ": " + simd::kAlreadyBooted);
     const std::string simd = toolFolder() + "/simd";
     if (access(simd.c_str(), X_OK) != 0)
         throw CommandError("simd is missing beside simctl: " + simd);
@@ -122,7 +122,7 @@ int bootCommand(const BootOptions& options) {
     if (line.rfind("error: ", 0) == 0) line.erase(0, 7);
     while (!line.empty() && line.back() == '\n') line.pop_back();
     // Another boot got there first, between the look above and simd's own try.
-    if (line == sim::kAlreadyBooted) throw CommandError(options.dir + ": " + line);
+    if (line == simd::kAlreadyBooted) throw CommandError(options.dir + ": " + line);
     throw CommandError(options.dir + ": boot failed: " +
                        (line.empty() ? "simd ended early (see var/log/sim/simd.log)" : line));
 }
@@ -136,7 +136,7 @@ struct AskedSimd {
 std::optional<AskedSimd> listenerOf(const base::ScopedFd& connection) {
     const std::optional<pid_t> pid = base::peerPid(connection);
     if (!pid) return std::nullopt;
-    const std::optional<unsigned long long> ticks = sim::processStartTicks(*pid);
+    const std::optional<unsigned long long> ticks = simd::processStartTicks(*pid);
     if (!ticks) return std::nullopt;
     return AskedSimd{*pid, *ticks};
 }
@@ -156,7 +156,7 @@ std::optional<AskedSimd> askShutdown(const std::string& root) {
             return asked;
         }
         // A simd that holds the lock but does not listen yet is still booting.
-        if (!sim::DeviceLock::held(root)) return std::nullopt;
+        if (!simd::DeviceLock::held(root)) return std::nullopt;
         usleep(20000);
     }
     return std::nullopt;

@@ -1,4 +1,5 @@
 // power, sleep, wake.
+#include <sim/simd/PowerMessages.h>
 #include <wire/messages/Power.h>
 
 #include <cstdio>
@@ -6,7 +7,6 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "PowerMessages.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -55,7 +55,7 @@ void addPowerCommands(CommandLine& line) {
         ->required()
         ->type_name("")
         ->check(valueCheck(
-            [](const std::string& word) { return sim::powerMessageFromWord(word).has_value(); },
+            [](const std::string& word) { return simd::powerMessageFromWord(word).has_value(); },
             "can-sleep, will-sleep or powered-on"));
 
     line.addDeviceCommand(

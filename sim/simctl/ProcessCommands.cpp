@@ -1,6 +1,8 @@
 // spawn, launch.
 #include <base/PlistFile.h>
 #include <base/Spawn.h>
+#include <sim/simd/DeviceLock.h>
+#include <sim/simd/Processes.h>
 #include <unistd.h>
 #include <wire/DeviceClock.h>
 #include <wire/DevicePaths.h>
@@ -17,8 +19,6 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "DeviceLock.h"
-#include "Processes.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -96,7 +96,7 @@ int spawnCommand(const SpawnArguments& options) {
     spawn.program = resolveProgram(root, options.program);
     spawn.argv = {options.program};
     spawn.argv.insert(spawn.argv.end(), options.arguments.begin(), options.arguments.end());
-    spawn.environment = sim::withDeviceRoot(environmentOffDevice(), root);
+    spawn.environment = simd::withDeviceRoot(environmentOffDevice(), root);
     spawn.workingDirectory = root;
     waitUntilAwake(root, options.dir, "spawn", options.program, options.wakeTimeout);
     std::fflush(stdout);  // what simctl printed comes before what the program prints
@@ -110,7 +110,7 @@ int spawnCommand(const SpawnArguments& options) {
     tellSimd(root, wire::Hello{program.pid()});
     // A shutdown that ended the device's processes just before this one started has missed
     // it; it is no process of a device that is down.
-    if (!sim::DeviceLock::held(root))
+    if (!simd::DeviceLock::held(root))
         throw CommandError(options.dir + ": the device shut down as " + options.program +
                            " started; it was ended");
     return program.wait();

@@ -1,5 +1,6 @@
 // notify, alert: forwarded to SpringBoard's socket; its reply is printed as JSON. respring:
 // simd ends SpringBoard and starts it again.
+#include <sim/simd/PlistJson.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/SpringBoard.h>
 
@@ -9,7 +10,6 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "PlistJson.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -34,7 +34,7 @@ int askSpringBoard(const std::string& dir, const Request& request) {
     if (!springBoard) throw CommandError(dir + ": SpringBoard is not running on the device");
     const auto answer = exchange(springBoard, wire::encode(request), 15000);
     if (!answer) throw CommandError(dir + ": SpringBoard did not answer");
-    std::printf("%s\n", sim::plistToJson(answer.get()).dump(2).c_str());
+    std::printf("%s\n", simd::plistToJson(answer.get()).dump(2).c_str());
     const wire::Reply reply = wire::decode<wire::Reply>(*answer);
     if (!reply.ok) {
         std::fprintf(stderr, "simctl: SpringBoard refused: %s\n",

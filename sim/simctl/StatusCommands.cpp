@@ -1,6 +1,8 @@
 // status, log.
+#include <sim/simd/DeviceLock.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
+#include <wire/SystemVersion.h>
 
 #include <csignal>
 #include <cstdio>
@@ -9,7 +11,6 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
-#include "DeviceLock.h"
 #include "Simctl.h"
 #include "StatusReport.h"
 
@@ -28,7 +29,7 @@ int statusCommand(const std::string& dir) {
         problems.insert(problems.end(), report.problems.begin(), report.problems.end());
         return report.value;
     };
-    ordered_json out = {{"version", systemVersion(root)},
+    ordered_json out = {{"version", wire::systemVersion(root)},
                         {"time", simd.value("time", "")},
                         {"power", simd.value("power", "")},
                         {"statusBar", take(statusBarItems(root))},
@@ -65,7 +66,7 @@ int logCommand(const LogOptions& options) {
     // would follow forever a device that shut down just before simctl looked.
     bool deviceEnded = false;
     for (;;) {
-        if (follow) deviceEnded = !sim::DeviceLock::held(root);
+        if (follow) deviceEnded = !simd::DeviceLock::held(root);
         if (!in.is_open()) in.open(path, std::ios::binary);
         if (in.is_open()) {
             std::string line;

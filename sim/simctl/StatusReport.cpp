@@ -1,10 +1,9 @@
 #include "StatusReport.h"
 
 #include <base/PlistFile.h>
+#include <sim/simd/WakeList.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
-
-#include "WakeList.h"
 
 namespace simctl {
 
@@ -56,13 +55,6 @@ FileReport eachDictionary(const std::string& root, const char* devicePath, Each 
 
 }  // namespace
 
-std::string systemVersion(const std::string& root) {
-    base::PlistFile file = base::readPlistFile(wire::inRoot(root, wire::paths::kSystemVersion));
-    const PList::Dictionary* dict = file.dictionary();
-    const PList::String* version = dict ? base::stringAt(*dict, "ProductVersion") : nullptr;
-    return version ? version->GetValue() : "";
-}
-
 FileReport statusBarItems(const std::string& root) {
     FileReport report{ordered_json::array(), {}};
     base::PlistFile file = base::readPlistFile(wire::inRoot(root, wire::paths::kStatusBar));
@@ -78,11 +70,11 @@ FileReport statusBarItems(const std::string& root) {
 
 FileReport wakeRequests(const std::string& root) {
     FileReport report{ordered_json::array(), {}};
-    const sim::WakeList list = sim::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
+    const simd::WakeList list = simd::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
     if (!list.error().empty()) report.problems.push_back(list.error());
     for (const std::string& p : list.problems())
         report.problems.push_back("wake-request list: " + p);
-    for (const sim::WakeRequest& r : list.requests())
+    for (const simd::WakeRequest& r : list.requests())
         report.value.push_back(
             {{"time", wire::formatDeviceTime(r.time)}, {"scheduledby", r.scheduledBy}});
     return report;

@@ -1,7 +1,7 @@
-// What simctl status reads from the device's files rather than from simd: the system
-// version, the status bar, the wake requests, SpringBoard's notifications and alerts. A
-// missing file reads as nothing; a damaged one reads as nothing too and adds a line to
-// `problems`.
+// What simctl status reads from the device's files rather than from simd, beside the system
+// version (wire/SystemVersion.h): the status bar, the wake requests, SpringBoard's
+// notifications and alerts. A missing file reads as nothing; a damaged one reads as nothing
+// too and adds a line to `problems`.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -15,7 +15,6 @@ struct FileReport {
     std::vector<std::string> problems;
 };
 
-std::string systemVersion(const std::string& root);
 FileReport statusBarItems(const std::string& root);
 FileReport wakeRequests(const std::string& root);
 FileReport bookedNotifications(const std::string& root);

@@ -8,7 +8,7 @@
 
 #include <cmath>
 
-namespace sim {
+namespace simd {
 
 ClockService::ClockService(std::string hostRoot, wire::DeviceClock& clock, EventWriter& log)
     : root_(std::move(hostRoot)), clock_(clock), log_(log) {}
@@ -46,4 +46,4 @@ nlohmann::ordered_json localClockStatus(const std::string& hostRoot, double now)
     return {{"timeZone", zone}, {"localTime", wire::formatLocalTime(now, zone)}};
 }
 
-}  // namespace sim
+}  // namespace simd

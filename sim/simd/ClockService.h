@@ -14,7 +14,7 @@
 #include "EventWriter.h"
 #include "Server.h"
 
-namespace sim {
+namespace simd {
 
 class ClockService {
   public:
@@ -44,4 +44,4 @@ class ClockService {
 // ("YYYY-MM-DDTHH:MM:SS" in that zone) at device time `now`.
 nlohmann::ordered_json localClockStatus(const std::string& hostRoot, double now);
 
-}  // namespace sim
+}  // namespace simd

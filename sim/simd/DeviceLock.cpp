@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace sim {
+namespace simd {
 
 namespace {
 
@@ -53,4 +53,4 @@ bool DeviceLock::held(const std::string& hostRoot) {
     return lock.l_type != F_UNLCK;
 }
 
-}  // namespace sim
+}  // namespace simd

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace sim {
+namespace simd {
 
 // What simd tells simctl boot when another simd holds the root.
 inline constexpr const char* kAlreadyBooted = "the device is already booted";
@@ -27,4 +27,4 @@ class DeviceLock {
     base::ScopedFd fd_;
 };
 
-}  // namespace sim
+}  // namespace simd

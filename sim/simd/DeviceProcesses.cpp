@@ -11,7 +11,7 @@
 
 #include "Processes.h"
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -219,4 +219,4 @@ void DeviceProcesses::endAll(double jobGrace, double grace) {
     launchd_.killAll();
 }
 
-}  // namespace sim
+}  // namespace simd

@@ -18,7 +18,7 @@
 #include "Server.h"
 #include "SignalWatch.h"
 
-namespace sim {
+namespace simd {
 
 class DeviceProcesses {
   public:
@@ -73,4 +73,4 @@ class DeviceProcesses {
     std::set<pid_t> stopped_;                         // signalled one by one at sleep
 };
 
-}  // namespace sim
+}  // namespace simd

@@ -8,7 +8,7 @@
 
 #include "PlistJson.h"
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -48,4 +48,4 @@ void EventLog::record(const wire::LogEvent& event) {
     write(event.source, event.event, plistToJson(event.details.dict.get()));
 }
 
-}  // namespace sim
+}  // namespace simd

@@ -11,7 +11,7 @@
 
 #include "EventWriter.h"
 
-namespace sim {
+namespace simd {
 
 class EventLog : public EventWriter {
   public:
@@ -36,4 +36,4 @@ class EventLog : public EventWriter {
     base::ScopedFd fd_;
 };
 
-}  // namespace sim
+}  // namespace simd

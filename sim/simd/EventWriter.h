@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-namespace sim {
+namespace simd {
 
 // Device time, seconds since the reference date.
 using Clock = std::function<double()>;
@@ -18,4 +18,4 @@ class EventWriter {
                        const nlohmann::ordered_json& fields = nlohmann::ordered_json::object()) = 0;
 };
 
-}  // namespace sim
+}  // namespace simd

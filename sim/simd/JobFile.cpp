@@ -2,7 +2,7 @@
 
 #include <base/PlistFile.h>
 
-namespace sim {
+namespace simd {
 
 JobFileResult readJobFile(const std::string& hostPath) {
     JobFileResult result;
@@ -69,4 +69,4 @@ JobFileResult readJobFile(const std::string& hostPath) {
     return result;
 }
 
-}  // namespace sim
+}  // namespace simd

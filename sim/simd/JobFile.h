@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace sim {
+namespace simd {
 
 struct JobDefinition {
     std::string label;
@@ -26,4 +26,4 @@ struct JobFileResult {
 
 JobFileResult readJobFile(const std::string& hostPath);
 
-}  // namespace sim
+}  // namespace simd

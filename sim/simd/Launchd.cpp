@@ -9,7 +9,7 @@
 
 #include "Processes.h"
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -333,4 +333,4 @@ ordered_json Launchd::status() const {
     return out;
 }
 
-}  // namespace sim
+}  // namespace simd

@@ -20,7 +20,7 @@
 #include "ProcessControl.h"
 #include "Server.h"
 
-namespace sim {
+namespace simd {
 
 class Launchd {
   public:
@@ -100,4 +100,4 @@ class Launchd {
     std::map<std::string, Job> jobs_;  // by label
 };
 
-}  // namespace sim
+}  // namespace simd

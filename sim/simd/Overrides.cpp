@@ -3,7 +3,7 @@
 #include <base/AtomicFile.h>
 #include <base/PlistFile.h>
 
-namespace sim {
+namespace simd {
 
 Overrides::Overrides() : document_(std::make_unique<PList::Dictionary>()) {}
 
@@ -47,4 +47,4 @@ bool Overrides::save(const std::string& hostPath) const {
     return base::writeFileAtomically(hostPath, base::plistToXml(*document_));
 }
 
-}  // namespace sim
+}  // namespace simd

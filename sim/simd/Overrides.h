@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace sim {
+namespace simd {
 
 class Overrides {
   public:
@@ -27,4 +27,4 @@ class Overrides {
     std::string error_;
 };
 
-}  // namespace sim
+}  // namespace simd

@@ -3,7 +3,7 @@
 #include <base/PlistFile.h>
 #include <wire/DeviceTime.h>
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -87,4 +87,4 @@ std::unique_ptr<PList::Node> jsonToPlist(const ordered_json& value) {
     }
 }
 
-}  // namespace sim
+}  // namespace simd

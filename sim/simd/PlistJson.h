@@ -6,11 +6,11 @@
 
 #include <nlohmann/json.hpp>
 
-namespace sim {
+namespace simd {
 
 nlohmann::ordered_json plistToJson(const PList::Node* node);
 // A JSON value as a property-list node (objects, arrays, strings, numbers, booleans; null
 // becomes an empty string, since property lists have no null).
 std::unique_ptr<PList::Node> jsonToPlist(const nlohmann::ordered_json& value);
 
-}  // namespace sim
+}  // namespace simd

@@ -7,7 +7,7 @@
 
 #include "PowerMessages.h"
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -287,4 +287,4 @@ void PowerManager::notifySleepers(SleepOutcome outcome, const std::vector<int>& 
         if (done) done(outcome, cancelledBy);
 }
 
-}  // namespace sim
+}  // namespace simd

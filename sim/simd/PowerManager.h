@@ -24,7 +24,7 @@
 
 #include "WakeList.h"
 
-namespace sim {
+namespace simd {
 
 using PowerClientId = int;
 
@@ -135,4 +135,4 @@ class PowerManager {
     long nextArgument_ = 0x1001;
 };
 
-}  // namespace sim
+}  // namespace simd

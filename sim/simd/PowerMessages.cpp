@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace sim {
+namespace simd {
 
 std::string powerMessageName(uint32_t message) {
     if (const char* name = IOMessageNameOf(message)) return name;
@@ -24,4 +24,4 @@ bool powerMessageWantsAnswer(uint32_t message) {
     return message == kIOMessageCanSystemSleep || message == kIOMessageSystemWillSleep;
 }
 
-}  // namespace sim
+}  // namespace simd

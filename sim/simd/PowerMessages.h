@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace sim {
+namespace simd {
 
 // "kIOMessageCanSystemSleep" and so on; the code in hex for unknown ones.
 std::string powerMessageName(uint32_t message);
@@ -14,4 +14,4 @@ std::optional<uint32_t> powerMessageFromWord(const std::string& word);
 // Messages a client answers with IOAllowPowerChange / IOCancelPowerChange.
 bool powerMessageWantsAnswer(uint32_t message);
 
-}  // namespace sim
+}  // namespace simd

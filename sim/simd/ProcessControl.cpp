@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-namespace sim {
+namespace simd {
 
 pid_t SystemProcesses::start(const base::SpawnOptions& options, std::string* error) {
     return base::spawn(options, error);
@@ -10,4 +10,4 @@ pid_t SystemProcesses::start(const base::SpawnOptions& options, std::string* err
 
 void SystemProcesses::signal(pid_t pid, int signal) { ::kill(pid, signal); }
 
-}  // namespace sim
+}  // namespace simd

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace sim {
+namespace simd {
 
 class ProcessControl {
   public:
@@ -25,4 +25,4 @@ class SystemProcesses final : public ProcessControl {
     void signal(pid_t pid, int signal) override;
 };
 
-}  // namespace sim
+}  // namespace simd

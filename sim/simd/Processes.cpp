@@ -8,7 +8,7 @@
 #include <fstream>
 #include <functional>
 
-namespace sim {
+namespace simd {
 
 base::SpawnOptions deviceProgram(const std::string& hostRoot, const std::string& hostProgram,
                                  std::vector<std::string> argv,
@@ -133,4 +133,4 @@ bool sameProcess(pid_t pid, unsigned long long startTicks) {
     return ticks && *ticks == startTicks && processAlive(pid);
 }
 
-}  // namespace sim
+}  // namespace simd

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace sim {
+namespace simd {
 
 // Options that start `hostProgram` as a program of the device at `hostRoot`: argv as given
 // (argv[0] as the program should see it), the environment as given, in the root, in a
@@ -38,4 +38,4 @@ bool sameProcess(pid_t pid, unsigned long long startTicks);
 // True when the process exists and is not a zombie.
 bool processAlive(pid_t pid);
 
-}  // namespace sim
+}  // namespace simd

@@ -5,7 +5,7 @@
 
 #include <exception>
 
-namespace sim {
+namespace simd {
 
 void Caller::refuse(const std::string& error) const {
     server_->send(connection_, wire::Reply::refused(error));
@@ -91,4 +91,4 @@ void Server::closeDropped() {
     for (ConnectionId id : dropped) closeConnection(id);
 }
 
-}  // namespace sim
+}  // namespace simd

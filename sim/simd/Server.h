@@ -21,7 +21,7 @@
 
 #include "EventWriter.h"
 
-namespace sim {
+namespace simd {
 
 using ConnectionId = uint64_t;
 class Server;
@@ -117,4 +117,4 @@ void Caller::reply(const M& message) const {
     server_->send(connection_, message);
 }
 
-}  // namespace sim
+}  // namespace simd

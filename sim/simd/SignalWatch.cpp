@@ -8,7 +8,7 @@
 #include <csignal>
 #include <utility>
 
-namespace sim {
+namespace simd {
 
 SignalWatch::SignalWatch() {
     sigset_t handled;
@@ -36,4 +36,4 @@ void SignalWatch::pause(double hostSeconds) {
     shutdownPending_ = takeShutdownRequest();
 }
 
-}  // namespace sim
+}  // namespace simd

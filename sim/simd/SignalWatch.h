@@ -5,7 +5,7 @@
 
 #include <base/ScopedFd.h>
 
-namespace sim {
+namespace simd {
 
 class SignalWatch {
   public:
@@ -25,4 +25,4 @@ class SignalWatch {
     bool shutdownPending_ = false;
 };
 
-}  // namespace sim
+}  // namespace simd

@@ -15,7 +15,7 @@
 
 #include "ClockService.h"
 
-namespace sim {
+namespace simd {
 
 using nlohmann::ordered_json;
 
@@ -126,4 +126,4 @@ void removeRunFiles(const std::string& hostRoot) {
         unlink((folder + "/" + name).c_str());
 }
 
-}  // namespace sim
+}  // namespace simd

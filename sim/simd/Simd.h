@@ -12,11 +12,11 @@
 #include "DeviceProcesses.h"
 #include "EventWriter.h"
 #include "Launchd.h"
-#include "PowerService.h"
+#include "Powerd.h"
 #include "Server.h"
 #include "SignalWatch.h"
 
-namespace sim {
+namespace simd {
 
 struct SimdOptions {
     std::string root;  // canonical host path
@@ -42,7 +42,7 @@ class Simd {
         EventWriter& log;
         Launchd& launchd;
         DeviceProcesses& processes;
-        PowerService& power;
+        Powerd& power;
     };
     Simd(const SimdOptions& options, const wire::DeviceClock& clock, Parts parts);
 
@@ -69,4 +69,4 @@ class Simd {
 // boot and at shutdown.
 void removeRunFiles(const std::string& hostRoot);
 
-}  // namespace sim
+}  // namespace simd

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-namespace sim {
+namespace simd {
 
 namespace {
 // The entry as a request, when it is a valid one.
@@ -110,4 +110,4 @@ bool WakeList::save(const std::string& hostPath) const {
     return base::writeFileAtomically(hostPath, base::plistToXml(*document_));
 }
 
-}  // namespace sim
+}  // namespace simd

@@ -10,6 +10,7 @@
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
+#include <wire/SystemVersion.h>
 #include <wire/Wire.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
@@ -30,13 +31,13 @@
 #include "DeviceProcesses.h"
 #include "EventLog.h"
 #include "Launchd.h"
-#include "NotifyService.h"
-#include "PowerService.h"
+#include "Notifyd.h"
+#include "Powerd.h"
 #include "ProcessControl.h"
 #include "Server.h"
 #include "SignalWatch.h"
 #include "Simd.h"
-#include "WakeService.h"
+#include "WakeBookings.h"
 
 namespace {
 
@@ -61,33 +62,25 @@ void reportBoot(int readyFd, const std::string& error) {
     }
 }
 
-int bootFailed(const sim::SimdOptions& options, const std::string& error) {
+int bootFailed(const simd::SimdOptions& options, const std::string& error) {
     reportBoot(options.readyFd, error);
     std::fprintf(stderr, "simd: %s\n", error.c_str());
     return 1;
 }
 
-std::string systemVersion(const std::string& root) {
-    const base::PlistFile file =
-        base::readPlistFile(wire::inRoot(root, wire::paths::kSystemVersion));
-    const PList::String* product =
-        file.dictionary() ? base::stringAt(*file.dictionary(), "ProductVersion") : nullptr;
-    return product ? product->GetValue() : "";
-}
-
 // Boots the device and serves it until it has shut down: the services, and the table of the
 // requests each one serves.
-int serveDevice(const sim::SimdOptions& options) {
+int serveDevice(const simd::SimdOptions& options) {
     const std::string& root = options.root;
     base::makeDirectories(wire::inRoot(root, wire::paths::kRunFolder));
     chmod(wire::inRoot(root, wire::paths::kRunFolder).c_str(), 0700);
     // Held until simd has ended: whatever else boots this root meanwhile finds it and stops
     // before it touches anything of the device.
     std::string lockError;
-    const std::optional<sim::DeviceLock> lock = sim::DeviceLock::take(root, &lockError);
+    const std::optional<simd::DeviceLock> lock = simd::DeviceLock::take(root, &lockError);
     if (!lock) return bootFailed(options, lockError);
     base::makeDirectories(wire::inRoot(root, wire::paths::kLogFolder));
-    sim::removeRunFiles(root);
+    simd::removeRunFiles(root);
 
     wire::DeviceClock clock =
         wire::DeviceClock::startingAt(wire::hostNow(), options.startTime, options.rate);
@@ -95,10 +88,10 @@ int serveDevice(const sim::SimdOptions& options) {
                                    base::plistToXml(clock.toPlist())))
         return bootFailed(options,
                           "cannot write the device clock " + std::string(wire::paths::kClock));
-    const sim::Clock now = [&clock] { return clock.now(); };
-    sim::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
+    const simd::Clock now = [&clock] { return clock.now(); };
+    simd::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
 
-    sim::SignalWatch signals;
+    simd::SignalWatch signals;
     base::ScopedFd listening(wire::listenAsService(root, wire::kSimdService));
     if (!listening || !signals.valid())
         return bootFailed(options, "cannot listen on " + wire::socketFolder(root) +
@@ -106,29 +99,29 @@ int serveDevice(const sim::SimdOptions& options) {
     const std::string pid = std::to_string(getpid()) + "\n";
     base::writeFileAtomically(wire::inRoot(root, wire::paths::kSimdPid), {pid.begin(), pid.end()});
     log.write("simd", "boot",
-              {{"version", systemVersion(root)},
+              {{"version", wire::systemVersion(root)},
                {"rate", options.rate},
                {"idleSleep", options.idleSleep},
                {"timeZone", wire::deviceZone(root)},
                {"pid", getpid()}});
 
-    sim::Server server(std::move(listening), log);
-    sim::SystemProcesses system;
-    sim::Launchd launchd(root, log, system, now, options.killGrace());
-    sim::DeviceProcesses processes(root, system, log, launchd, signals, options.minimumHostGrace);
+    simd::Server server(std::move(listening), log);
+    simd::SystemProcesses system;
+    simd::Launchd launchd(root, log, system, now, options.killGrace());
+    simd::DeviceProcesses processes(root, system, log, launchd, signals, options.minimumHostGrace);
     processes.startSpringBoard();
     launchd.boot();
-    sim::WakeService wakes(root, log);
-    sim::PowerManager::Settings settings;
+    simd::WakeBookings wakes(root, log);
+    simd::PowerManager::Settings settings;
     settings.idleSleep = options.idleSleep;
     settings.answerTimeout = options.answerTimeout();
-    sim::PowerService power(server, processes, wakes, log, now, settings);
+    simd::Powerd power(server, processes, wakes, log, now, settings);
     wakes.onChange([&] { power.manager().wakeListChanged(); });
-    server.onClose([&](sim::ConnectionId id) { power.connectionClosed(id); });
-    sim::Simd simd(options, clock, {server, signals, log, launchd, processes, power});
-    sim::NotifyService notify(server);
-    server.onClose([&](sim::ConnectionId id) { notify.connectionClosed(id); });
-    sim::ClockService clockService(root, clock, log);
+    server.onClose([&](simd::ConnectionId id) { power.connectionClosed(id); });
+    simd::Simd device(options, clock, {server, signals, log, launchd, processes, power});
+    simd::Notifyd notify(server);
+    server.onClose([&](simd::ConnectionId id) { notify.connectionClosed(id); });
+    simd::ClockService clockService(root, clock, log);
     clockService.onClockSet([&](double jump) {
         power.manager().clockSet(jump);
         launchd.clockSet(jump);
@@ -136,40 +129,40 @@ int serveDevice(const sim::SimdOptions& options) {
     });
     clockService.onZoneChanged([&] { notify.post(wire::kTimeZoneNotification); });
 
-    using namespace sim;
+    using namespace simd;
     server.on<wire::Hello>(processes, &DeviceProcesses::hello)
         .on<wire::LogEvent>([&log](const Caller&, const wire::LogEvent& m) { log.record(m); })
-        .on<wire::Ping>(simd, &Simd::ping)
-        .on<wire::Status>(simd, &Simd::status)
+        .on<wire::Ping>(device, &Simd::ping)
+        .on<wire::Status>(device, &Simd::status)
         .on<wire::Launch>(processes, &DeviceProcesses::launch)
-        .on<wire::Shutdown>(simd, &Simd::shutdown)
+        .on<wire::Shutdown>(device, &Simd::shutdown)
         .on<wire::Respring>(processes, &DeviceProcesses::respring)
-        .on<wire::PowerRegister>(power, &PowerService::registerClient)
-        .on<wire::PowerAnswer>(power, &PowerService::answer)
-        .on<wire::PowerDeregister>(power, &PowerService::deregister)
-        .on<wire::PowerProbe>(power, &PowerService::probe)
-        .on<wire::SleepNow>(power, &PowerService::sleep)
-        .on<wire::WakeNow>(power, &PowerService::wake)
-        .on<wire::UserActivity>(power, &PowerService::userActivity)
-        .on<wire::ScheduleWake>(wakes, &WakeService::schedule)
-        .on<wire::CancelWake>(wakes, &WakeService::cancel)
+        .on<wire::PowerRegister>(power, &Powerd::registerClient)
+        .on<wire::PowerAnswer>(power, &Powerd::answer)
+        .on<wire::PowerDeregister>(power, &Powerd::deregister)
+        .on<wire::PowerProbe>(power, &Powerd::probe)
+        .on<wire::SleepNow>(power, &Powerd::sleep)
+        .on<wire::WakeNow>(power, &Powerd::wake)
+        .on<wire::UserActivity>(power, &Powerd::userActivity)
+        .on<wire::ScheduleWake>(wakes, &WakeBookings::schedule)
+        .on<wire::CancelWake>(wakes, &WakeBookings::cancel)
         .on<wire::LaunchctlLoad>(launchd, &Launchd::load)
         .on<wire::LaunchctlUnload>(launchd, &Launchd::unload)
         .on<wire::LaunchctlList>(launchd, &Launchd::list)
         .on<wire::SetTime>(clockService, &ClockService::setTime)
         .on<wire::SetTimeZone>(clockService, &ClockService::setTimeZone)
-        .on<wire::NotifyRegister>(notify, &NotifyService::registerClient)
-        .on<wire::NotifyPost>(notify, &NotifyService::postFrom);
+        .on<wire::NotifyRegister>(notify, &Notifyd::registerClient)
+        .on<wire::NotifyPost>(notify, &Notifyd::postFrom);
 
     reportBoot(options.readyFd, "");
-    simd.run();
+    device.run();
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    sim::SimdOptions options;
+    simd::SimdOptions options;
     std::string time;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -3,6 +3,8 @@
 #include <objc/objects.h>
 #include <objc/runtime.h>
 
+namespace springboard {
+
 namespace {
 
 id alertLaunchImage(id self, SEL) {
@@ -57,3 +59,5 @@ std::unique_ptr<AlertItem> AlertItem::systemAlert(std::optional<std::string> bod
     return std::unique_ptr<AlertItem>(
         new AlertItem(systemAlertClass(), std::move(body), std::move(launchImage)));
 }
+
+}  // namespace springboard

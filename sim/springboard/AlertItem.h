@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+namespace springboard {
+
 class AlertItem : public objc_object {
   public:
     static std::unique_ptr<AlertItem> notificationAlert(std::optional<std::string> body,
@@ -34,3 +36,5 @@ class AlertItem : public objc_object {
     std::optional<std::string> launchImage_;
     StrongId launchImageObject_;
 };
+
+}  // namespace springboard

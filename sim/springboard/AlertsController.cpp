@@ -12,6 +12,8 @@
 
 #include "PlistDate.h"
 
+namespace springboard {
+
 // SpringBoard's own -[SBAlertItemsController activateAlertItem:].
 void showAlertItem(id self, SEL, id item) {
     auto* controller = dynamic_cast<AlertsController*>(self);
@@ -71,3 +73,5 @@ void AlertsController::show(const AlertItem& item) {
     if (item.launchImage()) fields.Set("launchImage", PList::String(*item.launchImage()));
     events_.event("alert-shown", fields);
 }
+
+}  // namespace springboard

@@ -11,6 +11,8 @@
 #include "AlertItem.h"
 #include "EventSink.h"
 
+namespace springboard {
+
 class AlertsController : public objc_object {
   public:
     AlertsController(std::string alertsFileHostPath, EventSink& events);
@@ -28,3 +30,5 @@ class AlertsController : public objc_object {
     std::string alertsFile_;
     EventSink& events_;
 };
+
+}  // namespace springboard

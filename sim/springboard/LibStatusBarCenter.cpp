@@ -2,6 +2,8 @@
 
 #include <wire/Wire.h>
 
+namespace springboard {
+
 std::string LibStatusBarCenter::receive(const std::string& center, const std::string& message,
                                         const PList::Dictionary* userInfo,
                                         std::optional<int64_t> pid) {
@@ -27,3 +29,5 @@ std::string LibStatusBarCenter::receive(const std::string& center, const std::st
     }
     return "userInfo has unexpected entries";
 }
+
+}  // namespace springboard

@@ -9,6 +9,8 @@
 
 #include "StatusBar.h"
 
+namespace springboard {
+
 inline constexpr const char* kLibStatusBarCenter = "com.apple.springboard.libstatusbar";
 inline constexpr const char* kLibStatusBarMessage = "setProperties:userInfo:";
 
@@ -24,3 +26,5 @@ class LibStatusBarCenter {
   private:
     StatusBar& statusBar_;
 };
+
+}  // namespace springboard

@@ -4,6 +4,8 @@
 
 #include "PlistDate.h"
 
+namespace springboard {
+
 PList::Dictionary LocalNotification::toPlist() const {
     PList::Dictionary entry;
     entry.Set("app", PList::String(app));
@@ -45,3 +47,5 @@ PList::Dictionary LocalNotification::eventFields() const {
     setDate(fields, "fireDate", fireDate);
     return fields;
 }
+
+}  // namespace springboard

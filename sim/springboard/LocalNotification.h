@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+namespace springboard {
+
 struct LocalNotification {
     std::string app;
     double fireDate = 0;  // device seconds since the reference date
@@ -22,3 +24,5 @@ struct LocalNotification {
     // The fields of its events: app, body, launchImage, fireDate.
     PList::Dictionary eventFields() const;
 };
+
+}  // namespace springboard

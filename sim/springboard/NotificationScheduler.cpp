@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 
+namespace springboard {
+
 namespace {
 constexpr double kMinute = 60.0;
 }
@@ -114,3 +116,5 @@ std::optional<double> NotificationScheduler::nextFireDate() const {
                             [](const auto& a, const auto& b) { return a.fireDate < b.fireDate; })
         ->fireDate;
 }
+
+}  // namespace springboard

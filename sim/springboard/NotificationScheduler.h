@@ -11,6 +11,8 @@
 #include "EventSink.h"
 #include "LocalNotification.h"
 
+namespace springboard {
+
 class NotificationScheduler {
   public:
     // Runs for each firing, after it was logged; the notification as it was when it fired.
@@ -41,3 +43,5 @@ class NotificationScheduler {
     Firing onFire_;
     std::vector<LocalNotification> booked_;
 };
+
+}  // namespace springboard

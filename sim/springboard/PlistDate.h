@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
+namespace springboard {
+
 inline void setDate(PList::Dictionary& dict, const char* key, double referenceSeconds) {
     const double whole = std::floor(referenceSeconds);
     long usec = std::lround((referenceSeconds - whole) * 1e6);
@@ -15,3 +17,5 @@ inline void setDate(PList::Dictionary& dict, const char* key, double referenceSe
     plist_dict_set_item(dict.GetPlist(), key,
                         plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>(usec)));
 }
+
+}  // namespace springboard

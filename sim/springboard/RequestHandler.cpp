@@ -6,6 +6,8 @@
 
 #include <cmath>
 
+namespace springboard {
+
 namespace {
 
 constexpr int64_t kMinuteCalendarUnit = 64;  // NSMinuteCalendarUnit
@@ -138,3 +140,5 @@ RequestHandler::Reply RequestHandler::openURL(const wire::OpenUrlRequest& reques
     parts_.events.event("url-opened", fields);
     return ok();
 }
+
+}  // namespace springboard

@@ -17,6 +17,8 @@
 #include "NotificationScheduler.h"
 #include "StatusBar.h"
 
+namespace springboard {
+
 class RequestHandler {
   public:
     struct Parts {
@@ -49,3 +51,5 @@ class RequestHandler {
     Parts parts_;
     wire::HandlerTable<Reply()> handlers_;
 };
+
+}  // namespace springboard

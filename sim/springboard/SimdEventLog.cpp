@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+namespace springboard {
+
 SimdEventLog::SimdEventLog(std::string hostRoot) : hostRoot_(std::move(hostRoot)) {}
 
 SimdEventLog::~SimdEventLog() { disconnect(); }
@@ -45,3 +47,5 @@ void SimdEventLog::event(const std::string& name, const PList::Dictionary& field
         disconnect();
     }
 }
+
+}  // namespace springboard

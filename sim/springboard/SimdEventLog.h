@@ -9,6 +9,8 @@
 
 #include "EventSink.h"
 
+namespace springboard {
+
 class SimdEventLog : public EventSink {
   public:
     explicit SimdEventLog(std::string hostRoot);
@@ -28,3 +30,5 @@ class SimdEventLog : public EventSink {
     wire::FrameReader replies_;
     bool complainedOnce_ = false;
 };
+
+}  // namespace springboard

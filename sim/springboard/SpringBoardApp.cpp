@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+namespace springboard {
+
 SpringBoardApp::Files SpringBoardApp::filesOfDevice(const std::string& hostRoot) {
     return {wire::inRoot(hostRoot, wire::paths::kStatusBar),
             wire::inRoot(hostRoot, wire::paths::kLocalNotifications),
@@ -57,3 +59,5 @@ void SpringBoardApp::rearmNotificationTimer() {
         },
         nullptr, NO);
 }
+
+}  // namespace springboard

@@ -15,6 +15,8 @@
 #include "RequestHandler.h"
 #include "StatusBar.h"
 
+namespace springboard {
+
 class SpringBoardApp {
   public:
     struct Files {  // host paths
@@ -54,3 +56,5 @@ class SpringBoardApp {
     RequestHandler handler_;
     NSTimer* notificationTimer_ = nullptr;  // owned by the run loop
 };
+
+}  // namespace springboard

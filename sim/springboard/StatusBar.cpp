@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <filesystem>
 
+namespace springboard {
+
 StatusBar::StatusBar(std::string stateFileHostPath, EventSink& events)
     : stateFile_(std::move(stateFileHostPath)), events_(events) {}
 
@@ -48,3 +50,5 @@ void StatusBar::changed(const char* event, const std::string& item, const std::s
     if (pid) fields.Set("pid", PList::Integer(static_cast<uint64_t>(*pid)));
     events_.event(event, fields);
 }
+
+}  // namespace springboard

@@ -9,6 +9,8 @@
 
 #include "EventSink.h"
 
+namespace springboard {
+
 class StatusBar {
   public:
     StatusBar(std::string stateFileHostPath, EventSink& events);
@@ -30,3 +32,5 @@ class StatusBar {
     EventSink& events_;
     std::vector<std::string> items_;
 };
+
+}  // namespace springboard

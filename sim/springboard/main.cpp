@@ -12,7 +12,7 @@
 #include <cstring>
 #include <random>
 
-#include "Server.h"
+#include "RunLoopServer.h"
 #include "SimdEventLog.h"
 #include "SpringBoardApp.h"
 
@@ -60,12 +60,14 @@ int main(int argc, char** argv) {
                      std::strerror(errno));
         return 71;
     }
-    SimdEventLog events(root);
-    SpringBoardApp springBoard(SpringBoardApp::filesOfDevice(root), events, newServerPort());
+    springboard::SimdEventLog events(root);
+    springboard::SpringBoardApp springBoard(springboard::SpringBoardApp::filesOfDevice(root),
+                                            events, newServerPort());
     springBoard.start(NSBundle::mainBundle().bundleIdentifier().value_or("com.apple.springboard"));
 
-    Server server(std::move(listening),
-                  [&](const PList::Dictionary& request) { return springBoard.handle(request); });
+    springboard::RunLoopServer server(std::move(listening), [&](const PList::Dictionary& request) {
+        return springBoard.handle(request);
+    });
     server.attach(CFRunLoopGetCurrent());
     for (;;) CFRunLoopRunInMode(kCFRunLoopDefaultMode, 3600, false);
 }

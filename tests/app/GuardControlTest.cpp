@@ -10,6 +10,7 @@
 #include "AppHarness.h"
 #include "AppSettings.h"
 #include "KeepAliveMarker.h"
+#include "ScopedEnvironment.h"
 
 namespace {
 using apptest::AppHarness;
@@ -311,27 +312,6 @@ TEST(ExecuteCommand, APipeThatCannotOpenYieldsNoneAndNotRunning) {
     EXPECT_EQ(output, std::nullopt);
     EXPECT_FALSE(running);
 }
-
-// Sets variables for the test's length and puts the old values back.
-class ScopedEnvironment {
-  public:
-    void set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        setenv(name, value, 1);
-    }
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                unsetenv(it->first.c_str());
-        }
-    }
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 bool hasLine(const std::string& text, const std::string& line) {
     return ("\n" + text).find("\n" + line + "\n") != std::string::npos;

@@ -5,12 +5,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
 #include <thread>
-#include <utility>
 #include <vector>
+
+#include "ReadWhole.h"
+#include "ScopedEnvironment.h"
 
 namespace apptest {
 
@@ -25,32 +24,6 @@ Clock::time_point deadlineIn(double hostSeconds) {
     return Clock::now() +
            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(hostSeconds));
 }
-
-// Sets variables for the lifetime of the object (simctl passes its environment to the app) and
-// puts the old values back afterwards.
-class ScopedEnvironment {
-  public:
-    explicit ScopedEnvironment(const std::vector<std::pair<std::string, std::string>>& values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name.c_str());
-            saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-            setenv(name.c_str(), value.c_str(), 1);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, old] : saved_) {
-            if (old)
-                setenv(name.c_str(), old->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 int launchCount = 0;
 
@@ -73,12 +46,12 @@ bool ControlApp::launch() {
     failure_.clear();
     e2e::CommandResult launched;
     {
-        std::vector<std::pair<std::string, std::string>> values = {
-            {"VIGILANT_UI_AUTOMATION", socketPath_},
-            {"QT_QPA_PLATFORM", display_.empty() ? "offscreen" : "xcb"},
-            {"VIGILANT_UI_ANIMATIONS", "0"}};
-        if (!display_.empty()) values.emplace_back("DISPLAY", display_);
-        const ScopedEnvironment environment(values);
+        // simctl passes its environment to the app.
+        ScopedEnvironment environment;
+        environment.set("VIGILANT_UI_AUTOMATION", socketPath_);
+        environment.set("QT_QPA_PLATFORM", display_.empty() ? "offscreen" : "xcb");
+        environment.set("VIGILANT_UI_ANIMATIONS", "0");
+        if (!display_.empty()) environment.set("DISPLAY", display_);
         launched = device_.simctl({"launch", device_.root()});
     }
     pid_ = launched.status == 0 ? std::atoi(launched.output.c_str()) : -1;
@@ -163,10 +136,7 @@ void ControlApp::forceEnd() {
 }
 
 std::string ControlApp::output() const {
-    std::ifstream in(device_.root() + "/var/log/sim/VigilantPro.log");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return readWhole(device_.root() + "/var/log/sim/VigilantPro.log");
 }
 
 Json widget(const Json& state, const std::string& name) {

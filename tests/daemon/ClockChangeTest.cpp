@@ -30,11 +30,6 @@ Events wakesAfter(const TestPlatform& device, size_t skip) {
     return events;
 }
 
-Events eventsAfter(const TestPlatform& device, size_t skip) {
-    const Events all = guardEvents(device);
-    return Events(all.begin() + static_cast<long>(std::min(skip, all.size())), all.end());
-}
-
 struct RebookCase {
     const char* name;
     const char* zone;     // the device's at start-up

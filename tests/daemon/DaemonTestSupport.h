@@ -2,6 +2,7 @@
 // settings written as the control app leaves them, and the guard's calls in short form.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <variant>
@@ -66,6 +67,13 @@ inline std::vector<std::string> guardEvents(const TestPlatform& device) {
         }
     }
     return events;
+}
+
+// The guard's events after the first `skip` ones.
+inline std::vector<std::string> eventsAfter(const TestPlatform& device, size_t skip) {
+    std::vector<std::string> all = guardEvents(device);
+    all.erase(all.begin(), all.begin() + static_cast<long>(std::min(skip, all.size())));
+    return all;
 }
 
 inline size_t countOf(const std::vector<std::string>& events, const std::string& prefix) {

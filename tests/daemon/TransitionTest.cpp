@@ -10,12 +10,6 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// The events after the first `skip` ones.
-Events eventsAfter(const TestPlatform& device, size_t skip) {
-    const Events all = guardEvents(device);
-    return Events(all.begin() + static_cast<long>(std::min(skip, all.size())), all.end());
-}
-
 TEST(GuardTransitions, OvernightWindowEntersAndLeavesWithTheirActionsInOrder) {
     auto device = makeDevice("3.1.3", "2026-12-07 21:59:30");
     writeSchedule(*device, true, 1320, 360);

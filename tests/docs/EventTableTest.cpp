@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -12,14 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "ReadWhole.h"
+
 namespace {
 
 using Event = std::pair<std::string, std::string>;  // source, event
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void collect(const std::string& text, const std::regex& pattern, const std::string& source,
              std::set<Event>& events) {
@@ -43,7 +38,7 @@ std::set<Event> eventsInCode(const std::filesystem::path& sim) {
     std::set<Event> events{{"any process", "log"}};  // NSLog, sent by every device process
     for (const auto& entry : std::filesystem::recursive_directory_iterator(sim)) {
         if (entry.path().extension() != ".cpp") continue;
-        const std::string text = readFile(entry.path());
+        const std::string text = readWhole(entry.path());
         const std::string folder = entry.path().parent_path().filename().string();
         collect(text, written, "", events);
         collect(text, power, "powerd", events);
@@ -79,7 +74,7 @@ std::set<Event> eventsInTable(const std::string& readme) {
 TEST(EventTable, EveryEventTheDeviceWritesIsDocumentedUnderItsSource) {
     const std::filesystem::path top = VIGILANT_SOURCE_DIR;
     const std::set<Event> inCode = eventsInCode(top / "sim");
-    const std::set<Event> inTable = eventsInTable(readFile(top / "sim" / "README.md"));
+    const std::set<Event> inTable = eventsInTable(readWhole(top / "sim" / "README.md"));
     ASSERT_GT(inCode.size(), 20u) << "the code's events were not found: has their shape changed?";
     std::vector<std::string> missing;
     for (const auto& [source, event] : inCode)

@@ -15,18 +15,13 @@
 #include <stdexcept>
 #include <thread>
 
+#include "ReadWhole.h"
+
 namespace e2e {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs a program with its output (stdout and stderr) going to a file, not a pipe: simd, which
 // `boot` leaves running, would otherwise hold the pipe open and the read would never end.

@@ -1,8 +1,8 @@
 #include "DeviceFiles.h"
 
-#include <base/PlistFile.h>
 #include <sys/stat.h>
 #include <wire/DevicePaths.h>
+#include <wire/SystemVersion.h>
 
 #include <filesystem>
 
@@ -31,10 +31,7 @@ std::string DeviceFiles::systemVersion() {
     const std::optional<FileStamp> stamp = FileStamp::of(path);
     std::lock_guard lock(mutex_);
     if (versionRead_ && stamp && versionStamp_ == stamp) return version_;
-    base::PlistFile file = base::readPlistFile(path);
-    const PList::Dictionary* dict = file.dictionary();
-    const PList::String* version = dict ? base::stringAt(*dict, "ProductVersion") : nullptr;
-    version_ = version ? version->GetValue() : "";
+    version_ = wire::systemVersion(deviceRoot());
     versionStamp_ = stamp;
     versionRead_ = true;
     return version_;

@@ -1,12 +1,10 @@
 #include "TestPlatform.h"
 
+#include <CoreFoundationInternal.h>
 #include <base/PlistFile.h>
 
 #include <filesystem>
 #include <stdexcept>
-
-#include "NotifyCenterInternals.h"
-#include "RunLoopInternals.h"
 
 namespace platform::testing {
 
@@ -40,13 +38,7 @@ void TestPlatform::setTimeZone(const std::string& zone) {
     NSTimeZone::resetSystemTimeZone();
 }
 
-void TestPlatform::emptyCurrentRunLoop() {
-    CFRunLoopRef loop = CFRunLoopGetCurrent();
-    loop->timers.clear();
-    loop->sources.clear();
-    loop->stopRequested = false;
-    platform::forgetDarwinObservers();  // their sources were in the loop
-}
+void TestPlatform::emptyCurrentRunLoop() { platform::resetCoreFoundation(); }
 
 void TestPlatform::setBundleIdentifier(const std::string& identifier) {
     NSBundle::setMainBundle(files().mainBundlePath(), bundleInfo(identifier), std::nullopt);

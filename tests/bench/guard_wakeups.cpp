@@ -1,14 +1,18 @@
 // Wakeups of the idle daemon per hour of device time, counted by the run loop itself, with the
 // schedule off and on, inside and outside the window. Goal: at most 360 an hour (one per 10 s
 // tick); without coalescing, the 10 s run periods and the 10 s and 20 s timers would cost up
-// to 900.
+// to 900. The daemon's start-up takes device time between its timers, as on a device.
+#include <CoreFoundationInternal.h>
 #include <IOKit/pwr_mgt/IOPMLib.h>
+#include <backend/Probes.h>
 
+#include <cmath>
 #include <cstdio>
+#include <optional>
+#include <variant>
 
 #include "Daemon.h"
 #include "GuardBenchDevice.h"
-#include "RunLoopInternals.h"
 
 using namespace guard_bench;
 
@@ -16,6 +20,15 @@ namespace {
 
 constexpr double kHour = 3600;
 constexpr unsigned long long kGoal = 360;
+// On a booted device at rate 200 the guard schedules its icon refresh about a quarter of a
+// device second after its window tick; here every timer scheduled moves the clock on by that
+// much, so that the two are a hair apart as they are there.
+constexpr double kStartUpStep = 0.25;
+
+void startUpTakesTime(const platform::probe::Event& event, void* device) {
+    if (std::holds_alternative<platform::probe::TimerScheduled>(event))
+        static_cast<TestPlatform*>(device)->sleepFor(kStartUpStep);
+}
 
 struct Scenario {
     const char* name;
@@ -34,22 +47,24 @@ unsigned long long uncoalescedEstimate(const Scenario& s) {
                                            (s.window.on ? kHour / 10 : 0));
 }
 
-// The daemon's own loop over one hour of device time. Questions arrive 3.7 s off the 10 s
-// grid: the run period that an answer cuts short must not cost a second wakeup per tick after.
-bool runHour(TestPlatform& device, int questions) {
+// The daemon's own loop over one hour of device time, to the end of the period that reaches
+// it; the device seconds it ran, none when the loop had nothing to wait on. Questions arrive
+// 3.7 s off the 10 s grid: the run period that an answer cuts short must not cost a second
+// wakeup per tick after.
+std::optional<double> runHour(TestPlatform& device, int questions) {
     const CFAbsoluteTime start = device.now();
     const double spacing = questions ? kHour / questions : 2 * kHour;
     CFAbsoluteTime nextQuestion = start + spacing;
     long argument = 0;
     while (device.now() < start + kHour) {
-        if (runDaemonPeriod() == kCFRunLoopRunFinished) return false;
+        if (runDaemonPeriod() == kCFRunLoopRunFinished) return std::nullopt;
         if (device.now() >= nextQuestion) {
             device.sleepFor(3.7);  // the question comes in the middle of a wait
             device.deliverPowerMessage(kIOMessageCanSystemSleep, ++argument);
             nextQuestion += spacing;
         }
     }
-    return true;
+    return device.now() - start;
 }
 
 }  // namespace
@@ -89,16 +104,20 @@ int main() {
     bool allMet = true;
     for (const Scenario& s : scenarios) {
         auto device = makeDevice(s.version, s.time, s.window);
+        platform::probe::watch(&startUpTakesTime, device.get());
         Daemon* daemon = startDaemon();
+        platform::probe::watch(nullptr, nullptr);
         const unsigned long long before = platform::runLoopWakeups();
-        const bool waited = runHour(*device, s.questionsPerHour);
+        const std::optional<double> ran = runHour(*device, s.questionsPerHour);
         const unsigned long long wakeups = platform::runLoopWakeups() - before;
+        const double perHour = ran ? static_cast<double>(wakeups) * kHour / *ran : 0;
         // Each question wakes the process once more, as it must.
-        const bool met = wakeups <= kGoal + static_cast<unsigned>(s.questionsPerHour) &&
-                         waited != s.expectIdle &&
-                         static_cast<bool>(daemon->inSchedule()) == s.expectGuarding;
+        const bool met =
+            std::llround(perHour) <= static_cast<long long>(kGoal) + s.questionsPerHour &&
+            ran.has_value() != s.expectIdle &&
+            static_cast<bool>(daemon->inSchedule()) == s.expectGuarding;
         allMet = allMet && met;
-        std::printf("%-48s %12llu %14llu %6s\n", s.name, wakeups, uncoalescedEstimate(s),
+        std::printf("%-48s %12.1f %14llu %6s\n", s.name, perHour, uncoalescedEstimate(s),
                     met ? "met" : "MISSED");
     }
     std::printf("goal: at most %llu wakeups per hour of device time, plus one per sleep question\n",

@@ -1,17 +1,23 @@
 // The run loop: timers and descriptor sources served on one thread. Waiting is the backend's
 // (real time on the simulated device, a virtual clock in tests).
 //
-// Coalescing: a run period that would end shortly after the last timer firing inside it ends
-// with that firing instead. Timers on a 10 s grid and 10 s run periods then cost one wakeup
-// per tick rather than two, which is what a phone's battery pays for.
+// Coalescing, so that the battery pays one wakeup where timers and the end of a run period
+// fall due close together:
+// - a run period that would end shortly after the last timer firing inside it ends with that
+//   firing instead: timers on a 10 s grid and 10 s run periods cost one wakeup per tick, not
+//   two;
+// - when a timer fires, every timer due within its leeway (timerLeeway below) fires with it,
+//   early by at most that leeway. Timers scheduled one after the other are a hair apart (the
+//   guard's 20 s icon refresh comes a few milliseconds after its 10 s window tick), and
+//   without this each would take a wakeup of its own.
+#include <CoreFoundationInternal.h>
 #include <backend/Backend.h>
 #include <backend/Probes.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
-#include <set>
 
+#include "NotifyCenterInternals.h"
 #include "RunLoopInternals.h"
 
 const CFRunLoopMode kCFRunLoopDefaultMode = "kCFRunLoopDefaultMode";
@@ -22,6 +28,18 @@ namespace {
 std::string modeName(CFRunLoopMode mode) { return mode ? mode : "(null)"; }
 
 thread_local unsigned long long t_wakeups = 0;
+
+// How early a timer may fire to share the wakeup of one that is due: a tenth of its interval,
+// at most a second. The tenth keeps a short timer near its time (a 2 s delay moves by 0.2 s at
+// most), as the platform's guidance on a timer's tolerance has it; the second bounds the long
+// ones and is far inside what the guard's timers stand for (the window is judged to the
+// minute, the icon refreshed every 20 s). It still covers timers scheduled milliseconds apart
+// on a simulated device whose clock runs 200 times as fast, where the guard's two timers come
+// about a quarter of a device second apart.
+constexpr CFTimeInterval kMaxTimerLeeway = 1.0;
+CFTimeInterval timerLeeway(const NSTimer& timer) {
+    return std::min(kMaxTimerLeeway, timer.timeInterval() / 10);
+}
 
 }  // namespace
 
@@ -81,22 +99,33 @@ std::vector<CFRunLoopSourceRef> __CFRunLoop::sourcesIn(CFRunLoopMode mode) const
     return result;
 }
 
-bool __CFRunLoop::fireDueTimers(CFRunLoopMode mode, CFAbsoluteTime now) {
-    if (modeName(mode) != kCFRunLoopDefaultMode) return false;  // timers live in the default mode
-    bool fired = false;
+std::optional<CFAbsoluteTime> __CFRunLoop::fireDueTimers(CFRunLoopMode mode, CFAbsoluteTime now) {
+    if (modeName(mode) != kCFRunLoopDefaultMode) return std::nullopt;  // timers live there
+    const auto due = [now](const std::unique_ptr<NSTimer>& t) {
+        return t->isValid() && t->nextFireTime() <= now;
+    };
+    if (std::none_of(timers.begin(), timers.end(), due)) return std::nullopt;
+    // Each once, in the order of their times; timers that these firings schedule wait for the
+    // next pass. The list is read afresh after each firing, which may have changed it.
+    std::vector<const NSTimer*> pending;
+    for (const auto& t : timers)
+        if (t->isValid() && t->nextFireTime() <= now + timerLeeway(*t)) pending.push_back(t.get());
+    std::optional<CFAbsoluteTime> latest;
     for (;;) {
-        NSTimer* due = nullptr;
+        NSTimer* next = nullptr;
         for (const auto& t : timers)
-            if (t->isValid() && t->nextFireTime() <= now &&
-                (!due || t->nextFireTime() < due->nextFireTime()))
-                due = t.get();
-        if (!due) break;
-        due->advancePast(now);  // a timer that missed firings (sleep) fires once
-        due->fire();
-        fired = true;
+            if (t->isValid() &&
+                std::find(pending.begin(), pending.end(), t.get()) != pending.end() &&
+                (!next || t->nextFireTime() < next->nextFireTime()))
+                next = t.get();
+        if (!next) break;
+        std::erase(pending, next);
+        latest = std::max(latest.value_or(next->nextFireTime()), next->nextFireTime());
+        next->advancePast(now);  // a timer that missed firings (sleep) fires once
+        next->fire();
     }
     removeInvalidTimers();
-    return fired;
+    return latest;
 }
 
 std::optional<CFAbsoluteTime> __CFRunLoop::nextTimerBefore(CFRunLoopMode mode, CFAbsoluteTime limit,
@@ -113,6 +142,16 @@ std::optional<CFAbsoluteTime> __CFRunLoop::nextTimerBefore(CFRunLoopMode mode, C
 
 unsigned long long platform::runLoopWakeups() { return t_wakeups; }
 
+void platform::addTimerToCurrentRunLoop(NSTimer* timer) { CFRunLoopGetCurrent()->addTimer(timer); }
+
+void platform::resetCoreFoundation() {
+    CFRunLoopRef loop = CFRunLoopGetCurrent();
+    loop->timers.clear();
+    loop->sources.clear();
+    loop->stopRequested = false;
+    forgetDarwinObservers();  // their sources were in the loop
+}
+
 SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
                           Boolean returnAfterSourceHandled) {
     platform::ProcessService& process = platform::processService();
@@ -122,10 +161,13 @@ SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
     CFAbsoluteTime now = process.elapsed();
     CFAbsoluteTime deadline = now + std::max(0.0, seconds);
     bool firstPass = true;
+    bool endsWithTimer = false;
 
     for (;;) {
-        rl->fireDueTimers(mode, now);
+        const std::optional<CFAbsoluteTime> fired = rl->fireDueTimers(mode, now);
         if (rl->stopRequested) return kCFRunLoopRunStopped;
+        // A period moved onto a timer's firing is over once that timer fired, early or not.
+        if (endsWithTimer && fired && *fired >= deadline) return kCFRunLoopRunTimedOut;
 
         const std::vector<CFRunLoopSourceRef> sources = rl->sourcesIn(mode);
         const bool hasTimers = modeName(mode) == kCFRunLoopDefaultMode &&
@@ -136,8 +178,10 @@ SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
         // End the period with the last timer firing inside it (see the note at the top).
         if (firstPass) {
             if (auto last = rl->nextTimerBefore(mode, deadline, /*latest=*/true);
-                last && *last > now)
+                last && *last > now) {
                 deadline = *last;
+                endsWithTimer = true;
+            }
             firstPass = false;
         }
 
@@ -177,6 +221,22 @@ SInt32 CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
 }
 
 // ---------------------------------------------------------------- descriptor sources
+
+platform::DescriptorSource::DescriptorSource(int fd, std::function<void()> handler)
+    : source_(std::make_unique<__CFRunLoopSource>()) {
+    source_->fd = fd;
+    source_->handler = std::move(handler);
+}
+
+platform::DescriptorSource::~DescriptorSource() = default;
+
+int platform::runLoopSourceDescriptor(CFRunLoopSourceRef source) {
+    return source ? source->enabledFd() : -1;
+}
+
+void platform::performRunLoopSource(CFRunLoopSourceRef source) {
+    if (source) source->perform();
+}
 
 int __CFRunLoopSource::enabledFd() const {
     if (fileDescriptor) return fileDescriptor->callbacksEnabled ? fileDescriptor->fd : -1;

@@ -1,5 +1,5 @@
-// The run loop's own structures, shared by the platform layer's implementation files and the
-// test platform. Not for the system's code.
+// The run loop's own structures, for CoreFoundation's own files. What its sibling frameworks
+// and tests need of them is in internal/CoreFoundationInternal.h.
 #pragma once
 
 #include <CoreFoundation/CoreFoundation.h>
@@ -38,13 +38,10 @@ struct __CFRunLoop {
     void addTimer(NSTimer* timer);
     void removeInvalidTimers();
     std::vector<CFRunLoopSourceRef> sourcesIn(CFRunLoopMode mode) const;
-    bool fireDueTimers(CFRunLoopMode mode, CFAbsoluteTime now);
+    // Fires the timers due at `now` and, with them, those due within their leeway; the latest
+    // time one of them was due, none when none was due.
+    std::optional<CFAbsoluteTime> fireDueTimers(CFRunLoopMode mode, CFAbsoluteTime now);
     std::optional<CFAbsoluteTime> nextTimerBefore(CFRunLoopMode mode, CFAbsoluteTime limit,
                                                   bool latest) const;
     static bool modeMatches(const std::string& registered, CFRunLoopMode running);
 };
-
-namespace platform {
-// How often this thread's run loop has woken from a wait since the process started.
-unsigned long long runLoopWakeups();
-}  // namespace platform

@@ -1,9 +1,9 @@
+#include <CoreFoundationInternal.h>
+#include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 #include <backend/Probes.h>
 
 #include <cmath>
-
-#include "RunLoopInternals.h"
 
 NSTimer::NSTimer(NSTimeInterval interval, Action action, void* userInfo, BOOL repeats)
     : interval_(interval > 0 ? interval : 0.0001),
@@ -18,7 +18,7 @@ NSTimer* NSTimer::scheduledTimerWithTimeInterval(NSTimeInterval interval, Action
     });
     auto* timer = new NSTimer(interval, std::move(action), userInfo, repeats);
     timer->fireTime_ = platform::processService().elapsed() + timer->interval_;
-    CFRunLoopGetCurrent()->addTimer(timer);  // the run loop owns it
+    platform::addTimerToCurrentRunLoop(timer);  // which owns it
     return timer;
 }
 

@@ -1,14 +1,15 @@
+#include <CoreFoundationInternal.h>
 #include <IOKit/pwr_mgt/IOPMLib.h>
 #include <backend/Backend.h>
 #include <backend/Probes.h>
 
-#include "RunLoopInternals.h"
+#include <memory>
 
 struct IONotificationPort {
     io_connect_t connection = 0;
     void* refcon = nullptr;
     IOServiceInterestCallback callback = nullptr;
-    __CFRunLoopSource source;
+    std::unique_ptr<platform::DescriptorSource> source;  // of the connection's messages
 };
 
 namespace {
@@ -34,21 +35,20 @@ io_connect_t IORegisterForSystemPower(void* refcon, IONotificationPortRef* thePo
     port->connection = reg.connection;
     port->refcon = refcon;
     port->callback = callback;
-    port->source.fd = reg.eventFd;
-    port->source.handler = [port] {
+    port->source = std::make_unique<platform::DescriptorSource>(reg.eventFd, [port] {
         uint32_t type = 0;
         long argument = 0;
         while (platform::powerService().nextMessage(port->connection, &type, &argument))
             if (port->callback)
                 port->callback(port->refcon, 0, type, reinterpret_cast<void*>(argument));
-    };
+    });
     if (thePortRef) *thePortRef = port;
     if (notifier) *notifier = reg.notifier;
     return reg.connection;
 }
 
 CFRunLoopSourceRef IONotificationPortGetRunLoopSource(IONotificationPortRef notify) {
-    return notify ? &notify->source : nullptr;
+    return notify ? notify->source->source() : nullptr;
 }
 
 IOReturn IOAllowPowerChange(io_connect_t kernelPort, long notificationID) {

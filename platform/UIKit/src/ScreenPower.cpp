@@ -1,9 +1,10 @@
 #include "ScreenPower.h"
 
+#include <CoreFoundationInternal.h>
+
 #include <QApplication>
 #include <QWidget>
 
-#include "RunLoopInternals.h"
 #include "WindowWidget.h"
 
 namespace uikit {
@@ -21,8 +22,10 @@ ScreenPower::ScreenPower() {
     // The application's loop is Qt's: it serves the port's source when its descriptor is
     // readable, as the phone's run loop would.
     CFRunLoopSourceRef source = IONotificationPortGetRunLoopSource(port_);
-    readable_ = std::make_unique<QSocketNotifier>(source->enabledFd(), QSocketNotifier::Read);
-    connect(readable_.get(), &QSocketNotifier::activated, this, [source] { source->perform(); });
+    readable_ = std::make_unique<QSocketNotifier>(platform::runLoopSourceDescriptor(source),
+                                                  QSocketNotifier::Read);
+    connect(readable_.get(), &QSocketNotifier::activated, this,
+            [source] { platform::performRunLoopSource(source); });
 }
 
 ScreenPower::~ScreenPower() {

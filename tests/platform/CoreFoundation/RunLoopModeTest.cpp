@@ -1,10 +1,13 @@
 // Run-loop modes: the common modes include the default mode, timers live in the default mode
 // only, and a mode with nothing in it finishes at once.
+#include <CoreFoundationInternal.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "RunLoopInternals.h"
+#include <functional>
+#include <memory>
+
 #include "TestPlatform.h"
 
 using platform::testing::TestPlatform;
@@ -17,12 +20,17 @@ constexpr CFRunLoopMode kOtherMode = "VigilantOtherMode";
 struct ReadySource {
     int fds[2] = {-1, -1};
     int served = 0;
-    __CFRunLoopSource source;
+    std::function<void()> alsoDo;  // more that serving it does
+    std::unique_ptr<platform::DescriptorSource> descriptor;
+    CFRunLoopSourceRef source = nullptr;
     ReadySource() {
         EXPECT_EQ(::pipe2(fds, O_NONBLOCK), 0);
         EXPECT_EQ(::write(fds[1], "x", 1), 1);
-        source.fd = fds[0];
-        source.handler = [this] { ++served; };
+        descriptor = std::make_unique<platform::DescriptorSource>(fds[0], [this] {
+            ++served;
+            if (alsoDo) alsoDo();
+        });
+        source = descriptor->source();
     }
     ~ReadySource() {
         ::close(fds[0]);
@@ -45,7 +53,7 @@ class RunLoopModes : public ::testing::TestWithParam<ModeCase> {};
 TEST_P(RunLoopModes, SourceIsServedOnlyInMatchingModes) {
     TestPlatform device;
     ReadySource ready;
-    CFRunLoopAddSource(CFRunLoopGetCurrent(), &ready.source, GetParam().registered);
+    CFRunLoopAddSource(CFRunLoopGetCurrent(), ready.source, GetParam().registered);
     const SInt32 result = CFRunLoopRunInMode(GetParam().running, 0, true);
     EXPECT_EQ(ready.served, GetParam().served ? 1 : 0);
     // A mode that holds nothing finishes at once.
@@ -84,13 +92,13 @@ TEST(RunLoopModes, NothingRegisteredFinishesAtOnceWithoutMovingTheClock) {
 TEST(RunLoopModes, RemovedSourceIsNoLongerServed) {
     TestPlatform device;
     ReadySource ready;
-    CFRunLoopAddSource(CFRunLoopGetCurrent(), &ready.source, kCFRunLoopCommonModes);
-    CFRunLoopAddSource(CFRunLoopGetCurrent(), &ready.source, kCFRunLoopCommonModes);  // no twin
+    CFRunLoopAddSource(CFRunLoopGetCurrent(), ready.source, kCFRunLoopCommonModes);
+    CFRunLoopAddSource(CFRunLoopGetCurrent(), ready.source, kCFRunLoopCommonModes);  // no twin
     EXPECT_TRUE(
-        CFRunLoopContainsSource(CFRunLoopGetCurrent(), &ready.source, kCFRunLoopCommonModes));
-    CFRunLoopRemoveSource(CFRunLoopGetCurrent(), &ready.source, kCFRunLoopCommonModes);
+        CFRunLoopContainsSource(CFRunLoopGetCurrent(), ready.source, kCFRunLoopCommonModes));
+    CFRunLoopRemoveSource(CFRunLoopGetCurrent(), ready.source, kCFRunLoopCommonModes);
     EXPECT_FALSE(
-        CFRunLoopContainsSource(CFRunLoopGetCurrent(), &ready.source, kCFRunLoopCommonModes));
+        CFRunLoopContainsSource(CFRunLoopGetCurrent(), ready.source, kCFRunLoopCommonModes));
     EXPECT_EQ(CFRunLoopRunInMode(kCFRunLoopDefaultMode, 1, true), kCFRunLoopRunFinished);
     EXPECT_EQ(ready.served, 0);
 }
@@ -99,12 +107,11 @@ TEST(RunLoopModes, CallbackThatRemovesALaterSourceKeepsItFromBeingServed) {
     TestPlatform device;
     ReadySource first;
     ReadySource second;
-    first.source.handler = [&] {
-        ++first.served;
-        CFRunLoopRemoveSource(CFRunLoopGetCurrent(), &second.source, kCFRunLoopDefaultMode);
+    first.alsoDo = [&] {
+        CFRunLoopRemoveSource(CFRunLoopGetCurrent(), second.source, kCFRunLoopDefaultMode);
     };
-    CFRunLoopAddSource(CFRunLoopGetCurrent(), &first.source, kCFRunLoopDefaultMode);
-    CFRunLoopAddSource(CFRunLoopGetCurrent(), &second.source, kCFRunLoopDefaultMode);
+    CFRunLoopAddSource(CFRunLoopGetCurrent(), first.source, kCFRunLoopDefaultMode);
+    CFRunLoopAddSource(CFRunLoopGetCurrent(), second.source, kCFRunLoopDefaultMode);
     CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, false);
     EXPECT_EQ(first.served, 1);
     EXPECT_EQ(second.served, 0);

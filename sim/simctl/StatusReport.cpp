@@ -1,9 +1,9 @@
 #include "StatusReport.h"
 
 #include <base/PlistFile.h>
-#include <sim/simd/WakeList.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/WakeList.h>
 
 namespace simctl {
 
@@ -70,11 +70,11 @@ FileReport statusBarItems(const std::string& root) {
 
 FileReport wakeRequests(const std::string& root) {
     FileReport report{ordered_json::array(), {}};
-    const simd::WakeList list = simd::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
+    const wire::WakeList list = wire::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
     if (!list.error().empty()) report.problems.push_back(list.error());
     for (const std::string& p : list.problems())
         report.problems.push_back("wake-request list: " + p);
-    for (const simd::WakeRequest& r : list.requests())
+    for (const wire::WakeRequest& r : list.requests())
         report.value.push_back(
             {{"time", wire::formatDeviceTime(r.time)}, {"scheduledby", r.scheduledBy}});
     return report;

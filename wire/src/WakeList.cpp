@@ -1,11 +1,10 @@
-#include "WakeList.h"
-
 #include <base/AtomicFile.h>
 #include <base/PlistFile.h>
+#include <wire/WakeList.h>
 
 #include <cmath>
 
-namespace simd {
+namespace wire {
 
 namespace {
 // The entry as a request, when it is a valid one.
@@ -110,4 +109,4 @@ bool WakeList::save(const std::string& hostPath) const {
     return base::writeFileAtomically(hostPath, base::plistToXml(*document_));
 }
 
-}  // namespace simd
+}  // namespace wire

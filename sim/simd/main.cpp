@@ -92,7 +92,7 @@ int serveDevice(const simd::SimdOptions& options) {
     simd::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
 
     simd::SignalWatch signals;
-    base::ScopedFd listening(wire::listenAsService(root, wire::kSimdService));
+    base::LocalSocket listening = wire::listenAsService(root, wire::kSimdService);
     if (!listening || !signals.valid())
         return bootFailed(options, "cannot listen on " + wire::socketFolder(root) +
                                        "/simd.sock: " + std::strerror(errno));

@@ -96,7 +96,7 @@ TEST(DeviceServices, IntroduceTheProcessToSimdOnce) {
         base::writeFileAtomically(folder + wire::paths::kClock, base::plistToXml(clock.toPlist())));
     EXPECT_EXIT(
         {
-            base::ScopedFd listening(wire::listenAsService(folder, "simd"));
+            base::LocalSocket listening = wire::listenAsService(folder, "simd");
             if (!listening) std::_Exit(2);
             setenv(wire::paths::kRootVariable, folder.c_str(), 1);
             CFAbsoluteTimeGetCurrent();  // the first use of a device service

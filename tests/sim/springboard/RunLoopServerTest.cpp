@@ -15,7 +15,7 @@ class SocketServer : public testing::Test {
   protected:
     void SetUp() override {
         backend.files().setDeviceRoot(root);
-        base::ScopedFd fd(wire::listenAsService(root, "springboard"));
+        base::LocalSocket fd = wire::listenAsService(root, "springboard");
         ASSERT_TRUE(fd);
         server = std::make_unique<springboard::RunLoopServer>(
             std::move(fd), [this](const PList::Dictionary& request) {
@@ -106,7 +106,7 @@ TEST_F(SocketServer, AMalformedFrameDropsOnlyItsConnection) {
 }
 
 TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
-    base::ScopedFd once(wire::connectToService(root, "springboard"));
+    base::LocalSocket once = wire::connectToService(root, "springboard");
     ASSERT_TRUE(wire::sendMessage(once.get(), request("one-way")));
     once.reset();  // hangs up
     serve();

@@ -3,6 +3,7 @@
 // its length as 4 bytes, big-endian.
 #pragma once
 
+#include <base/LocalSocket.h>
 #include <plist/plist++.h>
 
 #include <memory>
@@ -15,11 +16,11 @@ namespace wire {
 // Host path of the folder that holds a device's sockets.
 std::string socketFolder(const std::string& hostRoot);
 
-// Connects to the service `name` of the device at `hostRoot`; -1 when nobody listens.
+// Connects to the service `name` of the device at `hostRoot`; invalid when nobody listens.
 // Works for roots deeper than a socket address can spell.
-int connectToService(const std::string& hostRoot, const std::string& name);
-// Listens as the service `name`; -1 on failure. The socket is usable by its owner alone.
-int listenAsService(const std::string& hostRoot, const std::string& name);
+base::LocalSocket connectToService(const std::string& hostRoot, const std::string& name);
+// Listens as the service `name`; invalid on failure. The socket is usable by its owner alone.
+base::LocalSocket listenAsService(const std::string& hostRoot, const std::string& name);
 
 // A whole message, or false when the peer is gone or the frame is malformed.
 bool sendMessage(int fd, const PList::Dictionary& message);

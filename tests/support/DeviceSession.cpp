@@ -1,6 +1,5 @@
 #include "DeviceSession.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include <thread>
 
 #include "ReadWhole.h"
+#include "TestProgram.h"
 
 namespace e2e {
 
@@ -23,29 +23,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs a program with its output (stdout and stderr) going to a file, not a pipe: simd, which
-// `boot` leaves running, would otherwise hold the pipe open and the read would never end.
 CommandResult run(const std::vector<std::string>& command, const std::string& outputFile) {
-    std::vector<char*> argv;
-    for (const std::string& part : command) argv.push_back(const_cast<char*>(part.c_str()));
-    argv.push_back(nullptr);
     CommandResult result;
-    const pid_t child = fork();
-    if (child < 0) return result;
-    if (child == 0) {
-        const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || in < 0) _exit(127);
-        dup2(in, STDIN_FILENO);
-        dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
-        execv(argv[0], argv.data());
-        _exit(127);
+    std::string error;
+    const pid_t child = base::spawn(test_support::programWithOutputIn(command, outputFile), &error);
+    if (child < 0) {
+        result.output = error;
+        return result;
     }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    const std::optional<int> status = base::waitForStatus(child);
+    if (status && WIFEXITED(*status)) result.status = WEXITSTATUS(*status);
     result.output = readWhole(outputFile);
     return result;
 }

@@ -26,13 +26,13 @@ PList::Array* rootArray(base::PlistFile& file, const char* devicePath, FileRepor
 }
 
 ordered_json stringOrNull(const PList::Dictionary& dict, const char* key) {
-    const PList::String* s = base::stringAt(dict, key);
-    return s ? ordered_json(s->GetValue()) : ordered_json(nullptr);
+    const std::optional<std::string> s = base::stringAt(dict, key);
+    return s ? ordered_json(*s) : ordered_json(nullptr);
 }
 
 ordered_json dateOrNull(const PList::Dictionary& dict, const char* key) {
-    const PList::Date* d = base::dateAt(dict, key);
-    return d ? ordered_json(wire::formatDeviceTime(base::dateSeconds(*d))) : ordered_json(nullptr);
+    const std::optional<double> d = base::dateAt(dict, key);
+    return d ? ordered_json(wire::formatDeviceTime(*d)) : ordered_json(nullptr);
 }
 
 template <class Each>

@@ -11,10 +11,10 @@ namespace {
 std::optional<WakeRequest> requestOf(const PList::Node* node) {
     if (!node || node->GetType() != PLIST_DICT) return std::nullopt;
     const auto& entry = *static_cast<const PList::Dictionary*>(node);
-    const PList::Date* time = base::dateAt(entry, "time");
-    const PList::String* by = base::stringAt(entry, "scheduledby");
+    const std::optional<double> time = base::dateAt(entry, "time");
+    const std::optional<std::string> by = base::stringAt(entry, "scheduledby");
     if (!time || !by) return std::nullopt;
-    return WakeRequest{base::dateSeconds(*time), by->GetValue()};
+    return WakeRequest{*time, *by};
 }
 }  // namespace
 

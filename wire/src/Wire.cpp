@@ -1,4 +1,5 @@
 #include <base/LocalSocket.h>
+#include <base/PlistHandles.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -137,50 +138,11 @@ std::unique_ptr<PList::Dictionary> receiveMessageWithin(int fd, int timeoutMs) {
 }
 
 std::unique_ptr<PList::Dictionary> decodeMessage(const char* body, uint32_t n) {
-    plist_t root = nullptr;
-    plist_from_bin(body, n, &root);
-    if (!root) return nullptr;
-    if (plist_get_node_type(root) != PLIST_DICT) {
-        plist_free(root);
-        return nullptr;
-    }
+    base::PlistTree root;
+    plist_from_bin(body, n, root.out());
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) return nullptr;
     return std::unique_ptr<PList::Dictionary>(
-        static_cast<PList::Dictionary*>(PList::Node::FromPlist(root)));
-}
-
-std::string stringField(const PList::Dictionary& message, const std::string& key,
-                        const std::string& fallback) {
-    auto it = message.Find(key);
-    if (it == message.End() || it->second->GetType() != PLIST_STRING) return fallback;
-    return static_cast<PList::String*>(it->second)->GetValue();
-}
-
-std::optional<int64_t> integerField(const PList::Dictionary& message, const std::string& key) {
-    auto it = message.Find(key);
-    if (it == message.End() || it->second->GetType() != PLIST_UINT) return std::nullopt;
-    uint64_t value = 0;
-    plist_get_uint_val(it->second->GetPlist(), &value);
-    return static_cast<int64_t>(value);
-}
-
-std::optional<double> realField(const PList::Dictionary& message, const std::string& key) {
-    auto it = message.Find(key);
-    if (it == message.End()) return std::nullopt;
-    if (it->second->GetType() == PLIST_REAL) {
-        double value = 0;
-        plist_get_real_val(it->second->GetPlist(), &value);
-        return value;
-    }
-    if (auto i = integerField(message, key)) return static_cast<double>(*i);
-    return std::nullopt;
-}
-
-bool boolField(const PList::Dictionary& message, const std::string& key, bool fallback) {
-    auto it = message.Find(key);
-    if (it == message.End() || it->second->GetType() != PLIST_BOOLEAN) return fallback;
-    uint8_t value = 0;
-    plist_get_bool_val(it->second->GetPlist(), &value);
-    return value != 0;
+        static_cast<PList::Dictionary*>(PList::Node::FromPlist(root.release())));
 }
 
 }  // namespace wire

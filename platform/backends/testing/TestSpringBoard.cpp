@@ -15,10 +15,10 @@ std::optional<StatusBarRequest> libStatusBarRequest(const std::string& center,
                                                     const PList::Dictionary* userInfo) {
     if (center != kLibStatusBarCenter || message != kLibStatusBarMessage || !userInfo)
         return std::nullopt;
-    const PList::String* name = base::stringAt(*userInfo, "item");
+    const std::optional<std::string> name = base::stringAt(*userInfo, "item");
     if (!name) return std::nullopt;
     const bool show = base::nodeAt(*userInfo, "properties") != nullptr;
-    return StatusBarRequest{kRouteLibStatusBar, name->GetValue(), show, 0, 0};
+    return StatusBarRequest{kRouteLibStatusBar, *name, show, 0, 0};
 }
 }  // namespace
 

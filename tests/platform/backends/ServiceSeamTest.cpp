@@ -104,9 +104,9 @@ TEST(DeviceServices, IntroduceTheProcessToSimdOnce) {
             int hellos = 0;
             bool withPid = true;
             while (auto message = wire::receiveMessageWithin(simd.get(), 300)) {
-                if (wire::stringField(*message, "op") != "hello") continue;
+                if (base::stringAt(*message, "op").value_or("") != "hello") continue;
                 ++hellos;
-                withPid = withPid && wire::integerField(*message, "pid") == getpid();
+                withPid = withPid && base::integerAt(*message, "pid") == getpid();
             }
             std::_Exit(hellos == 1 && withPid ? 0 : 1);
         },

@@ -52,11 +52,4 @@ class FrameReader {
 // peer is gone.
 std::unique_ptr<PList::Dictionary> receiveMessageWithin(int fd, int timeoutMs);
 
-// Field helpers for messages.
-std::string stringField(const PList::Dictionary& message, const std::string& key,
-                        const std::string& fallback = "");
-std::optional<int64_t> integerField(const PList::Dictionary& message, const std::string& key);
-std::optional<double> realField(const PList::Dictionary& message, const std::string& key);
-bool boolField(const PList::Dictionary& message, const std::string& key, bool fallback = false);
-
 }  // namespace wire

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 
 #include <algorithm>
 #include <chrono>
@@ -71,7 +72,7 @@ DeviceSession::~DeviceSession() {
 }
 
 void DeviceSession::installExtension() const {
-    const fs::path folder = fs::path(root_) / "Library/MobileSubstrate/DynamicLibraries";
+    const fs::path folder = wire::inRoot(root_, wire::paths::kDynamicLibraries);
     fs::create_directories(folder);
     const fs::path library = VIGILANT_SUBSTRATE_PATH;
     fs::copy_file(library, folder / library.filename(), fs::copy_options::overwrite_existing);
@@ -102,7 +103,7 @@ bool DeviceSession::boot(const std::vector<std::string>& options) {
     arguments.insert(arguments.end(), options.begin(), options.end());
     booted_ = true;  // even a failed boot may have left services to end
     const bool ok = simctl(arguments).status == 0;
-    const std::string pidText = readWhole(root_ + "/var/run/sim/simd.pid");
+    const std::string pidText = readWhole(wire::inRoot(root_, wire::paths::kSimdPid));
     if (const int pid = std::atoi(pidText.c_str()); pid > 0) simdPids_.push_back(pid);
     return ok;
 }
@@ -126,7 +127,7 @@ Json DeviceSession::status() {
 
 std::vector<Json> DeviceSession::events() const {
     std::vector<Json> events;
-    std::ifstream in(root_ + "/var/log/sim/events.jsonl");
+    std::ifstream in(wire::inRoot(root_, wire::paths::kEvents));
     std::string line;
     while (std::getline(in, line)) {
         if (in.eof()) break;  // no newline yet: still being written

@@ -1,17 +1,13 @@
-// Typed messages. A message type names its op (kOp; replies have none) and its fields once, in
-// a static `fields` template that hands each field with its key to a visitor; encode() and
-// decode() are written once for every such type, so both ends of the wire spell each key in
-// one place:
+// Typed messages. A message type names its op (kOp; replies have none) and lists its fields
+// once, in WIRE_FIELDS: each entry (type, name[, initial value]) declares the member and hands it,
+// keyed by its name, to the visitor of a static `fields` template. encode() and decode() are
+// written once for every such type, so both ends of the wire spell each key in one place, and a
+// field cannot be declared without being sent:
 //
 //   struct PowerAnswer {
 //       static constexpr std::string_view kOp = "power-answer";
-//       std::optional<int64_t> argument;
-//       bool allow = true;
-//       template <class Self, class Visit>
-//       static void fields(Self& m, Visit&& visit) {
-//           visit("argument", m.argument);
-//           visit("allow", m.allow);
-//       }
+//       WIRE_FIELDS((std::optional<int64_t>, argument),
+//                   (bool, allow, true))
 //   };
 //
 // A member's initial value is what a received message reads as when it lacks the key or holds
@@ -54,6 +50,29 @@ struct Given {
 struct OtherFields {
     std::unique_ptr<PList::Dictionary> dict;  // null: none
 };
+
+// WIRE_FIELDS((type, name[, initial value]), ...): the members and their `fields` visitor.
+#define WIRE_FIELDS(...)                             \
+    WIRE_FOR_EACH(WIRE_DECLARE_FIELD, __VA_ARGS__)   \
+    template <class Self, class Visit>               \
+    static void fields(Self& m, Visit&& visit) {     \
+        WIRE_FOR_EACH(WIRE_VISIT_FIELD, __VA_ARGS__) \
+    }
+#define WIRE_DECLARE_FIELD(entry) WIRE_DECLARE_FIELD_ entry
+#define WIRE_DECLARE_FIELD_(type, name, ...) type name{__VA_ARGS__};
+#define WIRE_VISIT_FIELD(entry) WIRE_VISIT_FIELD_ entry
+#define WIRE_VISIT_FIELD_(type, name, ...) visit(#name, m.name);
+
+// WIRE_FOR_EACH(macro, a, b, ...): macro(a) macro(b) ..., for up to 16 entries (each rescan of
+// WIRE_EXPAND takes the list one entry further).
+#define WIRE_FOR_EACH(macro, ...) __VA_OPT__(WIRE_EXPAND(WIRE_FOR_EACH_STEP(macro, __VA_ARGS__)))
+#define WIRE_FOR_EACH_STEP(macro, first, ...) \
+    macro(first) __VA_OPT__(WIRE_FOR_EACH_AGAIN WIRE_PARENS(macro, __VA_ARGS__))
+#define WIRE_FOR_EACH_AGAIN() WIRE_FOR_EACH_STEP
+#define WIRE_PARENS ()
+#define WIRE_EXPAND(...) WIRE_EXPAND4(WIRE_EXPAND4(WIRE_EXPAND4(WIRE_EXPAND4(__VA_ARGS__))))
+#define WIRE_EXPAND4(...) WIRE_EXPAND1(WIRE_EXPAND1(WIRE_EXPAND1(WIRE_EXPAND1(__VA_ARGS__))))
+#define WIRE_EXPAND1(...) __VA_ARGS__
 
 // The base of a message that has no fields besides its op.
 struct NoFields {

@@ -14,50 +14,24 @@ namespace wire {
 // Registers the connection for power messages. Reply: PowerRegistered.
 struct PowerRegister {
     static constexpr std::string_view kOp = "power-register";
-    std::optional<int64_t> pid;  // none: the peer's own
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("pid", m.pid);
-    }
+    WIRE_FIELDS((std::optional<int64_t>, pid))  // none: the peer's own
 };
 
 struct PowerRegistered {
-    bool ok = false;
-    int64_t client = 0;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("client", m.client);
-    }
+    WIRE_FIELDS((bool, ok, false), (int64_t, client, 0))
 };
 
 // Pushed by simd to a registered connection: an IOKit message code and its argument, which
 // the answer names.
 struct PowerMessage {
     static constexpr std::string_view kOp = "power";
-    std::optional<uint32_t> message;
-    std::optional<int64_t> argument;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("message", m.message);
-        visit("argument", m.argument);
-    }
+    WIRE_FIELDS((std::optional<uint32_t>, message), (std::optional<int64_t>, argument))
 };
 
 // IOAllowPowerChange / IOCancelPowerChange. No reply.
 struct PowerAnswer {
     static constexpr std::string_view kOp = "power-answer";
-    std::optional<int64_t> argument;
-    bool allow = true;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("argument", m.argument);
-        visit("allow", m.allow);
-    }
+    WIRE_FIELDS((std::optional<int64_t>, argument), (bool, allow, true))
 };
 
 // IODeregisterForSystemPower. No reply.
@@ -69,12 +43,7 @@ struct PowerDeregister : NoFields {
 // argument, clients, answers, roundTripMicros), or Reply refused.
 struct PowerProbe {
     static constexpr std::string_view kOp = "power-probe";
-    std::string message;  // "can-sleep", "will-sleep", "powered-on"
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("message", m.message);
-    }
+    WIRE_FIELDS((std::string, message))  // "can-sleep", "will-sleep", "powered-on"
 };
 
 // The sleep attempt the idle timer would make. Reply, once it has ended: JsonReply (result,

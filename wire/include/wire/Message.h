@@ -14,8 +14,9 @@
 // another type there. Field types:
 //   std::string, bool, integers     a string, a boolean, an integer
 //   double                          a real (an integer is taken too)
-//   std::vector<std::string>        an array of strings (items of other types are skipped),
-//                                   not sent when empty
+//   std::vector<T>                  an array of T (items of other types are skipped), not
+//                                   sent when empty
+//   a message type                  a dictionary of its fields, e.g. an item of a list
 //   std::unique_ptr<PList::Dictionary / PList::Array>   null when absent
 //   std::optional<T>                not sent when empty
 //   Given<T>                        like optional, and whether the key was there at all
@@ -104,6 +105,10 @@ inline constexpr bool kIsOwned = false;
 template <class T>
 inline constexpr bool kIsOwned<std::unique_ptr<T>> = true;
 template <class T>
+inline constexpr bool kIsVector = false;
+template <class T>
+inline constexpr bool kIsVector<std::vector<T>> = true;
+template <class T>
 concept Integer = std::integral<T> && !std::same_as<T, bool>;
 
 // Puts `item` under `key`, replacing what was there.
@@ -111,17 +116,39 @@ void set(plist_t dict, const char* key, plist_t item);
 plist_t node(const std::string& value);
 plist_t node(bool value);
 plist_t node(double value);
-plist_t node(const std::vector<std::string>& value);
 plist_t unsignedNode(uint64_t value);
 void putOthers(plist_t dict, const OtherFields& others);
 
 bool takeValue(plist_t item, std::string& out);
 bool takeValue(plist_t item, bool& out);
 bool takeValue(plist_t item, double& out);
-bool takeValue(plist_t item, std::vector<std::string>& out);
 bool takeUnsigned(plist_t item, uint64_t& out);
 bool takeStructure(plist_t item, plist_type type, plist_t& copy);
 OtherFields others(plist_t message, const std::vector<const char*>& named);
+
+template <Message M>
+void putFields(plist_t dict, const M& message);
+template <Message M>
+void takeFields(plist_t dict, M& message);
+
+// The node of a present value.
+template <class T>
+plist_t nodeOf(const T& value) {
+    if constexpr (Message<T>) {
+        plist_t dict = plist_new_dict();
+        putFields(dict, value);
+        return dict;
+    } else if constexpr (kIsVector<T>) {
+        plist_t array = plist_new_array();
+        for (const auto& item : value) plist_array_append_item(array, nodeOf(item));
+        return array;
+    } else if constexpr (Integer<T>) {
+        // Integers go as libplist keeps them: 64 bits, negative ones in two's complement.
+        return unsignedNode(static_cast<uint64_t>(static_cast<int64_t>(value)));
+    } else {
+        return node(value);
+    }
+}
 
 template <class T>
 void put(plist_t dict, const char* key, const T& value) {
@@ -133,13 +160,10 @@ void put(plist_t dict, const char* key, const T& value) {
         putOthers(dict, value);
     } else if constexpr (kIsOwned<T>) {
         if (value) set(dict, key, plist_copy(value->GetPlist()));
-    } else if constexpr (std::is_same_v<T, std::vector<std::string>>) {
-        if (!value.empty()) set(dict, key, node(value));
-    } else if constexpr (Integer<T>) {
-        // Integers go as libplist keeps them: 64 bits, negative ones in two's complement.
-        set(dict, key, unsignedNode(static_cast<uint64_t>(static_cast<int64_t>(value))));
+    } else if constexpr (kIsVector<T>) {
+        if (!value.empty()) set(dict, key, nodeOf(value));
     } else {
-        set(dict, key, node(value));
+        set(dict, key, nodeOf(value));
     }
 }
 
@@ -163,6 +187,19 @@ bool take(plist_t item, T& out) {
         if (!takeStructure(item, type, copy)) return false;
         out = std::make_unique<Structure>(copy);
         return true;
+    } else if constexpr (Message<T>) {
+        if (!item || plist_get_node_type(item) != PLIST_DICT) return false;
+        takeFields(item, out);
+        return true;
+    } else if constexpr (kIsVector<T>) {
+        if (!item || plist_get_node_type(item) != PLIST_ARRAY) return false;
+        out.clear();
+        const uint32_t size = plist_array_get_size(item);
+        for (uint32_t i = 0; i < size; ++i) {
+            typename T::value_type value{};
+            if (take(plist_array_get_item(item, i), value)) out.push_back(std::move(value));
+        }
+        return true;
     } else if constexpr (Integer<T>) {
         uint64_t value = 0;
         if (!takeUnsigned(item, value)) return false;
@@ -173,6 +210,26 @@ bool take(plist_t item, T& out) {
     }
 }
 
+template <Message M>
+void putFields(plist_t dict, const M& message) {
+    M::fields(message, [&](const char* key, const auto& field) { put(dict, key, field); });
+}
+
+template <Message M>
+void takeFields(plist_t dict, M& message) {
+    std::vector<const char*> named{"op"};
+    M::fields(message, [&](const char* key, auto& field) {
+        if constexpr (!std::is_same_v<std::remove_cvref_t<decltype(field)>, OtherFields>) {
+            named.push_back(key);
+            take(plist_dict_get_item(dict, key), field);
+        }
+    });
+    M::fields(message, [&](const char*, auto& field) {
+        if constexpr (std::is_same_v<std::remove_cvref_t<decltype(field)>, OtherFields>)
+            field = others(dict, named);
+    });
+}
+
 }  // namespace codec
 
 // The message as the wire carries it: {op, fields...}.
@@ -180,7 +237,7 @@ template <Message M>
 PList::Dictionary encode(const M& message) {
     plist_t dict = plist_new_dict();
     if constexpr (Request<M>) codec::set(dict, "op", codec::node(std::string(M::kOp)));
-    M::fields(message, [&](const char* key, const auto& field) { codec::put(dict, key, field); });
+    codec::putFields(dict, message);
     return PList::Dictionary(dict);
 }
 
@@ -188,18 +245,7 @@ PList::Dictionary encode(const M& message) {
 template <Message M>
 M decode(const PList::Dictionary& dict) {
     M message;
-    plist_t node = dict.GetPlist();
-    std::vector<const char*> named{"op"};
-    M::fields(message, [&](const char* key, auto& field) {
-        if constexpr (!std::is_same_v<std::remove_cvref_t<decltype(field)>, OtherFields>) {
-            named.push_back(key);
-            codec::take(plist_dict_get_item(node, key), field);
-        }
-    });
-    M::fields(message, [&](const char*, auto& field) {
-        if constexpr (std::is_same_v<std::remove_cvref_t<decltype(field)>, OtherFields>)
-            field = codec::others(node, named);
-    });
+    codec::takeFields(dict.GetPlist(), message);
     return message;
 }
 

@@ -34,10 +34,29 @@ struct Ping : NoFields {
     static constexpr std::string_view kOp = "ping";
 };
 
-// The device's state. Reply: JsonReply (time, power, powerClients, nextSleepAttempt, wakeAt,
-// rate, idleSleep, jobs, springBoardPid, simdPid).
+// The device's state. Reply: StatusReply.
 struct Status : NoFields {
     static constexpr std::string_view kOp = "status";
+};
+
+// A job of launchd's, loaded or only installed.
+struct JobStatus {
+    WIRE_FIELDS((std::string, label), (std::optional<int64_t>, pid), (bool, enabled, false),
+                (bool, loaded, false),
+                (std::optional<int64_t>, lastExitStatus),  // launchctl list's status
+                (std::optional<int64_t>, lastSignal), (std::string, file),  // a device path
+                (std::optional<std::string>, startError))  // why it could not be started
+};
+
+// Times are device times as formatDeviceTime writes them; none: no sleep attempt or wake-up is
+// due, or no SpringBoard runs.
+struct StatusReply {
+    WIRE_FIELDS((bool, ok, false), (std::string, time), (std::string, power),  // "awake", "asleep"
+                (std::vector<int64_t>, powerClients),
+                (std::optional<std::string>, nextSleepAttempt),
+                (std::optional<std::string>, wakeAt), (double, rate, 1), (double, idleSleep, 0),
+                (std::vector<JobStatus>, jobs), (std::optional<int64_t>, springBoardPid),
+                (int64_t, simdPid, 0), (std::string, timeZone), (std::string, localTime))
 };
 
 // Starts a program of the device. Reply: PidReply, or Reply refused.

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace wire {
 
@@ -29,9 +30,19 @@ struct JobReply {
                 (std::optional<std::string>, note))  // something worth saying although it worked
 };
 
-// Reply: JsonReply, the loaded jobs: [{label, pid (or null), status}].
+// Reply: JobListReply.
 struct LaunchctlList : NoFields {
     static constexpr std::string_view kOp = "launchctl-list";
+};
+
+struct ListedJob {
+    WIRE_FIELDS((std::string, label), (std::optional<int64_t>, pid),  // none: not running
+                (int64_t, status, 0))  // the last exit status, or minus the signal
+};
+
+// The loaded jobs.
+struct JobListReply {
+    WIRE_FIELDS((bool, ok, false), (std::vector<ListedJob>, jobs))
 };
 
 }  // namespace wire

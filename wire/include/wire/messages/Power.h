@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace wire {
 
@@ -39,17 +40,33 @@ struct PowerDeregister : NoFields {
     static constexpr std::string_view kOp = "power-deregister";
 };
 
-// Sends a power message to every client now (simctl power). Reply: JsonReply (message,
-// argument, clients, answers, roundTripMicros), or Reply refused.
+// Sends a power message to every client now (simctl power). Reply: PowerProbeReply, or Reply
+// refused.
 struct PowerProbe {
     static constexpr std::string_view kOp = "power-probe";
     WIRE_FIELDS((std::string, message))  // "can-sleep", "will-sleep", "powered-on"
 };
 
-// The sleep attempt the idle timer would make. Reply, once it has ended: JsonReply (result,
-// cancelledBy).
+struct PowerClientAnswer {
+    WIRE_FIELDS((int64_t, pid, 0), (std::string, answer))  // "allow", "cancel", "none"
+};
+
+struct PowerProbeReply {
+    WIRE_FIELDS((bool, ok, false), (std::string, message), (int64_t, argument, 0),
+                (std::vector<int64_t>, clients),  // the pids the message went to
+                (std::vector<PowerClientAnswer>, answers),
+                (double, roundTripMicros, 0))  // host time from the request to the last answer
+};
+
+// The sleep attempt the idle timer would make. Reply, once it has ended: SleepReply.
 struct SleepNow : NoFields {
     static constexpr std::string_view kOp = "sleep";
+};
+
+struct SleepReply {
+    WIRE_FIELDS((bool, ok, false),
+                (std::string, result),                // "asleep", "cancelled", "already-asleep"
+                (std::vector<int64_t>, cancelledBy))  // the pids that cancelled it
 };
 
 // The user touched the screen: the idle time before the next sleep attempt starts afresh (a
@@ -58,9 +75,13 @@ struct UserActivity : NoFields {
     static constexpr std::string_view kOp = "user-activity";
 };
 
-// A wake-up as by the home button. Reply: JsonReply (power).
+// A wake-up as by the home button. Reply: PowerStateReply.
 struct WakeNow : NoFields {
     static constexpr std::string_view kOp = "wake";
+};
+
+struct PowerStateReply {
+    WIRE_FIELDS((bool, ok, false), (std::string, power))  // "awake", "asleep"
 };
 
 }  // namespace wire

@@ -17,11 +17,6 @@ struct Reply {
     static Reply refused(std::string why) { return {false, std::move(why)}; }
 };
 
-// {ok: true, json}: an answer that is a JSON document (status, job lists, power rounds).
-struct JsonReply {
-    WIRE_FIELDS((bool, ok, false), (std::string, json))
-};
-
 // {ok: true, pid}: the process that serves (ping) or that was started (launch).
 struct PidReply {
     WIRE_FIELDS((bool, ok, false), (int64_t, pid, 0))

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wire/Wire.h>
+#include <wire/messages/Power.h>
 
 #include <algorithm>
 #include <chrono>
@@ -134,9 +135,7 @@ int main(int argc, char* argv[]) {
 
     const int fd = wire::connectToService(device.root(), "simd");
     if (fd < 0) return fail("cannot reach simd");
-    PList::Dictionary probe;
-    probe.Set("op", PList::String("power-probe"));
-    probe.Set("message", PList::String("can-sleep"));
+    const PList::Dictionary probe = wire::encode(wire::PowerProbe{"can-sleep"});
     std::vector<double> questions, requests;
     for (int i = 0; i < kQuestions + kWarmUp; ++i) {
         const auto start = Clock::now();
@@ -144,13 +143,12 @@ int main(int argc, char* argv[]) {
         const auto reply = wire::receiveMessageWithin(fd, kReplyTimeoutMs);
         const std::chrono::duration<double, std::micro> spent = Clock::now() - start;
         if (!reply) return fail("simd did not answer question " + std::to_string(i));
-        const auto round = nlohmann::json::parse(wire::stringField(*reply, "json"), nullptr, false);
-        if (!round.is_object() || round.value("answers", nlohmann::json::array()).size() != 1 ||
-            round["answers"][0].value("answer", "") != "allow")
-            return fail("question " + std::to_string(i) + " was not answered: " +
-                        wire::stringField(*reply, "json", wire::stringField(*reply, "error")));
+        const auto round = wire::decode<wire::PowerProbeReply>(*reply);
+        if (round.answers.size() != 1 || round.answers[0].answer != "allow")
+            return fail("question " + std::to_string(i) +
+                        " was not answered: " + wire::stringField(*reply, "error"));
         if (i < kWarmUp) continue;
-        questions.push_back(round.value("roundTripMicros", 0.0));
+        questions.push_back(round.roundTripMicros);
         requests.push_back(spent.count());
     }
     close(fd);

@@ -2,18 +2,13 @@
 // status (minus the signal when a signal ended it), the label; separated by tabs, label last.
 #pragma once
 
-#include <optional>
+#include <wire/messages/Launchd.h>
+
 #include <string>
 #include <vector>
 
 namespace launchctl {
 
-struct ListedJob {
-    std::string label;
-    std::optional<int> pid;
-    int status = 0;
-};
-
-std::string formatJobList(const std::vector<ListedJob>& jobs);
+std::string formatJobList(const std::vector<wire::ListedJob>& jobs);
 
 }  // namespace launchctl

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -103,23 +102,12 @@ int loadOrUnload(const std::string& root, const std::vector<std::string>& args, 
 int list(const std::string& root) {
     const base::LocalSocket fd = connectToSimd(root);
     if (!fd) return 1;
-    const auto answer = ask<wire::JsonReply>(fd, wire::LaunchctlList{}, 30000);
+    const auto answer = ask<wire::JobListReply>(fd, wire::LaunchctlList{}, 30000);
     if (!answer || !answer->ok) {
         std::fprintf(stderr, "launchctl: launchd did not answer\n");
         return 1;
     }
-    const auto jobs = nlohmann::json::parse(answer->json, nullptr, false);
-    std::vector<launchctl::ListedJob> listed;
-    if (jobs.is_array())
-        for (const auto& job : jobs) {
-            launchctl::ListedJob entry;
-            entry.label = job.value("label", "");
-            if (job.contains("pid") && job["pid"].is_number_integer())
-                entry.pid = job["pid"].get<int>();
-            entry.status = job.value("status", 0);
-            listed.push_back(entry);
-        }
-    std::fputs(launchctl::formatJobList(listed).c_str(), stdout);
+    std::fputs(launchctl::formatJobList(answer->jobs).c_str(), stdout);
     return 0;
 }
 

@@ -7,6 +7,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ReplyJson.h"
 #include "Simctl.h"
 
 namespace simctl {
@@ -16,6 +17,11 @@ namespace {
 // Long enough for a sleep attempt with two rounds of silent clients on a slow clock.
 constexpr int kRoundTimeoutMs = 10 * 60 * 1000;
 
+template <wire::Message Reply>
+void print(const Reply& reply) {
+    std::printf("%s\n", toJson(reply).dump(2).c_str());
+}
+
 struct PowerOptions {
     std::string dir, message;
 };
@@ -23,22 +29,21 @@ struct PowerOptions {
 int powerCommand(const PowerOptions& options) {
     const std::string root = deviceRoot(options.dir);
     requireBooted(root, options.dir);
-    const auto answers = askSimdJson(root, wire::PowerProbe{options.message}, kRoundTimeoutMs);
-    std::printf("%s\n", answers.dump(2).c_str());
+    print(askSimd<wire::PowerProbeReply>(root, wire::PowerProbe{options.message}, kRoundTimeoutMs));
     return 0;
 }
 
 int sleepCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    std::printf("%s\n", askSimdJson(root, wire::SleepNow{}, kRoundTimeoutMs).dump(2).c_str());
+    print(askSimd<wire::SleepReply>(root, wire::SleepNow{}, kRoundTimeoutMs));
     return 0;
 }
 
 int wakeCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    std::printf("%s\n", askSimdJson(root, wire::WakeNow{}).dump(2).c_str());
+    print(askSimd<wire::PowerStateReply>(root, wire::WakeNow{}));
     return 0;
 }
 

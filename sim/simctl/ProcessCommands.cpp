@@ -58,7 +58,9 @@ std::string resolveProgram(const std::string& root, const std::string& program) 
 // it to wake (simctl wake), `timeoutSeconds` of real time at most.
 void waitUntilAwake(const std::string& root, const std::string& dir, const char* command,
                     const std::string& what, double timeoutSeconds) {
-    auto asleep = [&] { return askSimdJson(root, wire::Status{}).value("power", "") == "asleep"; };
+    auto asleep = [&] {
+        return askSimd<wire::StatusReply>(root, wire::Status{}).power == "asleep";
+    };
     if (!asleep()) return;
     std::fprintf(stderr,
                  "simctl %s: %s: the device is asleep; %s starts when it wakes (simctl wake %s)\n",

@@ -45,13 +45,6 @@ template <wire::Message Answer, wire::Request Request>
 Answer askSimd(const std::string& root, const Request& request, int timeoutMs = 30000) {
     return wire::decode<Answer>(*askSimdMessage(root, wire::encode(request), timeoutMs));
 }
-// A request answered with a JsonReply: its document, parsed.
-template <wire::Request Request>
-nlohmann::ordered_json askSimdJson(const std::string& root, const Request& request,
-                                   int timeoutMs = 30000) {
-    return nlohmann::ordered_json::parse(askSimd<wire::JsonReply>(root, request, timeoutMs).json,
-                                         nullptr, false);
-}
 // Sends a request that has no reply; false when simd is not there to take it.
 template <wire::Request Request>
 bool tellSimd(const std::string& root, const Request& request) {

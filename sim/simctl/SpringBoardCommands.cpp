@@ -20,7 +20,7 @@ namespace {
 std::string awakeDeviceRoot(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    if (askSimdJson(root, wire::Status{}).value("power", "") == "asleep")
+    if (askSimd<wire::StatusReply>(root, wire::Status{}).power == "asleep")
         throw CommandError(dir + ": the device is asleep and SpringBoard with it (simctl wake " +
                            dir + ")");
     return root;

@@ -11,6 +11,7 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "ReplyJson.h"
 #include "Simctl.h"
 #include "StatusReport.h"
 
@@ -23,7 +24,7 @@ namespace {
 int statusCommand(const std::string& dir) {
     const std::string root = deviceRoot(dir);
     requireBooted(root, dir);
-    ordered_json simd = askSimdJson(root, wire::Status{});
+    const ordered_json simd = toJson(askSimd<wire::StatusReply>(root, wire::Status{}));
     std::vector<std::string> problems;
     auto take = [&](FileReport report) {
         problems.insert(problems.end(), report.problems.begin(), report.problems.end());

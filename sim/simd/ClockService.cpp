@@ -39,9 +39,4 @@ void ClockService::setTimeZone(const Caller& caller, const wire::SetTimeZone& re
     caller.reply(wire::Reply::accepted());
 }
 
-nlohmann::ordered_json localClockStatus(const std::string& hostRoot, double now) {
-    const std::string zone = wire::deviceZone(hostRoot);
-    return {{"timeZone", zone}, {"localTime", wire::formatLocalTime(now, zone)}};
-}
-
 }  // namespace simd

@@ -40,8 +40,4 @@ class ClockService {
     std::vector<std::function<void()>> zoneChanged_;
 };
 
-// simd's status fields of the local clock: timeZone (the zone's name) and localTime
-// ("YYYY-MM-DDTHH:MM:SS" in that zone) at device time `now`.
-nlohmann::ordered_json localClockStatus(const std::string& hostRoot, double now);
-
 }  // namespace simd

@@ -249,15 +249,18 @@ int Launchd::listedStatus(const std::optional<int>& exitStatus, const std::optio
     return exitStatus.value_or(0);
 }
 
-ordered_json Launchd::list() const {
-    ordered_json out = ordered_json::array();
-    for (const auto& [label, job] : jobs_) {
-        if (!job.loaded) continue;
-        ordered_json entry = {{"label", label}};
-        entry["pid"] = job.pid > 0 ? ordered_json(job.pid) : ordered_json(nullptr);
-        entry["status"] = listedStatus(job.lastExitStatus, job.lastSignal);
-        out.push_back(entry);
-    }
+namespace {
+std::optional<int64_t> runningPid(pid_t pid) {
+    return pid > 0 ? std::optional<int64_t>(pid) : std::nullopt;
+}
+}  // namespace
+
+std::vector<wire::ListedJob> Launchd::list() const {
+    std::vector<wire::ListedJob> out;
+    for (const auto& [label, job] : jobs_)
+        if (job.loaded)
+            out.push_back(
+                {label, runningPid(job.pid), listedStatus(job.lastExitStatus, job.lastSignal)});
     return out;
 }
 
@@ -290,14 +293,11 @@ void Launchd::unload(const Caller& caller, const wire::LaunchctlUnload& request)
 }
 
 void Launchd::list(const Caller& caller, const wire::LaunchctlList&) {
-    caller.reply(wire::JsonReply{true, list().dump()});
+    caller.reply(wire::JobListReply{true, list()});
 }
 
-ordered_json Launchd::status() const {
-    std::map<std::string, ordered_json> byLabel;
-    auto optionalInt = [](const std::optional<int>& v) {
-        return v ? ordered_json(*v) : ordered_json(nullptr);
-    };
+std::vector<wire::JobStatus> Launchd::status() const {
+    std::map<std::string, wire::JobStatus> byLabel;
     // Jobs whose files are installed but not loaded are listed too, with their persistent state.
     const Overrides overrides = Overrides::load(wire::inRoot(root_, wire::paths::kOverrides));
     std::error_code ec;
@@ -306,30 +306,21 @@ ordered_json Launchd::status() const {
         if (entry.path().extension() != ".plist") continue;
         JobFileResult parsed = readJobFile(entry.path().string());
         if (!parsed.job || byLabel.count(parsed.job->label)) continue;
-        byLabel[parsed.job->label] = {{"label", parsed.job->label},
-                                      {"pid", nullptr},
-                                      {"enabled", enabled(*parsed.job, overrides)},
-                                      {"loaded", false},
-                                      {"lastExitStatus", nullptr},
-                                      {"lastSignal", nullptr},
-                                      {"file", devicePath(entry.path().string())}};
+        byLabel[parsed.job->label] = {
+            parsed.job->label, std::nullopt, enabled(*parsed.job, overrides),   false,
+            std::nullopt,      std::nullopt, devicePath(entry.path().string()), std::nullopt};
     }
     for (const auto& [label, job] : jobs_) {
-        ordered_json item = {{"label", label}};
-        item["pid"] = job.pid > 0 ? ordered_json(job.pid) : ordered_json(nullptr);
-        item["enabled"] = enabled(job.definition, overrides);
-        item["loaded"] = job.loaded;
-        item["lastExitStatus"] =
-            job.lastExitStatus || job.lastSignal
-                ? ordered_json(listedStatus(job.lastExitStatus, job.lastSignal))
-                : ordered_json(nullptr);
-        item["lastSignal"] = optionalInt(job.lastSignal);
-        item["file"] = devicePath(job.definition.hostPath);
-        if (!job.startError.empty()) item["startError"] = job.startError;
-        byLabel[label] = item;
+        wire::JobStatus& item = byLabel[label] = {label, runningPid(job.pid),
+                                                  enabled(job.definition, overrides), job.loaded};
+        if (job.lastExitStatus || job.lastSignal)
+            item.lastExitStatus = listedStatus(job.lastExitStatus, job.lastSignal);
+        if (job.lastSignal) item.lastSignal = *job.lastSignal;
+        item.file = devicePath(job.definition.hostPath);
+        if (!job.startError.empty()) item.startError = job.startError;
     }
-    ordered_json out = ordered_json::array();
-    for (auto& [label, item] : byLabel) out.push_back(item);
+    std::vector<wire::JobStatus> out;
+    for (auto& [label, item] : byLabel) out.push_back(std::move(item));
     return out;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
 
 #include <functional>
@@ -46,11 +47,10 @@ class Launchd {
     void unload(const Caller& caller, const wire::LaunchctlUnload& request);
     void list(const Caller& caller, const wire::LaunchctlList& request);
 
-    // Loaded jobs, by label: [{label, pid (or null), status}].
-    nlohmann::ordered_json list() const;
-    // Every job known from its file or loaded: label, pid, enabled, loaded, lastExitStatus,
-    // lastSignal, file, and the last start error when there is one.
-    nlohmann::ordered_json status() const;
+    // Loaded jobs, by label.
+    std::vector<wire::ListedJob> list() const;
+    // Every job known from its file or loaded, by label.
+    std::vector<wire::JobStatus> status() const;
 
     // A child ended; false when it was none of the jobs.
     bool childEnded(pid_t pid, int waitStatus);

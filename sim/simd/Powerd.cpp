@@ -65,18 +65,14 @@ void Powerd::probe(const Caller& caller, const wire::PowerProbe& request) {
         if (!round.error.empty()) return caller.refuse(round.error);
         const std::chrono::duration<double, std::micro> spent =
             std::chrono::steady_clock::now() - taken;
-        ordered_json answers = ordered_json::array();
+        wire::PowerProbeReply reply{true,
+                                    powerMessageName(round.message),
+                                    round.argument,
+                                    {round.clients.begin(), round.clients.end()}};
         for (const PowerAnswerRecord& a : round.answers)
-            answers.push_back({{"pid", a.pid},
-                               {"answer", !a.answered ? "none"
-                                          : a.allow   ? "allow"
-                                                      : "cancel"}});
-        const ordered_json result = {{"message", powerMessageName(round.message)},
-                                     {"argument", round.argument},
-                                     {"clients", round.clients},
-                                     {"answers", answers},
-                                     {"roundTripMicros", spent.count()}};
-        caller.reply(wire::JsonReply{true, result.dump()});
+            reply.answers.push_back({a.pid, !a.answered ? "none" : a.allow ? "allow" : "cancel"});
+        reply.roundTripMicros = spent.count();
+        caller.reply(reply);
     });
 }
 
@@ -86,14 +82,13 @@ void Powerd::sleep(const Caller& caller, const wire::SleepNow&) {
         const char* result = outcome == PowerManager::SleepOutcome::Slept       ? "asleep"
                              : outcome == PowerManager::SleepOutcome::Cancelled ? "cancelled"
                                                                                 : "already-asleep";
-        const ordered_json answer = {{"result", result}, {"cancelledBy", cancelledBy}};
-        caller.reply(wire::JsonReply{true, answer.dump()});
+        caller.reply(wire::SleepReply{true, result, {cancelledBy.begin(), cancelledBy.end()}});
     });
 }
 
 void Powerd::wake(const Caller& caller, const wire::WakeNow&) {
     manager_.requestWake(now_());
-    caller.reply(wire::JsonReply{true, ordered_json{{"power", powerState()}}.dump()});
+    caller.reply(wire::PowerStateReply{true, powerState()});
 }
 
 void Powerd::userActivity(const Caller&, const wire::UserActivity&) {

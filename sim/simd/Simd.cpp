@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/DeviceZone.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Replies.h>
 
@@ -83,23 +84,24 @@ void Simd::ping(const Caller& caller, const wire::Ping&) {
 
 void Simd::status(const Caller& caller, const wire::Status&) {
     const PowerManager& power = parts_.power.manager();
-    auto timeOrNull = [](std::optional<double> v) {
-        return v ? ordered_json(wire::formatDeviceTime(*v)) : ordered_json(nullptr);
+    auto timeOf = [](std::optional<double> v) {
+        return v ? std::optional(wire::formatDeviceTime(*v)) : std::nullopt;
     };
-    const std::optional<pid_t> springBoard = parts_.processes.springBoardPid();
-    ordered_json status = {
-        {"time", wire::formatDeviceTime(now())},
-        {"power", power.asleep() ? "asleep" : "awake"},
-        {"powerClients", power.clientPids()},
-        {"nextSleepAttempt", timeOrNull(power.idleDeadline())},
-        {"wakeAt", timeOrNull(power.wakeAt())},
-        {"rate", options_.rate},
-        {"idleSleep", options_.idleSleep},
-        {"jobs", parts_.launchd.status()},
-        {"springBoardPid", springBoard ? ordered_json(*springBoard) : ordered_json(nullptr)},
-        {"simdPid", getpid()}};
-    status.update(localClockStatus(options_.root, now()));
-    caller.reply(wire::JsonReply{true, status.dump()});
+    const std::vector<int> clients = power.clientPids();
+    const std::string zone = wire::deviceZone(options_.root);
+    caller.reply(wire::StatusReply{true,
+                                   wire::formatDeviceTime(now()),
+                                   power.asleep() ? "asleep" : "awake",
+                                   {clients.begin(), clients.end()},
+                                   timeOf(power.idleDeadline()),
+                                   timeOf(power.wakeAt()),
+                                   options_.rate,
+                                   options_.idleSleep,
+                                   parts_.launchd.status(),
+                                   parts_.processes.springBoardPid(),
+                                   getpid(),
+                                   zone,
+                                   wire::formatLocalTime(now(), zone)});
 }
 
 void Simd::shutdown(const Caller& caller, const wire::Shutdown&) { shutdown(caller); }

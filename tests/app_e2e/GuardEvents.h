@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DeviceSession.h"
+#include "LogLines.h"
 
 namespace apptest {
 
@@ -26,21 +27,11 @@ inline constexpr char kScheduleRefusalTitle[] = "Vigilant Pro";
 inline constexpr char kScheduleRefusal[] = "Sorry scheduling isn't compatible with iOS 4.0 yet.";
 inline constexpr double kHostBudget = 180;  // real seconds any one wait may take
 
-// Events of one kind whose field `key` equals `value`.
-inline Events eventsWith(const Events& events, const std::string& name, const std::string& key,
-                         const Json& value) {
-    Events found;
-    for (const Json& e : e2e::eventsNamed(events, name))
-        if (e.contains(key) && e[key] == value) found.push_back(e);
-    return found;
-}
+using e2e::eventsWith;
 
 // Process ids of the guard job's starts, in order.
 inline std::vector<long long> daemonStarts(const Events& events) {
-    std::vector<long long> pids;
-    for (const Json& e : eventsWith(events, "job-started", "label", kJobLabel))
-        pids.push_back(e.value("pid", -1LL));
-    return pids;
+    return e2e::jobStarts(events, kJobLabel);
 }
 
 inline bool daemonEnded(const Events& events, long long pid) {

@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <wire/Wire.h>
+#include <wire/messages/Power.h>
 
 #include <algorithm>
 #include <chrono>
@@ -120,9 +121,7 @@ int main(int argc, char* argv[]) {
     base::LocalSocket simd = wire::connectToService(device.root(), "simd");
     if (!simd) return fail("cannot reach simd");
     const int fd = simd.get();
-    PList::Dictionary probe;
-    probe.Set("op", PList::String("power-probe"));
-    probe.Set("message", PList::String("can-sleep"));
+    const PList::Dictionary probe = wire::encode(wire::PowerProbe{"can-sleep"});
     std::vector<double> questions, requests;
     for (int i = 0; i < kQuestions + kWarmUp; ++i) {
         const auto start = Clock::now();
@@ -130,15 +129,12 @@ int main(int argc, char* argv[]) {
         const auto reply = wire::receiveMessageWithin(fd, kReplyTimeoutMs);
         const std::chrono::duration<double, std::micro> spent = Clock::now() - start;
         if (!reply) return fail("simd did not answer question " + std::to_string(i));
-        const auto round =
-            nlohmann::json::parse(base::stringAt(*reply, "json").value_or(""), nullptr, false);
-        if (!round.is_object() || round.value("answers", nlohmann::json::array()).size() != 1 ||
-            round["answers"][0].value("answer", "") != "allow")
-            return fail("question " + std::to_string(i) + " was not answered: " +
-                        base::stringAt(*reply, "json")
-                            .value_or(base::stringAt(*reply, "error").value_or("")));
+        const auto round = wire::decode<wire::PowerProbeReply>(*reply);
+        if (round.answers.size() != 1 || round.answers[0].answer != "allow")
+            return fail("question " + std::to_string(i) +
+                        " was not answered: " + base::stringAt(*reply, "error").value_or(""));
         if (i < kWarmUp) continue;
-        questions.push_back(round.value("roundTripMicros", 0.0));
+        questions.push_back(round.roundTripMicros);
         requests.push_back(spent.count());
     }
     simd.reset();

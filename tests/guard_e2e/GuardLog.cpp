@@ -4,24 +4,6 @@
 
 namespace guard_e2e {
 
-Events eventsWith(const Events& events, const std::string& name, const std::string& key,
-                  const Json& value) {
-    Events found;
-    for (const Json& e : e2e::eventsNamed(events, name))
-        if (e.contains(key) && e[key] == value) found.push_back(e);
-    return found;
-}
-
-std::vector<long long> daemonStarts(const Events& events) {
-    std::vector<long long> pids;
-    // A start is sometimes logged twice; each process counts once.
-    for (const Json& e : eventsWith(events, "job-started", "label", kLabel))
-        if (const long long pid = e.value("pid", -1LL);
-            std::find(pids.begin(), pids.end(), pid) == pids.end())
-            pids.push_back(pid);
-    return pids;
-}
-
 Events itemChanges(const Events& events) {
     Events found;
     for (const Json& e : events) {

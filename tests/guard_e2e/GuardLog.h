@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DeviceSession.h"
+#include "LogLines.h"
 
 namespace guard_e2e {
 
@@ -17,11 +18,11 @@ inline constexpr char kLabel[] = "com.quillmoor.vigilantpro";
 inline constexpr char kItem[] = "VigilantPro";
 inline constexpr char kCanSleep[] = "kIOMessageCanSystemSleep";
 
-// Events of one kind whose field `key` equals `value`.
-Events eventsWith(const Events& events, const std::string& name, const std::string& key,
-                  const Json& value);
+using e2e::eventsWith;
 // Process ids of the guard job's starts, in order.
-std::vector<long long> daemonStarts(const Events& events);
+inline std::vector<long long> daemonStarts(const Events& events) {
+    return e2e::jobStarts(events, kLabel);
+}
 // "statusbar-show" and "statusbar-hide" of the guard's item, in order.
 Events itemChanges(const Events& events);
 // The events with index `from` up to (not including) `until`.

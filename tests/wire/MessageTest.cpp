@@ -34,6 +34,12 @@ class Dict {
         return set(key, array);
     }
     Dict& dict(const char* key, const PList::Dictionary& value) { return set(key, value); }
+    Dict& dicts(const char* key, const std::vector<PList::Dictionary>& values) {
+        PList::Array array;
+        for (PList::Dictionary item : values) array.Append(&item);
+        return set(key, array);
+    }
+    Dict& array(const char* key, const PList::Array& value) { return set(key, value); }
     const PList::Dictionary& get() const { return dict_; }
 
   private:
@@ -269,11 +275,36 @@ std::vector<WireCase> wireCases() {
          },
          [] { return Dict().flag("ok", true).text("note", "x: already loaded").get(); },
          roundTripOf<JobReply>()},
-        {"json reply",
+        {"job list reply: a list of fields, an absent pid, a negative status",
          [] {
-             return encode(JsonReply{true, "[]"});
+             return encode(JobListReply{true, {{"a", 12, 0}, {"b", std::nullopt, -9}}});
          },
-         [] { return Dict().flag("ok", true).text("json", "[]").get(); }, roundTripOf<JsonReply>()},
+         [] {
+             return Dict()
+                 .flag("ok", true)
+                 .dicts("jobs",
+                        {Dict().text("label", "a").integer("pid", 12).integer("status", 0).get(),
+                         Dict().text("label", "b").integer("status", uint64_t(-9)).get()})
+                 .get();
+         },
+         roundTripOf<JobListReply>()},
+        {"sleep reply: a list of integers",
+         [] {
+             return encode(SleepReply{true, "cancelled", {301, 302}});
+         },
+         [] {
+             PList::Array pids;
+             for (uint64_t pid : {301, 302}) {
+                 PList::Integer item(pid);
+                 pids.Append(&item);
+             }
+             return Dict()
+                 .flag("ok", true)
+                 .text("result", "cancelled")
+                 .array("cancelledBy", pids)
+                 .get();
+         },
+         roundTripOf<SleepReply>()},
         {"sbs-port reply",
          [] {
              return encode(PortReply{true, 0x5eed});

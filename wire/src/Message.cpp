@@ -22,12 +22,6 @@ plist_t node(bool value) { return plist_new_bool(value ? 1 : 0); }
 plist_t node(double value) { return plist_new_real(value); }
 plist_t unsignedNode(uint64_t value) { return plist_new_uint(value); }
 
-plist_t node(const std::vector<std::string>& value) {
-    plist_t array = plist_new_array();
-    for (const std::string& item : value) plist_array_append_item(array, node(item));
-    return array;
-}
-
 namespace {
 // Calls `visit(key, item)` for every entry of a dictionary, through the C interface.
 template <class Visit>
@@ -77,17 +71,6 @@ bool takeValue(plist_t item, double& out) {
     uint64_t value = 0;
     if (!takeUnsigned(item, value)) return false;
     out = static_cast<double>(static_cast<int64_t>(value));
-    return true;
-}
-
-bool takeValue(plist_t item, std::vector<std::string>& out) {
-    if (!item || plist_get_node_type(item) != PLIST_ARRAY) return false;
-    out.clear();
-    const uint32_t size = plist_array_get_size(item);
-    for (uint32_t i = 0; i < size; ++i) {
-        std::string value;
-        if (takeValue(plist_array_get_item(item, i), value)) out.push_back(std::move(value));
-    }
     return true;
 }
 

@@ -14,23 +14,13 @@ namespace wire {
 // network sets it; elapsed time goes on unshifted. Reply: Reply.
 struct SetTime {
     static constexpr std::string_view kOp = "set-time";
-    std::optional<double> time;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("time", m.time);
-    }
+    WIRE_FIELDS((std::optional<double>, time))
 };
 
 // The device goes to another zone of the tz database ("Europe/Berlin"). Reply: Reply.
 struct SetTimeZone {
     static constexpr std::string_view kOp = "set-timezone";
-    std::string zone;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("zone", m.zone);
-    }
+    WIRE_FIELDS((std::string, zone))
 };
 
 }  // namespace wire

@@ -6,18 +6,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace wire {
 
 struct JobFileRequest {
-    std::string path;      // the job file: a device path, or a host path inside the root
-    bool persist = false;  // -w: the overrides database keeps the choice
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("path", m.path);
-        visit("persist", m.persist);
-    }
+    WIRE_FIELDS((std::string, path),  // the job file: a device path, or a host path inside the root
+                (bool, persist, false))  // -w: the overrides database keeps the choice
 };
 
 // Reply: JobReply.
@@ -31,21 +26,23 @@ struct LaunchctlUnload : JobFileRequest {
 };
 
 struct JobReply {
-    bool ok = false;
-    std::optional<std::string> error;  // when !ok
-    std::optional<std::string> note;   // something worth saying although it worked
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("error", m.error);
-        visit("note", m.note);
-    }
+    WIRE_FIELDS((bool, ok, false), (std::optional<std::string>, error),  // when !ok
+                (std::optional<std::string>, note))  // something worth saying although it worked
 };
 
-// Reply: JsonReply, the loaded jobs: [{label, pid (or null), status}].
+// Reply: JobListReply.
 struct LaunchctlList : NoFields {
     static constexpr std::string_view kOp = "launchctl-list";
+};
+
+struct ListedJob {
+    WIRE_FIELDS((std::string, label), (std::optional<int64_t>, pid),  // none: not running
+                (int64_t, status, 0))  // the last exit status, or minus the signal
+};
+
+// The loaded jobs.
+struct JobListReply {
+    WIRE_FIELDS((bool, ok, false), (std::vector<ListedJob>, jobs))
 };
 
 }  // namespace wire

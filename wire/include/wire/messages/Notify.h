@@ -18,12 +18,7 @@ inline constexpr std::string_view kTimeZoneNotification = "com.apple.system.time
 
 // What each of the messages below carries: the notification's name.
 struct NotificationName {
-    std::string name;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("name", m.name);
-    }
+    WIRE_FIELDS((std::string, name))
 };
 
 // Registers the connection for the posts of `name` (one name a connection). Reply: Reply.

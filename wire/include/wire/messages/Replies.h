@@ -11,41 +11,15 @@ namespace wire {
 
 // {ok: true} for a request that brings nothing back, {ok: false, error} for one refused.
 struct Reply {
-    bool ok = false;
-    std::optional<std::string> error;
+    WIRE_FIELDS((bool, ok, false), (std::optional<std::string>, error))
 
     static Reply accepted() { return {true, std::nullopt}; }
     static Reply refused(std::string why) { return {false, std::move(why)}; }
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("error", m.error);
-    }
-};
-
-// {ok: true, json}: an answer that is a JSON document (status, job lists, power rounds).
-struct JsonReply {
-    bool ok = false;
-    std::string json;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("json", m.json);
-    }
 };
 
 // {ok: true, pid}: the process that serves (ping) or that was started (launch).
 struct PidReply {
-    bool ok = false;
-    int64_t pid = 0;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("pid", m.pid);
-    }
+    WIRE_FIELDS((bool, ok, false), (int64_t, pid, 0))
 };
 
 }  // namespace wire

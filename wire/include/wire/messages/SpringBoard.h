@@ -16,39 +16,18 @@ namespace wire {
 // Shows or hides a status-bar item by the UIApplication or the SpringBoardServices route.
 struct StatusBarRequest {
     static constexpr std::string_view kOp = "statusbar";
-    std::string route;  // "UIApplication", "SpringBoardServices"
-    std::optional<bool> show;
-    std::string item;
-    std::optional<int64_t> port;  // SpringBoardServices: the server port the caller names
-    std::optional<int64_t> flags;
-    std::optional<int64_t> pid;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("route", m.route);
-        visit("show", m.show);
-        visit("item", m.item);
-        visit("port", m.port);
-        visit("flags", m.flags);
-        visit("pid", m.pid);
-    }
+    WIRE_FIELDS((std::string, route),  // "UIApplication", "SpringBoardServices"
+                (std::optional<bool>, show), (std::string, item),
+                (std::optional<int64_t>,
+                 port),  // SpringBoardServices: the server port the caller names
+                (std::optional<int64_t>, flags), (std::optional<int64_t>, pid))
 };
 
 // A message to a named centre (CPDistributedMessagingCenter), e.g. libstatusbar's.
 struct CenterMessage {
     static constexpr std::string_view kOp = "center";
-    std::string center;
-    std::string message;
-    std::unique_ptr<PList::Dictionary> userInfo;
-    std::optional<int64_t> pid;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("center", m.center);
-        visit("message", m.message);
-        visit("userInfo", m.userInfo);
-        visit("pid", m.pid);
-    }
+    WIRE_FIELDS((std::string, center), (std::string, message),
+                (std::unique_ptr<PList::Dictionary>, userInfo), (std::optional<int64_t>, pid))
 };
 
 // SBSSpringBoardServerPort. Reply: PortReply.
@@ -57,78 +36,34 @@ struct ServerPortRequest : NoFields {
 };
 
 struct PortReply {
-    bool ok = false;
-    int64_t port = 0;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("port", m.port);
-    }
+    WIRE_FIELDS((bool, ok, false), (int64_t, port, 0))
 };
 
 // UIApplication's scheduleLocalNotification:.
 struct ScheduleNotification {
     static constexpr std::string_view kOp = "schedule-notification";
-    std::string app;
-    std::optional<double> fireDate;  // device seconds since 1970
-    Given<int64_t> repeatInterval;   // NSCalendarUnit: 0 or NSMinuteCalendarUnit
-    std::optional<std::string> body;
-    std::optional<std::string> launchImage;
-    std::optional<int64_t> pid;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("app", m.app);
-        visit("fireDate", m.fireDate);
-        visit("repeatInterval", m.repeatInterval);
-        visit("body", m.body);
-        visit("launchImage", m.launchImage);
-        visit("pid", m.pid);
-    }
+    WIRE_FIELDS((std::string, app), (std::optional<double>, fireDate),  // device seconds since 1970
+                (Given<int64_t>, repeatInterval),  // NSCalendarUnit: 0 or NSMinuteCalendarUnit
+                (std::optional<std::string>, body), (std::optional<std::string>, launchImage),
+                (std::optional<int64_t>, pid))
 };
 
 // A notification booked from outside (simctl notify), due in some device seconds.
 struct NotifyRequest {
     static constexpr std::string_view kOp = "notify";
-    std::string app;
-    std::optional<double> fireIn;
-    Given<std::string> repeat;  // "minute"
-    std::optional<std::string> body;
-    std::optional<std::string> launchImage;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("app", m.app);
-        visit("fireIn", m.fireIn);
-        visit("repeat", m.repeat);
-        visit("body", m.body);
-        visit("launchImage", m.launchImage);
-    }
+    WIRE_FIELDS((std::string, app), (std::optional<double>, fireIn),
+                (Given<std::string>, repeat),  // "minute"
+                (std::optional<std::string>, body), (std::optional<std::string>, launchImage))
 };
 
 // cancelAllLocalNotifications. Reply: CancelledReply.
 struct CancelNotifications {
     static constexpr std::string_view kOp = "cancel-notifications";
-    std::string app;
-    std::optional<int64_t> pid;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("app", m.app);
-        visit("pid", m.pid);
-    }
+    WIRE_FIELDS((std::string, app), (std::optional<int64_t>, pid))
 };
 
 struct CancelledReply {
-    bool ok = false;
-    int64_t cancelled = 0;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("cancelled", m.cancelled);
-    }
+    WIRE_FIELDS((bool, ok, false), (int64_t, cancelled, 0))
 };
 
 // The booked notifications. Reply: NotificationsReply.
@@ -137,41 +72,23 @@ struct ListNotifications : NoFields {
 };
 
 struct NotificationsReply {
-    bool ok = false;
-    // As LocalNotifications.plist keeps them: [{app, fireDate: date, repeat, body, launchImage}].
-    std::unique_ptr<PList::Array> notifications;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("notifications", m.notifications);
-    }
+    WIRE_FIELDS((bool, ok, false),
+                // As LocalNotifications.plist keeps them: [{app, fireDate: date, repeat, body,
+                // launchImage}].
+                (std::unique_ptr<PList::Array>, notifications))
 };
 
 // An alert from outside (simctl alert): a notification's alert, or with `plain` a system one.
 struct AlertRequest {
     static constexpr std::string_view kOp = "alert";
-    std::optional<std::string> body;
-    std::optional<std::string> launchImage;
-    bool plain = false;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("body", m.body);
-        visit("launchImage", m.launchImage);
-        visit("plain", m.plain);
-    }
+    WIRE_FIELDS((std::optional<std::string>, body), (std::optional<std::string>, launchImage),
+                (bool, plain, false))
 };
 
 // UIApplication's openURL:.
 struct OpenUrlRequest {
     static constexpr std::string_view kOp = "open-url";
-    std::string url;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("url", m.url);
-    }
+    WIRE_FIELDS((std::string, url))
 };
 
 }  // namespace wire

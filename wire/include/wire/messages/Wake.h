@@ -10,16 +10,8 @@
 namespace wire {
 
 struct WakeBooking {
-    std::optional<double> time;  // device seconds since the reference date
-    std::string identifier;
-    std::optional<int64_t> pid;  // none: the peer's own
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("time", m.time);
-        visit("identifier", m.identifier);
-        visit("pid", m.pid);
-    }
+    WIRE_FIELDS((std::optional<double>, time),  // device seconds since the reference date
+                (std::string, identifier), (std::optional<int64_t>, pid))  // none: the peer's own
 };
 
 // Reply: WakeReply (ok), or Reply refused.
@@ -33,14 +25,7 @@ struct CancelWake : WakeBooking {
 };
 
 struct WakeReply {
-    bool ok = false;
-    int64_t removed = 0;
-
-    template <class Self, class Visit>
-    static void fields(Self& m, Visit&& visit) {
-        visit("ok", m.ok);
-        visit("removed", m.removed);
-    }
+    WIRE_FIELDS((bool, ok, false), (int64_t, removed, 0))
 };
 
 }  // namespace wire

@@ -40,6 +40,11 @@ struct UserActivity {
     bool operator==(const UserActivity&) const = default;
 };
 
+// ---- the battery: one record a read
+struct BatteryRead {
+    bool operator==(const BatteryRead&) const = default;
+};
+
 // ---- wake
 enum class WakeAction { schedule, cancel };
 struct WakeRequest {
@@ -118,7 +123,7 @@ struct LogLine {
 
 using ServiceRecord =
     std::variant<PowerRegistration, PowerAnswer, PowerDeregistration, PowerClose, UserActivity,
-                 WakeRequest, StatusBarRequest, SpringBoardPortRequest, CenterMessage,
+                 BatteryRead, WakeRequest, StatusBarRequest, SpringBoardPortRequest, CenterMessage,
                  LocalNotificationRecord, NotificationsCancelled, URLOpened, NotifyRegistration,
                  NotifyCancellation, NotifyPost, SystemVersionRead, LogLine>;
 

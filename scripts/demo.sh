@@ -112,6 +112,14 @@ ui "pick bedPickerView 0 22" "pick bedPickerView 1 0" "tap-row bedTableView 0 1"
 ui "screenshot $out/5-time-picker.png"
 ui "tap saveButton"
 ui_wait '"text":"06:00"'
+ui "tap batterySwitch"
+ui_wait '"batterySwitch":{"enabled":true,"name":"batterySwitch","on":true'
+ui "tap-row tableView 2 1"
+ui_wait '"title":"Spare Battery"'
+ui "pick floorPickerView 0 2"
+ui "screenshot $out/9-battery-floor.png"
+ui "tap saveButton"
+ui_wait '"text":"Lets the phone sleep below 30% unless it is charging."'
 ui "tap Help"
 ui_wait '"title":"Vigilant Help"'
 ui "screenshot $out/6-help.png"

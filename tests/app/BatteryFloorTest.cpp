@@ -74,7 +74,7 @@ TEST_F(BatteryFloorScreen, SwitchingOnStoresTwentyPercentThenRestartsAndOffStore
     EXPECT_EQ(app.launchctlCalls().size(), 5u);
 }
 
-TEST_F(BatteryFloorScreen, ThePickerOffersTenToFiftyAndSavesTheChosenLevel) {
+TEST_F(BatteryFloorScreen, ThePickerOffersTenToFiftySavesTheChosenLevelOrCancels) {
     launchGuarded(20);
     BatteryFloorViewController* picker = openPicker();
     ASSERT_NE(picker, nullptr);
@@ -95,17 +95,15 @@ TEST_F(BatteryFloorScreen, ThePickerOffersTenToFiftyAndSavesTheChosenLevel) {
     EXPECT_EQ(app.topScreen(), app.root());
     EXPECT_EQ(app.root()->batteryFloorLabel()->text(), text("40%"));
     EXPECT_EQ(footnote(app), text("Lets the phone sleep below 40% unless it is charging."));
-}
 
-TEST_F(BatteryFloorScreen, CancelStoresNothingAndRestartsNothing) {
-    launchGuarded(20);
-    BatteryFloorViewController* picker = openPicker();
+    picker = openPicker();  // cancel: nothing stored, nothing restarted
     ASSERT_NE(picker, nullptr);
-    picker->floorPickerView()->userSelectRowInComponent(4, 0);
-    const size_t before = app.launchctlCalls().size();
+    wheel = picker->floorPickerView();
+    EXPECT_EQ(wheel->selectedRowInComponent(0), 3);
+    wheel->userSelectRowInComponent(4, 0);
     app.tap(picker->navigationItem().leftBarButtonItem());
-    EXPECT_EQ(app.settingInt("BatteryFloor"), std::optional<long long>(20));
-    EXPECT_EQ(app.launchctlCalls().size(), before);
+    EXPECT_EQ(app.settingInt("BatteryFloor"), std::optional<long long>(40));
+    EXPECT_EQ(app.launchctlCalls().size(), before + 2);
     EXPECT_EQ(app.topScreen(), app.root());
 }
 

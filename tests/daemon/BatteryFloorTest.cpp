@@ -83,52 +83,74 @@ TEST(BatteryFloor, LevelFallingAcrossTheFloorBetweenTicksLetsGoAtTheNextTick) {
     EXPECT_EQ(eventsAfter(*device, seen), (Events{"hide", "book 2026-12-08 22:00:10"}));
 }
 
-TEST(BatteryFloor, UnpluggedBelowLetsGoAtOnceAndPluggedInTakesHoldAtOnce) {
-    auto device = makeDevice("3.1.3", "2026-12-07 23:00:00");
-    writeSchedule(*device, true, 1320, 360, 30);
-    device->battery().set(25, true);
-    Daemon daemon;
-    ASSERT_TRUE(daemon.inSchedule());
+// A change of the charger or the charge, told by IOKit, with no tick in between.
+struct ChangeCase {
+    const char* name;
+    bool schedule;  // 22:00 to 06:00
+    const char* time;
+    int level;
+    bool plugged;
+    int levelAfter;
+    bool pluggedAfter;
+    bool active;
+    Events events;  // after the change
+};
+void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 
-    size_t seen = guardEvents(*device).size();
-    device->battery().set(25, false);
-    device->battery().postChange();
-    device->runOnce();  // no tick: the change alone
-    EXPECT_FALSE(daemon.inSchedule());
-    EXPECT_EQ(eventsAfter(*device, seen), (Events{"hide", "book 2026-12-08 22:00:00"}));
+class BatteryFloorChange : public ::testing::TestWithParam<ChangeCase> {};
 
-    seen = guardEvents(*device).size();
-    device->battery().set(25, true);
-    device->battery().postChange();
-    device->runOnce();
-    EXPECT_TRUE(daemon.inSchedule());
-    EXPECT_EQ(eventsAfter(*device, seen), (Events{"show"}));  // nothing withdrawn on taking hold
-}
-
-TEST(BatteryFloor, GivenChargeWithoutAScheduleTakesHold) {
-    auto device = makeDevice("3.1.3", "2026-12-07 23:00:00");
-    writeSchedule(*device, false, 540, 1020, 20);
-    device->battery().set(10, false);
-    Daemon daemon;
-    ASSERT_FALSE(daemon.inSchedule());
-    device->battery().set(20, false);  // given charge, not plugged
-    device->battery().postChange();
-    device->runOnce();
-    EXPECT_TRUE(daemon.inSchedule());  // no schedule: it is always today
-}
-
-TEST(BatteryFloor, PluggedInOutsideTheWindowStaysLetGo) {
-    auto device = makeDevice("3.1.3", "2026-12-07 20:00:00");
-    writeSchedule(*device, true, 540, 1020, 20);
-    device->battery().set(10, false);
+TEST_P(BatteryFloorChange, TakesHoldOrLetsGoAtOnce) {
+    const ChangeCase& c = GetParam();
+    auto device = makeDevice("3.1.3", c.time);
+    writeSchedule(*device, c.schedule, 1320, 360, 30);
+    device->battery().set(c.level, c.plugged);
     Daemon daemon;
     const size_t seen = guardEvents(*device).size();
-    device->battery().set(90, true);
+    device->battery().set(c.levelAfter, c.pluggedAfter);
     device->battery().postChange();
     device->runOnce();
-    EXPECT_FALSE(daemon.inSchedule());  // the window says no
-    EXPECT_EQ(eventsAfter(*device, seen), Events{});
+    EXPECT_EQ(daemon.inSchedule(), c.active);
+    EXPECT_EQ(eventsAfter(*device, seen), c.events);
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, BatteryFloorChange,
+                         ::testing::Values(ChangeCase{"UnpluggedBelowLetsGoAndBooksTheNextStart",
+                                                      true,
+                                                      "2026-12-07 23:00:00",
+                                                      25,
+                                                      true,
+                                                      25,
+                                                      false,
+                                                      false,
+                                                      {"hide", "book 2026-12-08 22:00:00"}},
+                                           ChangeCase{"PluggedInTakesHoldWithdrawingNothing",
+                                                      true,
+                                                      "2026-12-07 23:00:00",
+                                                      25,
+                                                      false,
+                                                      25,
+                                                      true,
+                                                      true,
+                                                      {"show"}},
+                                           ChangeCase{"GivenChargeWithoutAScheduleTakesHold",
+                                                      false,
+                                                      "2026-12-07 23:00:00",
+                                                      10,
+                                                      false,
+                                                      30,
+                                                      false,
+                                                      true,
+                                                      {"show"}},
+                                           ChangeCase{"PluggedInOutsideTheWindowStaysLetGo",
+                                                      true,
+                                                      "2026-12-07 20:00:00",
+                                                      10,
+                                                      false,
+                                                      90,
+                                                      true,
+                                                      false,
+                                                      {}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BatteryFloor, IsReadAtStartOnly) {
     auto device = makeDevice("3.1.3", "2026-12-07 12:00:00");

@@ -5,9 +5,9 @@
 # - With a display: boots at 21:55 with the clock 10 times as fast and opens the control app
 #   on the device, the event log streaming in this terminal, until Ctrl-C or the app is closed.
 # - Without one: boots at 21:00 with the clock 200 times as fast and plays the typical road
-#   through the app's own widgets (guard on, daily window on, 22:00-06:00 set in the time
-#   picker), waits for the window to end, prints a timeline and writes screenshots and a
-#   picture of the night into the folder it names (argument 1, default a new temporary folder).
+#   through the app's widgets (guard on, daily window 22:00-06:00, Spare Battery at 30 %),
+#   waits for the window to end, prints a timeline and writes screenshots and a picture of
+#   the night into the folder it names (argument 1, default a new temporary folder).
 # VIGILANT_DEMO_HEADLESS=1 plays the road even with a display; VIGILANT_DEMO_NO_BUILD=1 uses
 # the build in build/default (or VIGILANT_DEMO_BUILD) as it is.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #include <base/PlistFile.h>
+#include <base/PlistHandles.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -53,14 +54,17 @@ PlistFile readPlistFile(const std::string& hostPath) {
     return file;
 }
 
-std::vector<char> plistToXml(const PList::Node& node) {
-    char* out = nullptr;
+std::vector<char> plistBytes(plist_t tree, bool binary) {
+    PlistText out;
     uint32_t length = 0;
-    plist_to_xml(node.GetPlist(), &out, &length);
-    std::vector<char> bytes(out, out + length);
-    plist_to_xml_free(out);
-    return bytes;
+    if (binary)
+        plist_to_bin(tree, out.out(), &length);
+    else
+        plist_to_xml(tree, out.out(), &length);
+    return out ? std::vector<char>(out.get(), out.get() + length) : std::vector<char>();
 }
+
+std::vector<char> plistToXml(const PList::Node& node) { return plistBytes(node.GetPlist(), false); }
 
 namespace {
 template <class T>
@@ -71,8 +75,27 @@ const T* typedAt(const PList::Dictionary& dict, const std::string& key, plist_ty
 }
 }  // namespace
 
-const PList::String* stringAt(const PList::Dictionary& dict, const std::string& key) {
-    return typedAt<PList::String>(dict, key, PLIST_STRING);
+std::optional<std::string> stringAt(const PList::Dictionary& dict, const std::string& key) {
+    const auto* node = typedAt<PList::String>(dict, key, PLIST_STRING);
+    if (!node) return std::nullopt;
+    return node->GetValue();
+}
+std::optional<int64_t> integerAt(const PList::Dictionary& dict, const std::string& key) {
+    const auto* node = typedAt<PList::Integer>(dict, key, PLIST_UINT);
+    if (!node) return std::nullopt;
+    uint64_t value = 0;
+    plist_get_uint_val(node->GetPlist(), &value);
+    return static_cast<int64_t>(value);
+}
+std::optional<double> realAt(const PList::Dictionary& dict, const std::string& key) {
+    if (const auto* node = typedAt<PList::Real>(dict, key, PLIST_REAL)) {
+        double value = 0;
+        plist_get_real_val(node->GetPlist(), &value);
+        return value;
+    }
+    if (const std::optional<int64_t> whole = integerAt(dict, key))
+        return static_cast<double>(*whole);
+    return std::nullopt;
 }
 const PList::Array* arrayAt(const PList::Dictionary& dict, const std::string& key) {
     return typedAt<PList::Array>(dict, key, PLIST_ARRAY);
@@ -80,11 +103,17 @@ const PList::Array* arrayAt(const PList::Dictionary& dict, const std::string& ke
 const PList::Dictionary* dictionaryAt(const PList::Dictionary& dict, const std::string& key) {
     return typedAt<PList::Dictionary>(dict, key, PLIST_DICT);
 }
-const PList::Boolean* booleanAt(const PList::Dictionary& dict, const std::string& key) {
-    return typedAt<PList::Boolean>(dict, key, PLIST_BOOLEAN);
+std::optional<bool> booleanAt(const PList::Dictionary& dict, const std::string& key) {
+    const auto* node = typedAt<PList::Boolean>(dict, key, PLIST_BOOLEAN);
+    if (!node) return std::nullopt;
+    uint8_t value = 0;
+    plist_get_bool_val(node->GetPlist(), &value);
+    return value != 0;
 }
-const PList::Date* dateAt(const PList::Dictionary& dict, const std::string& key) {
-    return typedAt<PList::Date>(dict, key, PLIST_DATE);
+std::optional<double> dateAt(const PList::Dictionary& dict, const std::string& key) {
+    const auto* node = typedAt<PList::Date>(dict, key, PLIST_DATE);
+    if (!node) return std::nullopt;
+    return dateSeconds(*node);
 }
 const PList::Node* nodeAt(const PList::Dictionary& dict, const std::string& key) {
     auto it = dict.Find(key);
@@ -126,15 +155,13 @@ double dateSeconds(const PList::Date& date) {
     // libplist 2.2 aborts reading a date node that libplist++ copied (Clone, Dictionary::Set
     // record the wrong size). The binary form is written from the value alone, so read the
     // value back through a fresh node parsed from it.
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(date.GetPlist(), &bytes, &length);
-    plist_t fresh = nullptr;
-    if (bytes) plist_from_bin(bytes, length, &fresh);
-    plist_to_bin_free(bytes);
+    const std::vector<char> bytes = plistBytes(date.GetPlist(), true);
+    PlistTree fresh;
+    if (!bytes.empty())
+        plist_from_bin(bytes.data(), static_cast<uint32_t>(bytes.size()), fresh.out());
     int32_t sec = 0, usec = 0;
-    if (fresh && plist_get_node_type(fresh) == PLIST_DATE) plist_get_date_val(fresh, &sec, &usec);
-    if (fresh) plist_free(fresh);
+    if (fresh && plist_get_node_type(fresh.get()) == PLIST_DATE)
+        plist_get_date_val(fresh.get(), &sec, &usec);
     return sec + usec / 1e6;
 }
 

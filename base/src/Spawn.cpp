@@ -80,12 +80,18 @@ pid_t spawn(const SpawnOptions& options, std::string* error) {
             if (in < 0) failChild(errorPipe, "cannot open /dev/null");
             moveOnto(in, 0, errorPipe, "cannot redirect the input");
         }
+        const int mode =
+            O_WRONLY | O_CREAT | O_CLOEXEC | (options.freshOutput ? O_TRUNC : O_APPEND);
         if (!options.outputPath.empty()) {
-            const int out =
-                open(options.outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+            const int out = open(options.outputPath.c_str(), mode, 0644);
             if (out < 0) failChild(errorPipe, "cannot open the output file");
             moveOnto(out, 1, errorPipe, "cannot redirect the output");
             moveOnto(out, 2, errorPipe, "cannot redirect the output");
+        }
+        if (!options.errorPath.empty()) {
+            const int err = open(options.errorPath.c_str(), mode, 0644);
+            if (err < 0) failChild(errorPipe, "cannot open the error file");
+            moveOnto(err, 2, errorPipe, "cannot redirect the errors");
         }
         if (options.outputFd >= 0) moveOnto(options.outputFd, 1, errorPipe, "cannot redirect");
         for (int fd : options.inheritedFds)

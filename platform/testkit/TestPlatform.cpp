@@ -2,6 +2,7 @@
 
 #include <CoreFoundationInternal.h>
 #include <base/PlistFile.h>
+#include <wire/DevicePaths.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -78,7 +79,7 @@ size_t TestPlatform::postDarwinNotification(const std::string& name) {
 }
 
 std::string TestPlatform::settingsDevicePath() const {
-    return "/var/root/Library/Preferences/" +
+    return std::string(wire::paths::kPreferences) + "/" +
            NSBundle::mainBundle().bundleIdentifier().value_or(kDefaultBundleIdentifier) + ".plist";
 }
 

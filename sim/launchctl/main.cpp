@@ -1,5 +1,5 @@
 // The device's /bin/launchctl: load, unload and list launchd jobs by asking simd's launchd.
-#include <base/ScopedFd.h>
+#include <base/LocalSocket.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 #include <wire/Wire.h>
@@ -30,8 +30,8 @@ const char* kUsage =
 // Unloading waits for the job to end; that may take its whole grace period on a slow clock.
 constexpr int kUnloadTimeoutMs = 15 * 60 * 1000;
 
-base::ScopedFd connectToSimd(const std::string& root) {
-    base::ScopedFd fd(wire::connectToService(root, wire::kSimdService));
+base::LocalSocket connectToSimd(const std::string& root) {
+    base::LocalSocket fd = wire::connectToService(root, wire::kSimdService);
     if (!fd) {
         std::fprintf(stderr, "launchctl: the device's launchd does not answer (is it booted?)\n");
         return fd;
@@ -77,7 +77,7 @@ int loadOrUnload(const std::string& root, const std::vector<std::string>& args, 
                      kUsage);
         return 64;
     }
-    const base::ScopedFd fd = connectToSimd(root);
+    const base::LocalSocket fd = connectToSimd(root);
     if (!fd) return 1;
     int status = 0;
     for (const std::string& file : files) {
@@ -101,7 +101,7 @@ int loadOrUnload(const std::string& root, const std::vector<std::string>& args, 
 }
 
 int list(const std::string& root) {
-    const base::ScopedFd fd = connectToSimd(root);
+    const base::LocalSocket fd = connectToSimd(root);
     if (!fd) return 1;
     const auto answer = ask<wire::JsonReply>(fd, wire::LaunchctlList{}, 30000);
     if (!answer || !answer->ok) {

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <wire/DeviceLimits.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
 
@@ -186,8 +187,11 @@ CLI::Validator knownZoneCheck() {
 
 CLI::Validator deviceTimeCheck() {
     return valueCheck(
-        [](const std::string& time) { return wire::parseDeviceTime(time).has_value(); },
-        "\"YYYY-MM-DD HH:MM:SS\"");
+        [](const std::string& time) {
+            const std::optional<double> parsed = wire::parseDeviceTime(time);
+            return parsed && wire::limits::clockTimeAccepted(*parsed);
+        },
+        "\"YYYY-MM-DD HH:MM:SS\" in the years " + wire::limits::clockYears());
 }
 
 }  // namespace simctl

@@ -57,7 +57,7 @@ CLI::Validator nonNegativeNumber();
 CLI::Validator numberWithin(std::function<bool(double)> accepts, std::string wanted);
 // A zone of the host's tz database by its name, such as Europe/Berlin.
 CLI::Validator knownZoneCheck();
-// A device time "YYYY-MM-DD HH:MM:SS" (UTC).
+// A device time "YYYY-MM-DD HH:MM:SS" (UTC) in the years the device's clock can keep.
 CLI::Validator deviceTimeCheck();
 
 }  // namespace simctl

@@ -142,7 +142,8 @@ InstallResult installPackage(const std::string& root, const std::string& debPath
     // The file system of the package, extracted with tar so the root's /var -> /private/var
     // link survives a package that ships files under /var.
     const std::string tarFile =
-        wire::inRoot(root, "/private/var/tmp/simctl-install-" + std::to_string(getpid()) + ".tar");
+        wire::inRoot(root, std::string(wire::paths::kTemporary) + "/simctl-install-" +
+                               std::to_string(getpid()) + ".tar");
     struct Cleanup {
         std::string path;
         ~Cleanup() { unlink(path.c_str()); }

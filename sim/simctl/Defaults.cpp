@@ -1,6 +1,7 @@
 #include "Defaults.h"
 
 #include <base/PlistFile.h>
+#include <base/PlistHandles.h>
 #include <wire/DeviceTime.h>
 
 #include <algorithm>
@@ -101,17 +102,16 @@ std::string formatDefaultsValue(const PList::Node& node, bool topLevel, int inde
             return (topLevel ? "" : "\"") + t + " +0000" + (topLevel ? "" : "\"");
         }
         case PLIST_DATA: {
-            char* bytes = nullptr;
+            base::PlistText bytes;
             uint64_t length = 0;
-            plist_get_data_val(raw, &bytes, &length);
+            plist_get_data_val(raw, bytes.out(), &length);
             std::string out = "<";
             for (uint64_t i = 0; i < length; ++i) {
                 char hex[3];
-                std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(bytes[i]));
+                std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(bytes.get()[i]));
                 if (i && i % 4 == 0) out += ' ';
                 out += hex;
             }
-            free(bytes);
             return out + ">";
         }
         case PLIST_ARRAY: {

@@ -28,19 +28,22 @@ void layOutDevice(const std::string& dir, const std::string& version, const std:
     if (ec) throw CommandError(dir + ": cannot create the folder: " + ec.message());
     const std::string root = fs::canonical(dir).string();
 
-    // As on the phone, /var and /tmp live under /private.
-    for (const char* folder :
-         {"private/var/root/Library/Preferences", "private/var/mobile/Library/SpringBoard",
-          "private/var/mobile/Library/Preferences", "private/var/db/launchd.db/com.apple.launchd",
-          "private/var/preferences/SystemConfiguration", "private/var/log/sim",
-          "private/var/run/sim", "private/var/lib/dpkg/info", "private/var/tmp",
-          "System/Library/LaunchDaemons", "System/Library/CoreServices",
-          "System/Library/PrivateFrameworks", "Library/MobileSubstrate/DynamicLibraries",
-          "Library/LaunchDaemons", "Applications", "bin", "usr/lib", "usr/bin"})
-        fs::create_directories(root + "/" + folder, ec);
-    chmod((root + "/private/var/run/sim").c_str(), 0700);
+    // As on the phone, /var and /tmp live under /private; the folders below are made through
+    // those links.
+    fs::create_directories(root + "/private/var", ec);
     fs::create_directory_symlink("private/var", root + "/var", ec);
     fs::create_directory_symlink("private/var/tmp", root + "/tmp", ec);
+    namespace paths = wire::paths;
+    const auto folderOf = [](const char* file) { return fs::path(file).parent_path().string(); };
+    for (const std::string& folder : std::initializer_list<std::string>{
+             paths::kPreferences, "/var/mobile/Library/Preferences",
+             folderOf(paths::kLocalNotifications), folderOf(paths::kOverrides),
+             folderOf(paths::kAutoWake), paths::kLogFolder, paths::kRunFolder, paths::kDpkgInfo,
+             paths::kTemporary, paths::kLaunchDaemons, folderOf(paths::kSystemVersion),
+             "/System/Library/PrivateFrameworks", paths::kDynamicLibraries,
+             "/Library/LaunchDaemons", "/Applications", "/bin", "/usr/lib", "/usr/bin"})
+        fs::create_directories(wire::inRoot(root, folder), ec);
+    chmod(wire::inRoot(root, paths::kRunFolder).c_str(), 0700);
 
     if (fs::is_directory(firmware, ec)) {
         fs::copy(firmware, root,

@@ -148,7 +148,7 @@ std::optional<AskedSimd> listenerOf(const base::ScopedFd& connection) {
 std::optional<AskedSimd> askShutdown(const std::string& root) {
     const double until = wire::hostNow() + 180;
     while (wire::hostNow() < until) {
-        const base::ScopedFd simd = openService(root, wire::kSimdService);
+        const base::LocalSocket simd = openService(root, wire::kSimdService);
         if (simd) {
             const std::optional<AskedSimd> asked = listenerOf(simd);
             const auto left = static_cast<int>((until - wire::hostNow()) * 1000);
@@ -256,15 +256,10 @@ void addLifecycleCommands(CommandLine& line) {
     addDeviceFolder(boot, booted->dir);
     using namespace wire::limits;
     boot.add_option("--time", booted->time,
-                    "the wall clock to start at (UTC, in the years " + startYears() +
+                    "the wall clock to start at (UTC, in the years " + clockYears() +
                         "; default: the host's)")
         ->type_name("\"YYYY-MM-DD HH:MM:SS\"")
-        ->check(valueCheck(
-            [](const std::string& time) {
-                const std::optional<double> start = wire::parseDeviceTime(time);
-                return start && startTimeAccepted(*start);
-            },
-            "\"YYYY-MM-DD HH:MM:SS\" in the years " + startYears()));
+        ->check(deviceTimeCheck());
     boot.add_option("--rate", booted->rate,
                     "device time runs N times real time (" + rateBounds() + "; default 1)")
         ->type_name("N")
@@ -275,7 +270,7 @@ void addLifecycleCommands(CommandLine& line) {
         ->type_name("S")
         ->check(numberWithin(idleSleepAccepted, "a number from " + idleSleepBounds()));
     line.noteInHelp("boot takes --rate from " + rateBounds() + ", --idle-sleep from " +
-                    idleSleepBounds() + " device seconds and --time in the years " + startYears() +
+                    idleSleepBounds() + " device seconds and --time in the years " + clockYears() +
                     ".");
 
     line.addDeviceCommand(

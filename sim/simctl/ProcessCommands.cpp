@@ -128,12 +128,12 @@ int launchCommand(const LaunchOptions& options) {
     const std::string bundle = wire::paths::kAppBundle;
     base::PlistFile info = base::readPlistFile(wire::inRoot(root, bundle + "/Info.plist"));
     const PList::Dictionary* dict = info.dictionary();
-    const PList::String* executable = dict ? base::stringAt(*dict, "CFBundleExecutable") : nullptr;
-    if (!executable || executable->GetValue().empty() ||
-        executable->GetValue().find('/') != std::string::npos)
+    const std::string executable =
+        dict ? base::stringAt(*dict, "CFBundleExecutable").value_or("") : "";
+    if (executable.empty() || executable.find('/') != std::string::npos)
         throw CommandError(bundle +
                            "/Info.plist names no CFBundleExecutable (is Vigilant installed?)");
-    const std::string program = bundle + "/" + executable->GetValue();
+    const std::string program = bundle + "/" + executable;
     if (access(wire::inRoot(root, program).c_str(), X_OK) != 0)
         throw CommandError(program + ": no such program on the device");
     waitUntilAwake(root, dir, "launch", "the control app", options.wakeTimeout);

@@ -27,8 +27,8 @@ std::string deviceRoot(const std::string& dir) {
     return root;
 }
 
-base::ScopedFd openService(const std::string& root, const std::string& name) {
-    return base::ScopedFd(wire::connectToService(root, name));
+base::LocalSocket openService(const std::string& root, const std::string& name) {
+    return wire::connectToService(root, name);
 }
 
 bool isBooted(const std::string& root) { return openService(root, wire::kSimdService).valid(); }
@@ -46,7 +46,7 @@ std::unique_ptr<PList::Dictionary> exchange(const base::ScopedFd& service,
 
 std::unique_ptr<PList::Dictionary> askSimdMessage(const std::string& root,
                                                   const PList::Dictionary& message, int timeoutMs) {
-    const base::ScopedFd simd = openService(root, wire::kSimdService);
+    const base::LocalSocket simd = openService(root, wire::kSimdService);
     if (!simd) throw CommandError("the device is not booted");
     std::unique_ptr<PList::Dictionary> answer = exchange(simd, message, timeoutMs);
     if (!answer) throw CommandError("the device did not answer (simd is gone or busy)");

@@ -1,7 +1,7 @@
 // simctl's shared pieces: errors that end a command, the device folder and the talk to simd.
 #pragma once
 
-#include <base/ScopedFd.h>
+#include <base/LocalSocket.h>
 #include <plist/plist++.h>
 #include <wire/Message.h>
 #include <wire/messages/Device.h>
@@ -26,7 +26,7 @@ struct CommandError : std::runtime_error {
 // The canonical root of the device at `dir`; a CommandError when it is none.
 std::string deviceRoot(const std::string& dir);
 // A connection to the device's service `name` ("simd", "springboard"); invalid when none listens.
-base::ScopedFd openService(const std::string& root, const std::string& name);
+base::LocalSocket openService(const std::string& root, const std::string& name);
 bool isBooted(const std::string& root);
 // A CommandError unless the device is booted.
 void requireBooted(const std::string& root, const std::string& dir);
@@ -55,7 +55,7 @@ nlohmann::ordered_json askSimdJson(const std::string& root, const Request& reque
 // Sends a request that has no reply; false when simd is not there to take it.
 template <wire::Request Request>
 bool tellSimd(const std::string& root, const Request& request) {
-    const base::ScopedFd simd = openService(root, wire::kSimdService);
+    const base::LocalSocket simd = openService(root, wire::kSimdService);
     return simd && wire::send(simd.get(), request);
 }
 

@@ -30,7 +30,7 @@ std::string awakeDeviceRoot(const std::string& dir) {
 template <wire::Request Request>
 int askSpringBoard(const std::string& dir, const Request& request) {
     const std::string root = awakeDeviceRoot(dir);
-    const base::ScopedFd springBoard = openService(root, wire::kSpringBoardService);
+    const base::LocalSocket springBoard = openService(root, wire::kSpringBoardService);
     if (!springBoard) throw CommandError(dir + ": SpringBoard is not running on the device");
     const auto answer = exchange(springBoard, wire::encode(request), 15000);
     if (!answer) throw CommandError(dir + ": SpringBoard did not answer");

@@ -1,9 +1,9 @@
 #include "StatusReport.h"
 
 #include <base/PlistFile.h>
-#include <sim/simd/WakeList.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/WakeList.h>
 
 namespace simctl {
 
@@ -26,13 +26,13 @@ PList::Array* rootArray(base::PlistFile& file, const char* devicePath, FileRepor
 }
 
 ordered_json stringOrNull(const PList::Dictionary& dict, const char* key) {
-    const PList::String* s = base::stringAt(dict, key);
-    return s ? ordered_json(s->GetValue()) : ordered_json(nullptr);
+    const std::optional<std::string> s = base::stringAt(dict, key);
+    return s ? ordered_json(*s) : ordered_json(nullptr);
 }
 
 ordered_json dateOrNull(const PList::Dictionary& dict, const char* key) {
-    const PList::Date* d = base::dateAt(dict, key);
-    return d ? ordered_json(wire::formatDeviceTime(base::dateSeconds(*d))) : ordered_json(nullptr);
+    const std::optional<double> d = base::dateAt(dict, key);
+    return d ? ordered_json(wire::formatDeviceTime(*d)) : ordered_json(nullptr);
 }
 
 template <class Each>
@@ -70,11 +70,11 @@ FileReport statusBarItems(const std::string& root) {
 
 FileReport wakeRequests(const std::string& root) {
     FileReport report{ordered_json::array(), {}};
-    const simd::WakeList list = simd::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
+    const wire::WakeList list = wire::WakeList::load(wire::inRoot(root, wire::paths::kAutoWake));
     if (!list.error().empty()) report.problems.push_back(list.error());
     for (const std::string& p : list.problems())
         report.problems.push_back("wake-request list: " + p);
-    for (const simd::WakeRequest& r : list.requests())
+    for (const wire::WakeRequest& r : list.requests())
         report.value.push_back(
             {{"time", wire::formatDeviceTime(r.time)}, {"scheduledby", r.scheduledBy}});
     return report;

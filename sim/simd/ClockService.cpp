@@ -2,11 +2,10 @@
 
 #include <base/AtomicFile.h>
 #include <base/PlistFile.h>
+#include <wire/DeviceLimits.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
-
-#include <cmath>
 
 namespace simd {
 
@@ -15,9 +14,8 @@ ClockService::ClockService(std::string hostRoot, wire::DeviceClock& clock, Event
 
 void ClockService::setTime(const Caller& caller, const wire::SetTime& request) {
     const std::optional<double> time = request.time;
-    if (!time || !std::isfinite(*time) || *time < wire::kEarliestWritableTime ||
-        *time > wire::kLatestWritableTime)
-        return caller.refuse("set-time needs a time between the years 0000 and 9999");
+    if (!time || !wire::limits::clockTimeAccepted(*time))
+        return caller.refuse("set-time needs a time in the years " + wire::limits::clockYears());
     const double host = wire::hostNow();
     const double before = clock_.deviceTimeAt(host);
     const wire::DeviceClock set = clock_.withWallClock(*time, host);

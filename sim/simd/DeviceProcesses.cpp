@@ -56,7 +56,7 @@ std::optional<pid_t> DeviceProcesses::startSpringBoard() {
     // Boot is over once SpringBoard takes requests (or has given up).
     const double until = wire::hostNow() + 30;
     while (wire::hostNow() < until) {
-        if (base::ScopedFd(wire::connectToService(root_, wire::kSpringBoardService))) return pid;
+        if (wire::connectToService(root_, wire::kSpringBoardService)) return pid;
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
             children_.erase(pid);

@@ -22,12 +22,12 @@ JobFileResult readJobFile(const std::string& hostPath) {
     }
     JobDefinition job;
     job.hostPath = hostPath;
-    const PList::String* label = base::stringAt(*dict, "Label");
-    if (!label || label->GetValue().empty()) {
+    const std::optional<std::string> label = base::stringAt(*dict, "Label");
+    if (!label || label->empty()) {
         result.error = "the job file's Label is missing or not a string";
         return result;
     }
-    job.label = label->GetValue();
+    job.label = *label;
     if (job.label.find('/') != std::string::npos || job.label.front() == '.') {
         result.error = "the job file's Label \"" + job.label + "\" cannot name a job";
         return result;

@@ -28,9 +28,7 @@ Overrides Overrides::load(const std::string& hostPath) {
 std::optional<bool> Overrides::disabled(const std::string& label) const {
     const PList::Dictionary* entry = base::dictionaryAt(*document_, label);
     if (!entry) return std::nullopt;
-    const PList::Boolean* flag = base::booleanAt(*entry, "Disabled");
-    if (!flag) return std::nullopt;
-    return flag->GetValue();
+    return base::booleanAt(*entry, "Disabled");
 }
 
 void Overrides::setDisabled(const std::string& label, bool disabled) {

@@ -1,6 +1,7 @@
 #include "PlistJson.h"
 
 #include <base/PlistFile.h>
+#include <base/PlistHandles.h>
 #include <wire/DeviceTime.h>
 
 namespace simd {
@@ -32,10 +33,9 @@ ordered_json plistToJson(const PList::Node* node) {
             return wire::formatDeviceTime(
                 base::dateSeconds(*static_cast<const PList::Date*>(node)));
         case PLIST_DATA: {
-            char* bytes = nullptr;
+            base::PlistText bytes;
             uint64_t length = 0;
-            plist_get_data_val(raw, &bytes, &length);
-            free(bytes);
+            plist_get_data_val(raw, bytes.out(), &length);
             return ordered_json{{"dataBytes", length}};
         }
         case PLIST_ARRAY: {

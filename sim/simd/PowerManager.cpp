@@ -254,10 +254,10 @@ void PowerManager::sleep() {
     notifySleepers(SleepOutcome::Slept, {});
 }
 
-void PowerManager::wake(const std::string& reason, const std::optional<WakeRequest>& given,
+void PowerManager::wake(const std::string& reason, const std::optional<wire::WakeRequest>& given,
                         double now) {
     // A copy: `given` may be wakeRequest_ itself, which is cleared below.
-    const std::optional<WakeRequest> request = given;
+    const std::optional<wire::WakeRequest> request = given;
     host_.resumeDevice();
     state_ = State::Awake;
     wakeAt_.reset();

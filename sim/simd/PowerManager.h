@@ -13,6 +13,8 @@
 // that never answers is given up after the answer timeout and counts as allowing.
 #pragma once
 
+#include <wire/WakeList.h>
+
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -21,8 +23,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "WakeList.h"
 
 namespace simd {
 
@@ -36,7 +36,7 @@ class PowerHost {
     virtual void suspendDevice() = 0;
     virtual void resumeDevice() = 0;
     // The earliest valid wake request strictly after `after`.
-    virtual std::optional<WakeRequest> nextWakeRequest(double after) = 0;
+    virtual std::optional<wire::WakeRequest> nextWakeRequest(double after) = 0;
     virtual void powerEvent(const std::string& event, nlohmann::ordered_json fields) = 0;
 };
 
@@ -113,7 +113,8 @@ class PowerManager {
     void endAttempt(const PowerRound& ask, double now);
     void sleep();
     void lookUpWakeRequest();
-    void wake(const std::string& reason, const std::optional<WakeRequest>& request, double now);
+    void wake(const std::string& reason, const std::optional<wire::WakeRequest>& request,
+              double now);
     void broadcast(uint32_t message, long argument);
     bool attemptUnderWay() const;
     long freshArgument() { return nextArgument_++; }
@@ -130,7 +131,7 @@ class PowerManager {
     std::vector<SleepDone> sleepers_;
     std::optional<double> idleDeadline_;
     std::optional<double> wakeAt_;
-    std::optional<WakeRequest> wakeRequest_;
+    std::optional<wire::WakeRequest> wakeRequest_;
     double attemptStart_ = 0;  // when the last sleep attempt asked its first question
     long nextArgument_ = 0x1001;
 };

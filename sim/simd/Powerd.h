@@ -41,7 +41,9 @@ class Powerd : public PowerHost {
     void sendPowerMessage(PowerClientId client, uint32_t message, long argument) override;
     void suspendDevice() override { processes_.suspend(); }
     void resumeDevice() override { processes_.resume(); }
-    std::optional<WakeRequest> nextWakeRequest(double after) override { return wakes_.next(after); }
+    std::optional<wire::WakeRequest> nextWakeRequest(double after) override {
+        return wakes_.next(after);
+    }
     void powerEvent(const std::string& event, nlohmann::ordered_json fields) override;
 
   private:

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/messages/Device.h>
 #include <wire/messages/Replies.h>
 
 #include <algorithm>
@@ -120,10 +121,11 @@ void Simd::shutdown(const std::optional<Caller>& requester) {
 }
 
 void removeRunFiles(const std::string& hostRoot) {
-    const std::string folder = wire::inRoot(hostRoot, wire::paths::kRunFolder);
-    for (const char* name :
-         {"simd.sock", "springboard.sock", "clock.plist", "simd.pid", "statusbar.plist"})
-        unlink((folder + "/" + name).c_str());
+    for (const std::string& file :
+         {wire::serviceSocket(wire::kSimdService), wire::serviceSocket(wire::kSpringBoardService),
+          std::string(wire::paths::kClock), std::string(wire::paths::kSimdPid),
+          std::string(wire::paths::kStatusBar)})
+        unlink(wire::inRoot(hostRoot, file).c_str());
 }
 
 }  // namespace simd

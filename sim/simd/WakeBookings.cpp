@@ -21,8 +21,8 @@ void WakeBookings::cancel(const Caller& caller, const wire::CancelWake& request)
     edit(caller, request, false);
 }
 
-WakeList WakeBookings::loadForEdit() {
-    WakeList list = WakeList::load(path_);
+wire::WakeList WakeBookings::loadForEdit() {
+    wire::WakeList list = wire::WakeList::load(path_);
     if (list.error().empty()) return list;
     // A damaged list is kept aside, not overwritten: nothing of it is lost.
     const std::string savedAs = path_ + ".invalid";
@@ -31,14 +31,14 @@ WakeList WakeBookings::loadForEdit() {
     log_.write(
         "powerd", "wake-list-invalid",
         {{"error", list.error()}, {"savedAs", wire::deviceView(root_, savedAs).value_or(savedAs)}});
-    return WakeList();
+    return wire::WakeList();
 }
 
 void WakeBookings::edit(const Caller& caller, const wire::WakeBooking& request, bool schedule) {
     const std::optional<double> time = request.time;
     if (!time || !std::isfinite(*time) || std::fabs(*time) > 4e9 || request.identifier.empty())
         return caller.refuse("a wake request needs a time and an identifier");
-    WakeList list = loadForEdit();
+    wire::WakeList list = loadForEdit();
     int removed = 0;
     if (schedule)
         list.add(*time, request.identifier);
@@ -48,7 +48,7 @@ void WakeBookings::edit(const Caller& caller, const wire::WakeBooking& request, 
         return caller.refuse("cannot write the wake-request list");
     // The line's own "time" is when it was logged; the request's date needs a name of its own.
     const ordered_json fields = {
-        {"wakeTime", wire::formatDeviceTime(WakeList::wholeSeconds(*time))},
+        {"wakeTime", wire::formatDeviceTime(wire::WakeList::wholeSeconds(*time))},
         {"scheduledby", request.identifier},
         {"pid", caller.pidOr(request.pid)}};
     if (schedule)
@@ -61,8 +61,8 @@ void WakeBookings::edit(const Caller& caller, const wire::WakeBooking& request, 
     caller.reply(wire::WakeReply{schedule || removed > 0, removed});
 }
 
-std::optional<WakeRequest> WakeBookings::next(double after) {
-    const WakeList list = WakeList::load(path_);
+std::optional<wire::WakeRequest> WakeBookings::next(double after) {
+    const wire::WakeList list = wire::WakeList::load(path_);
     if (!list.error().empty()) log_.write("powerd", "wake-list-invalid", {{"error", list.error()}});
     return list.earliestAfter(after);
 }

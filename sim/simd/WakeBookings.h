@@ -2,6 +2,7 @@
 // wake-request list, and the earliest booking ahead, which the power manager sleeps until.
 #pragma once
 
+#include <wire/WakeList.h>
 #include <wire/messages/Wake.h>
 
 #include <functional>
@@ -10,7 +11,6 @@
 
 #include "EventWriter.h"
 #include "Server.h"
-#include "WakeList.h"
 
 namespace simd {
 
@@ -25,12 +25,12 @@ class WakeBookings {
     void cancel(const Caller& caller, const wire::CancelWake& request);
 
     // The earliest valid booking strictly after `after`.
-    std::optional<WakeRequest> next(double after);
+    std::optional<wire::WakeRequest> next(double after);
 
   private:
     void edit(const Caller& caller, const wire::WakeBooking& request, bool schedule);
     // The list as stored; a damaged one is set aside (logged) and an empty one takes its place.
-    WakeList loadForEdit();
+    wire::WakeList loadForEdit();
 
     std::string root_;
     std::string path_;

@@ -92,7 +92,7 @@ int serveDevice(const simd::SimdOptions& options) {
     simd::EventLog log(wire::inRoot(root, wire::paths::kEvents), now);
 
     simd::SignalWatch signals;
-    base::ScopedFd listening(wire::listenAsService(root, wire::kSimdService));
+    base::LocalSocket listening = wire::listenAsService(root, wire::kSimdService);
     if (!listening || !signals.valid())
         return bootFailed(options, "cannot listen on " + wire::socketFolder(root) +
                                        "/simd.sock: " + std::strerror(errno));
@@ -199,12 +199,12 @@ int main(int argc, char** argv) {
     if (time.empty()) {
         options.startTime = wire::hostNow() - wire::kReferenceDateSince1970;
     } else if (auto parsed = wire::parseDeviceTime(time);
-               parsed && wire::limits::startTimeAccepted(*parsed)) {
+               parsed && wire::limits::clockTimeAccepted(*parsed)) {
         options.startTime = *parsed;
     } else {
         std::fprintf(stderr,
                      "simd: --time wants \"YYYY-MM-DD HH:MM:SS\" in the years %s, not \"%s\"\n",
-                     wire::limits::startYears().c_str(), time.c_str());
+                     wire::limits::clockYears().c_str(), time.c_str());
         return 64;
     }
     try {

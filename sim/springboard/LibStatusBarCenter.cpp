@@ -1,6 +1,6 @@
 #include "LibStatusBarCenter.h"
 
-#include <wire/Wire.h>
+#include <base/PlistFile.h>
 
 namespace springboard {
 
@@ -10,7 +10,7 @@ std::string LibStatusBarCenter::receive(const std::string& center, const std::st
     if (center != kLibStatusBarCenter) return "no such centre: " + center;
     if (message != kLibStatusBarMessage) return "the centre has no message " + message;
     if (!userInfo) return "no userInfo";
-    const std::string item = wire::stringField(*userInfo, "item");
+    const std::string item = base::stringAt(*userInfo, "item").value_or("");
     if (item.empty()) return "userInfo names no item";
 
     // The payloads are exact: {item, properties: 1} shows, {item} hides. Anything else is
@@ -22,7 +22,7 @@ std::string LibStatusBarCenter::receive(const std::string& center, const std::st
         return "";
     }
     if (entries == 2 && hasProperties) {
-        const auto properties = wire::integerField(*userInfo, "properties");
+        const auto properties = base::integerAt(*userInfo, "properties");
         if (properties != 1) return "properties is not the integer 1";
         statusBar_.show(item, "libstatusbar", pid);
         return "";

@@ -23,19 +23,17 @@ std::optional<LocalNotification> LocalNotification::fromPlist(const PList::Dicti
         return std::nullopt;
     };
     LocalNotification n;
-    const PList::String* app = base::stringAt(entry, "app");
-    if (!app || app->GetValue().empty()) return fail("names no app");
-    n.app = app->GetValue();
-    const PList::Date* fireDate = base::dateAt(entry, "fireDate");
+    const std::optional<std::string> app = base::stringAt(entry, "app");
+    if (!app || app->empty()) return fail("names no app");
+    n.app = *app;
+    const std::optional<double> fireDate = base::dateAt(entry, "fireDate");
     if (!fireDate) return fail("has no fireDate");
-    n.fireDate = base::dateSeconds(*fireDate);
-    const PList::String* repeat = base::stringAt(entry, "repeat");
-    const std::string repeatText = repeat ? repeat->GetValue() : "none";
+    n.fireDate = *fireDate;
+    const std::string repeatText = base::stringAt(entry, "repeat").value_or("none");
     if (repeatText != "minute" && repeatText != "none") return fail("repeats by an unknown unit");
     n.repeatsEveryMinute = repeatText == "minute";
-    if (const PList::String* body = base::stringAt(entry, "body")) n.body = body->GetValue();
-    if (const PList::String* image = base::stringAt(entry, "launchImage"))
-        n.launchImage = image->GetValue();
+    if (auto body = base::stringAt(entry, "body")) n.body = *body;
+    if (auto image = base::stringAt(entry, "launchImage")) n.launchImage = *image;
     return n;
 }
 

@@ -13,7 +13,7 @@ SimdEventLog::~SimdEventLog() { disconnect(); }
 
 bool SimdEventLog::connected() {
     if (fd_) return true;
-    fd_.reset(wire::connectToService(hostRoot_, wire::kSimdService));
+    fd_ = wire::connectToService(hostRoot_, wire::kSimdService);
     if (!fd_ && !complainedOnce_) {
         std::fprintf(stderr, "SpringBoard: simd does not answer; events are lost until it does\n");
         complainedOnce_ = true;

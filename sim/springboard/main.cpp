@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     }
 
     // Listening first: clients that come during start-up wait in the backlog.
-    base::ScopedFd listening(wire::listenAsService(root, wire::kSpringBoardService));
+    base::LocalSocket listening = wire::listenAsService(root, wire::kSpringBoardService);
     if (!listening) {
         std::fprintf(stderr, "SpringBoard: cannot listen on the springboard socket: %s\n",
                      std::strerror(errno));

@@ -1,54 +1,29 @@
 #include "AutomationClient.h"
 
 #include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
 namespace apptest {
 
 AutomationClient::~AutomationClient() { disconnect(); }
 
 void AutomationClient::disconnect() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
+    socket_.reset();
     pending_.clear();
 }
 
 bool AutomationClient::tryConnect(const std::string& path) {
     disconnect();
-    sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) return false;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return false;
-    }
-    fd_ = fd;
-    return true;
-}
-
-bool AutomationClient::sendAll(const std::string& data) {
-    size_t sent = 0;
-    while (sent < data.size()) {
-        const ssize_t n = send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
+    socket_ = base::LocalSocket::connectTo(path);
+    return socket_.valid();
 }
 
 std::string AutomationClient::command(const std::string& line, double hostSeconds) {
-    if (fd_ < 0) return "error no reply: not connected";
-    if (!sendAll(line + "\n")) {
+    if (!socket_) return "error no reply: not connected";
+    if (!socket_.writeAll(line + "\n")) {
         disconnect();
         return "error no reply: the connection is gone";
     }
@@ -68,13 +43,13 @@ std::string AutomationClient::command(const std::string& line, double hostSecond
             disconnect();
             return "error no reply: timed out after \"" + line + "\"";
         }
-        pollfd wanted{fd_, POLLIN, 0};
+        pollfd wanted{socket_.get(), POLLIN, 0};
         const int ready =
             poll(&wanted, 1, static_cast<int>(std::min<long long>(left.count(), 500)));
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) continue;
         char buffer[65536];
-        const ssize_t n = read(fd_, buffer, sizeof buffer);
+        const ssize_t n = read(socket_.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             disconnect();

@@ -3,6 +3,8 @@
 // launchctl blocks, so every wait has its own deadline instead of blocking for good.
 #pragma once
 
+#include <base/LocalSocket.h>
+
 #include <string>
 
 namespace apptest {
@@ -16,7 +18,7 @@ class AutomationClient {
 
     // Tries to connect to the socket at `path` once; false while nobody listens there.
     bool tryConnect(const std::string& path);
-    bool connected() const { return fd_ >= 0; }
+    bool connected() const { return socket_.valid(); }
     void disconnect();
 
     // Sends `line` and returns the reply line, or "error no reply: ..." when the app did not
@@ -24,8 +26,7 @@ class AutomationClient {
     std::string command(const std::string& line, double hostSeconds);
 
   private:
-    bool sendAll(const std::string& data);
-    int fd_ = -1;
+    base::LocalSocket socket_;
     std::string pending_;  // bytes read past the last reply line
 };
 

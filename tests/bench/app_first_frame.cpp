@@ -1,8 +1,9 @@
 // Time from start to the first frame of the control app's main screen, on a booted simulated
 // iPhone OS 3.1.3 device with the package installed, beside a minimal Qt window measured the
 // same way in the same run. Both run on Qt's offscreen platform, interleaved, and each writes
-// the monotonic time of its first frame to a file; the start is taken just before fork.
-#include <sys/wait.h>
+// the monotonic time of its first frame to a file; the start is taken just before the program is
+// started.
+#include <base/Spawn.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@
 
 #include "DeviceSession.h"
 
+extern char** environ;
+
 namespace {
 
 long long monotonicNs() {
@@ -23,25 +26,37 @@ long long monotonicNs() {
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
+// This process's environment with `own` and then `extra` ("NAME=value") put over it.
+std::vector<std::string> withEnvironment(const std::vector<std::string>& own,
+                                         const std::vector<std::string>& extra) {
+    std::vector<std::string> entries;
+    for (char** e = environ; e && *e; ++e) entries.emplace_back(*e);
+    for (const std::vector<std::string>* list : {&own, &extra})
+        for (const std::string& entry : *list) {
+            const std::string name = entry.substr(0, entry.find('=') + 1);
+            std::erase_if(entries, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+            entries.push_back(entry);
+        }
+    return entries;
+}
+
 // Runs `program` with the extra environment, waits for it, and returns the milliseconds from
-// just before the fork to its first frame (-1 when it reported none).
+// just before it was started to its first frame (-1 when it reported none).
 double firstFrameMs(const std::string& program, const std::string& folder,
                     const std::vector<std::string>& extraEnvironment) {
     const std::string stamp = folder + "/first-frame";
     std::remove(stamp.c_str());
     const long long start = monotonicNs();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("VIGILANT_UI_FIRST_FRAME", stamp.c_str(), 1);
-        setenv("VIGILANT_UI_EXIT_AFTER_FIRST_FRAME", "1", 1);
-        for (const auto& entry : extraEnvironment) putenv(const_cast<char*>(entry.c_str()));
-        if (chdir(folder.c_str()) != 0) _exit(127);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
+    base::SpawnOptions options;
+    options.program = program;
+    options.workingDirectory = folder;
+    options.environment =
+        withEnvironment({"QT_QPA_PLATFORM=offscreen", "VIGILANT_UI_FIRST_FRAME=" + stamp,
+                         "VIGILANT_UI_EXIT_AFTER_FIRST_FRAME=1"},
+                        extraEnvironment);
+    const pid_t pid = base::spawn(options, nullptr);
+    if (pid < 0) return -1;
+    base::waitForExit(pid);
     long long frame = 0;
     std::ifstream in(stamp);
     if (!(in >> frame)) return -1;

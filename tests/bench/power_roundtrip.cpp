@@ -9,6 +9,8 @@
 // that is the sleep question's round trip (power manager sends, client answers). The whole
 // request as seen from outside (request, question, answer, reply) is printed too. The echo is
 // a child process sending back frames of the same size over a Unix stream socket pair.
+#include <base/LocalSocket.h>
+#include <base/PlistFile.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,24 +53,6 @@ void print(const char* what, const std::vector<double>& samples, const char* uni
                 unit);
 }
 
-bool readFully(int fd, char* data, size_t size) {
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = read(fd, data + done, size - done);
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool writeFully(int fd, const char* data, size_t size) {
-    for (size_t done = 0; done < size;) {
-        const ssize_t n = write(fd, data + done, size - done);
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // Round trips of `bytes`-long frames through an echoing child process.
 std::vector<double> bareEcho(size_t bytes, int count) {
     int pair[2];
@@ -77,8 +61,8 @@ std::vector<double> bareEcho(size_t bytes, int count) {
     if (child == 0) {
         close(pair[0]);
         std::vector<char> frame(bytes);
-        while (readFully(pair[1], frame.data(), bytes) &&
-               writeFully(pair[1], frame.data(), bytes)) {
+        while (base::receiveAll(pair[1], frame.data(), bytes) &&
+               base::sendAll(pair[1], frame.data(), bytes)) {
         }
         _exit(0);
     }
@@ -87,7 +71,8 @@ std::vector<double> bareEcho(size_t bytes, int count) {
     std::vector<double> samples;
     for (int i = 0; i < count + kWarmUp && child > 0; ++i) {
         const auto start = Clock::now();
-        if (!writeFully(pair[0], frame.data(), bytes) || !readFully(pair[0], back.data(), bytes))
+        if (!base::sendAll(pair[0], frame.data(), bytes) ||
+            !base::receiveAll(pair[0], back.data(), bytes))
             break;
         const std::chrono::duration<double, std::micro> spent = Clock::now() - start;
         if (i >= kWarmUp) samples.push_back(spent.count());
@@ -132,8 +117,9 @@ int main(int argc, char* argv[]) {
             sim_e2e::kHostBudget))
         return fail("the power client never registered");
 
-    const int fd = wire::connectToService(device.root(), "simd");
-    if (fd < 0) return fail("cannot reach simd");
+    base::LocalSocket simd = wire::connectToService(device.root(), "simd");
+    if (!simd) return fail("cannot reach simd");
+    const int fd = simd.get();
     PList::Dictionary probe;
     probe.Set("op", PList::String("power-probe"));
     probe.Set("message", PList::String("can-sleep"));
@@ -144,16 +130,18 @@ int main(int argc, char* argv[]) {
         const auto reply = wire::receiveMessageWithin(fd, kReplyTimeoutMs);
         const std::chrono::duration<double, std::micro> spent = Clock::now() - start;
         if (!reply) return fail("simd did not answer question " + std::to_string(i));
-        const auto round = nlohmann::json::parse(wire::stringField(*reply, "json"), nullptr, false);
+        const auto round =
+            nlohmann::json::parse(base::stringAt(*reply, "json").value_or(""), nullptr, false);
         if (!round.is_object() || round.value("answers", nlohmann::json::array()).size() != 1 ||
             round["answers"][0].value("answer", "") != "allow")
             return fail("question " + std::to_string(i) + " was not answered: " +
-                        wire::stringField(*reply, "json", wire::stringField(*reply, "error")));
+                        base::stringAt(*reply, "json")
+                            .value_or(base::stringAt(*reply, "error").value_or("")));
         if (i < kWarmUp) continue;
         questions.push_back(round.value("roundTripMicros", 0.0));
         requests.push_back(spent.count());
     }
-    close(fd);
+    simd.reset();
     const std::vector<double> echo = bareEcho(powerFrameBytes(), kQuestions);
     if (echo.size() != static_cast<size_t>(kQuestions)) return fail("the echo child failed");
 

@@ -1,9 +1,9 @@
 #include "DeviceSession.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "ReadWhole.h"
+#include "TestProgram.h"
 
 namespace e2e {
 
@@ -23,29 +24,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs a program with its output (stdout and stderr) going to a file, not a pipe: simd, which
-// `boot` leaves running, would otherwise hold the pipe open and the read would never end.
 CommandResult run(const std::vector<std::string>& command, const std::string& outputFile) {
-    std::vector<char*> argv;
-    for (const std::string& part : command) argv.push_back(const_cast<char*>(part.c_str()));
-    argv.push_back(nullptr);
     CommandResult result;
-    const pid_t child = fork();
-    if (child < 0) return result;
-    if (child == 0) {
-        const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int in = open("/dev/null", O_RDONLY);
-        if (out < 0 || in < 0) _exit(127);
-        dup2(in, STDIN_FILENO);
-        dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
-        execv(argv[0], argv.data());
-        _exit(127);
+    std::string error;
+    const pid_t child = base::spawn(test_support::programWithOutputIn(command, outputFile), &error);
+    if (child < 0) {
+        result.output = error;
+        return result;
     }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    const std::optional<int> status = base::waitForStatus(child);
+    if (status && WIFEXITED(*status)) result.status = WEXITSTATUS(*status);
     result.output = readWhole(outputFile);
     return result;
 }
@@ -84,7 +72,7 @@ DeviceSession::~DeviceSession() {
 }
 
 void DeviceSession::installExtension() const {
-    const fs::path folder = fs::path(root_) / "Library/MobileSubstrate/DynamicLibraries";
+    const fs::path folder = wire::inRoot(root_, wire::paths::kDynamicLibraries);
     fs::create_directories(folder);
     const fs::path library = VIGILANT_SUBSTRATE_PATH;
     fs::copy_file(library, folder / library.filename(), fs::copy_options::overwrite_existing);
@@ -115,7 +103,7 @@ bool DeviceSession::boot(const std::vector<std::string>& options) {
     arguments.insert(arguments.end(), options.begin(), options.end());
     booted_ = true;  // even a failed boot may have left services to end
     const bool ok = simctl(arguments).status == 0;
-    const std::string pidText = readWhole(root_ + "/var/run/sim/simd.pid");
+    const std::string pidText = readWhole(wire::inRoot(root_, wire::paths::kSimdPid));
     if (const int pid = std::atoi(pidText.c_str()); pid > 0) simdPids_.push_back(pid);
     return ok;
 }
@@ -139,7 +127,7 @@ Json DeviceSession::status() {
 
 std::vector<Json> DeviceSession::events() const {
     std::vector<Json> events;
-    std::ifstream in(root_ + "/var/log/sim/events.jsonl");
+    std::ifstream in(wire::inRoot(root_, wire::paths::kEvents));
     std::string line;
     while (std::getline(in, line)) {
         if (in.eof()) break;  // no newline yet: still being written

@@ -1,6 +1,5 @@
 #include "SimE2E.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sim/simd/Processes.h>
 #include <sys/wait.h>
@@ -12,6 +11,7 @@
 #include <thread>
 
 #include "ReadWhole.h"
+#include "TestProgram.h"
 
 extern char** environ;
 
@@ -22,23 +22,9 @@ BackgroundSpawn::BackgroundSpawn(const std::string& simctl, const std::string& r
                                  const std::string& outputFile) {
     std::vector<std::string> command{simctl, "spawn", root};
     command.insert(command.end(), programAndArguments.begin(), programAndArguments.end());
-    std::vector<char*> argv;
-    for (std::string& part : command) argv.push_back(part.data());
-    argv.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ != 0) {
-        if (pid_ > 0) setpgid(pid_, pid_);  // both sides, so neither races the other
-        return;
-    }
-    setpgid(0, 0);
-    const int out = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int in = open("/dev/null", O_RDONLY);
-    if (out < 0 || in < 0) _exit(127);
-    dup2(in, STDIN_FILENO);
-    dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
-    execv(argv[0], argv.data());
-    _exit(127);
+    base::SpawnOptions options = test_support::programWithOutputIn(command, outputFile);
+    options.group = base::SpawnOptions::Group::NewGroup;
+    pid_ = base::spawn(options, nullptr);
 }
 
 BackgroundSpawn::~BackgroundSpawn() {
@@ -74,31 +60,16 @@ bool BackgroundSpawn::running() { return pid_ > 0 && waitForEnd(0) < 0 && !reape
 Captured runCaptured(const std::vector<std::string>& command,
                      const std::vector<std::string>& environment, const std::string& scratchFolder,
                      double hostSeconds) {
-    std::vector<std::string> args = command, env = environment;
-    std::vector<char*> argv, envp;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
     const std::string outPath = scratchFolder + "/captured.out";
     const std::string errPath = scratchFolder + "/captured.err";
+    base::SpawnOptions options = test_support::programWithOutputIn(command, outPath);
+    options.errorPath = errPath;
+    options.environment = environment;
+    options.group = base::SpawnOptions::Group::NewGroup;
     Captured result;
     const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
+    const pid_t child = base::spawn(options, nullptr);
     if (child < 0) return result;
-    if (child == 0) {
-        setpgid(0, 0);
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (in < 0 || out < 0 || err < 0) _exit(127);
-        dup2(in, STDIN_FILENO);
-        dup2(out, STDOUT_FILENO);
-        dup2(err, STDERR_FILENO);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    setpgid(child, child);
     const auto deadline = start + std::chrono::milliseconds(static_cast<long>(hostSeconds * 1000));
     int status = 0;
     for (;;) {

@@ -1,7 +1,6 @@
 // uictl: sends automation commands to the control app's local socket, one a line, and prints
 // each reply. Exits 1 when the app is not reachable or a reply is an error, so scripts stop.
-#include <sys/socket.h>
-#include <sys/un.h>
+#include <base/LocalSocket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,30 +11,14 @@
 
 namespace {
 
-int connectTo(const std::string& path, double seconds) {
-    sockaddr_un address{};
-    if (path.size() >= sizeof(address.sun_path)) return -1;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+base::LocalSocket connectTo(const std::string& path, double seconds) {
+    if (path.size() > base::LocalSocket::kMaxPathBytes) return {};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     do {
-        const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-        if (fd < 0) return -1;
-        if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-        close(fd);
+        if (base::LocalSocket socket = base::LocalSocket::connectTo(path)) return socket;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     } while (std::chrono::steady_clock::now() < deadline);
-    return -1;
-}
-
-bool sendAll(int fd, const std::string& text) {
-    size_t sent = 0;
-    while (sent < text.size()) {
-        const ssize_t n = write(fd, text.data() + sent, text.size() - sent);
-        if (n <= 0) return false;
-        sent += static_cast<size_t>(n);
-    }
-    return true;
+    return {};
 }
 
 bool readLine(int fd, std::string& line) {
@@ -75,15 +58,15 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, help ? stdout : stderr);
         return help ? 0 : 2;
     }
-    const int fd = connectTo(argv[1], 60);
-    if (fd < 0) {
+    const base::LocalSocket app = connectTo(argv[1], 60);
+    if (!app) {
         std::fprintf(stderr, "uictl: cannot reach the app at %s\n", argv[1]);
         return 1;
     }
     int status = 0;
     for (int i = 2; i < argc; ++i) {
         std::string reply;
-        if (!sendAll(fd, std::string(argv[i]) + "\n") || !readLine(fd, reply)) {
+        if (!app.writeAll(std::string(argv[i]) + "\n") || !readLine(app.get(), reply)) {
             std::fprintf(stderr, "uictl: the app closed the connection at \"%s\"\n", argv[i]);
             status = 1;
             break;
@@ -91,6 +74,5 @@ int main(int argc, char** argv) {
         std::printf("%s\n", reply.c_str());
         if (reply.rfind("error", 0) == 0) status = 1;
     }
-    close(fd);
     return status;
 }

@@ -33,7 +33,7 @@ bool idleSleepAccepted(double seconds) {
     return std::isfinite(seconds) && seconds >= 0 && seconds <= kMaxIdleSleep;
 }
 
-bool startTimeAccepted(double referenceSeconds) {
+bool clockTimeAccepted(double referenceSeconds) {
     return std::isfinite(referenceSeconds) && referenceSeconds >= startOfYear(kFirstYear) &&
            referenceSeconds < startOfYear(kLastYear + 1);
 }
@@ -42,6 +42,6 @@ std::string rateBounds() { return number(kMinRate) + " to " + number(kMaxRate); 
 
 std::string idleSleepBounds() { return "0 to " + number(kMaxIdleSleep); }
 
-std::string startYears() { return std::to_string(kFirstYear) + " to " + std::to_string(kLastYear); }
+std::string clockYears() { return std::to_string(kFirstYear) + " to " + std::to_string(kLastYear); }
 
 }  // namespace wire::limits

@@ -4,6 +4,10 @@
 
 namespace wire {
 
+std::string serviceSocket(const std::string& service) {
+    return std::string(paths::kRunFolder) + "/" + service + ".sock";
+}
+
 DevicePath normalDevicePath(const std::string& path) {
     DevicePath out;
     std::vector<std::string> parts;

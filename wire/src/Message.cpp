@@ -1,3 +1,5 @@
+#include <base/PlistFile.h>
+#include <base/PlistHandles.h>
 #include <wire/Message.h>
 #include <wire/Wire.h>
 
@@ -7,7 +9,9 @@
 
 namespace wire {
 
-std::string opOf(const PList::Dictionary& message) { return stringField(message, "op"); }
+std::string opOf(const PList::Dictionary& message) {
+    return base::stringAt(message, "op").value_or("");
+}
 
 namespace codec {
 
@@ -28,17 +32,15 @@ namespace {
 // Calls `visit(key, item)` for every entry of a dictionary, through the C interface.
 template <class Visit>
 void forEachEntry(plist_t dict, Visit&& visit) {
-    plist_dict_iter iter = nullptr;
-    plist_dict_new_iter(dict, &iter);
+    base::PlistIterator iter;
+    plist_dict_new_iter(dict, iter.out());
     for (;;) {
-        char* key = nullptr;
+        base::PlistText key;
         plist_t item = nullptr;
-        plist_dict_next_item(dict, iter, &key, &item);
+        plist_dict_next_item(dict, iter.get(), key.out(), &item);
         if (!key) break;
-        visit(static_cast<const char*>(key), item);
-        std::free(key);
+        visit(static_cast<const char*>(key.get()), item);
     }
-    std::free(iter);
 }
 }  // namespace
 
@@ -52,10 +54,9 @@ void putOthers(plist_t dict, const OtherFields& others) {
 
 bool takeValue(plist_t item, std::string& out) {
     if (!item || plist_get_node_type(item) != PLIST_STRING) return false;
-    char* value = nullptr;
-    plist_get_string_val(item, &value);
-    out = value ? value : "";
-    std::free(value);
+    base::PlistText value;
+    plist_get_string_val(item, value.out());
+    out = value ? value.get() : "";
     return true;
 }
 

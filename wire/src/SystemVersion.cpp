@@ -12,8 +12,7 @@ constexpr const char* kVersionKey = "ProductVersion";
 std::string systemVersion(const std::string& hostRoot) {
     const base::PlistFile file = base::readPlistFile(inRoot(hostRoot, paths::kSystemVersion));
     const PList::Dictionary* dict = file.dictionary();
-    const PList::String* version = dict ? base::stringAt(*dict, kVersionKey) : nullptr;
-    return version ? version->GetValue() : "";
+    return dict ? base::stringAt(*dict, kVersionKey).value_or("") : "";
 }
 
 bool writeSystemVersion(const std::string& hostRoot, const std::string& version) {

@@ -1,4 +1,5 @@
-#include <base/ScopedFd.h>
+#include <base/LocalSocket.h>
+#include <base/PlistHandles.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -6,6 +7,7 @@
 #include <sys/un.h>
 #include <time.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 #include <wire/Wire.h>
 
 #include <cerrno>
@@ -16,75 +18,43 @@
 namespace wire {
 namespace {
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool readAll(int fd, char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::recv(fd, data, size, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // sun_path holds 108 bytes; a device may sit deeper than that. The folder is opened and the
-// socket named through /proc/self/fd, which is always short.
-struct ShortAddress {
-    base::ScopedFd folder;  // the address names the folder through it while it is open
-    sockaddr_un address{};
+// socket named through /proc/self/fd, which is always short; the folder stays open while the
+// address is in use.
+struct ShortPath {
+    base::ScopedFd folder;
+    std::string path;
 };
 
-bool shortAddress(const std::string& hostRoot, const std::string& name, ShortAddress& out) {
+ShortPath shortPath(const std::string& hostRoot, const std::string& name) {
+    ShortPath out;
     out.folder.reset(open(socketFolder(hostRoot).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!out.folder) return false;
-    const std::string path =
-        "/proc/self/fd/" + std::to_string(out.folder.get()) + "/" + name + ".sock";
-    if (path.size() >= sizeof out.address.sun_path) return false;
-    out.address.sun_family = AF_UNIX;
-    std::memcpy(out.address.sun_path, path.c_str(), path.size() + 1);
-    return true;
+    if (!out.folder) return out;
+    const std::string socket = serviceSocket(name);
+    out.path = "/proc/self/fd/" + std::to_string(out.folder.get()) +
+               socket.substr(std::string(paths::kRunFolder).size());
+    return out;
 }
 
 }  // namespace
 
-std::string socketFolder(const std::string& hostRoot) { return hostRoot + "/var/run/sim"; }
-
-int connectToService(const std::string& hostRoot, const std::string& name) {
-    ShortAddress addr;
-    if (!shortAddress(hostRoot, name, addr)) return -1;
-    base::ScopedFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd) return -1;
-    if (connect(fd.get(), reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) != 0)
-        return -1;
-    return fd.release();
+std::string socketFolder(const std::string& hostRoot) {
+    return inRoot(hostRoot, paths::kRunFolder);
 }
 
-int listenAsService(const std::string& hostRoot, const std::string& name) {
+base::LocalSocket connectToService(const std::string& hostRoot, const std::string& name) {
+    const ShortPath address = shortPath(hostRoot, name);
+    if (!address.folder) return {};
+    return base::LocalSocket::connectTo(address.path);
+}
+
+base::LocalSocket listenAsService(const std::string& hostRoot, const std::string& name) {
     std::error_code ec;
     std::filesystem::create_directories(socketFolder(hostRoot), ec);
     chmod(socketFolder(hostRoot).c_str(), 0700);
-    ShortAddress addr;
-    if (!shortAddress(hostRoot, name, addr)) return -1;
-    unlink(addr.address.sun_path);
-    base::ScopedFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    if (!fd) return -1;
-    const mode_t old = umask(0077);
-    const bool bound =
-        bind(fd.get(), reinterpret_cast<sockaddr*>(&addr.address), sizeof addr.address) == 0;
-    umask(old);
-    if (!bound || listen(fd.get(), 64) != 0) return -1;
-    return fd.release();
+    const ShortPath address = shortPath(hostRoot, name);
+    if (!address.folder) return {};
+    return base::LocalSocket::listenAt(address.path, 64);
 }
 
 bool sendMessage(int fd, const PList::Dictionary& message) {
@@ -95,7 +65,7 @@ bool sendMessage(int fd, const PList::Dictionary& message) {
                             static_cast<char>(n >> 8), static_cast<char>(n)};
     std::vector<char> frame(header, header + 4);
     frame.insert(frame.end(), body.begin(), body.end());
-    return writeAll(fd, frame.data(), frame.size());
+    return base::sendAll(fd, frame.data(), frame.size());
 }
 
 namespace {
@@ -107,11 +77,11 @@ uint32_t frameLength(const unsigned char* header) {
 
 std::unique_ptr<PList::Dictionary> receiveMessage(int fd) {
     unsigned char header[4];
-    if (!readAll(fd, reinterpret_cast<char*>(header), 4)) return nullptr;
+    if (!base::receiveAll(fd, header, 4)) return nullptr;
     const uint32_t n = frameLength(header);
     if (n == 0 || n > kMaxMessageBytes) return nullptr;
     std::vector<char> body(n);
-    if (!readAll(fd, body.data(), n)) return nullptr;
+    if (!base::receiveAll(fd, body.data(), n)) return nullptr;
     return decodeMessage(body.data(), n);
 }
 
@@ -168,50 +138,11 @@ std::unique_ptr<PList::Dictionary> receiveMessageWithin(int fd, int timeoutMs) {
 }
 
 std::unique_ptr<PList::Dictionary> decodeMessage(const char* body, uint32_t n) {
-    plist_t root = nullptr;
-    plist_from_bin(body, n, &root);
-    if (!root) return nullptr;
-    if (plist_get_node_type(root) != PLIST_DICT) {
-        plist_free(root);
-        return nullptr;
-    }
+    base::PlistTree root;
+    plist_from_bin(body, n, root.out());
+    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) return nullptr;
     return std::unique_ptr<PList::Dictionary>(
-        static_cast<PList::Dictionary*>(PList::Node::FromPlist(root)));
-}
-
-std::string stringField(const PList::Dictionary& message, const std::string& key,
-                        const std::string& fallback) {
-    auto it = message.Find(key);
-    if (it == message.End() || it->second->GetType() != PLIST_STRING) return fallback;
-    return static_cast<PList::String*>(it->second)->GetValue();
-}
-
-std::optional<int64_t> integerField(const PList::Dictionary& message, const std::string& key) {
-    auto it = message.Find(key);
-    if (it == message.End() || it->second->GetType() != PLIST_UINT) return std::nullopt;
-    uint64_t value = 0;
-    plist_get_uint_val(it->second->GetPlist(), &value);
-    return static_cast<int64_t>(value);
-}
-
-std::optional<double> realField(const PList::Dictionary& message, const std::string& key) {
-    auto it = message.Find(key);
-    if (it == message.End()) return std::nullopt;
-    if (it->second->GetType() == PLIST_REAL) {
-        double value = 0;
-        plist_get_real_val(it->second->GetPlist(), &value);
-        return value;
-    }
-    if (auto i = integerField(message, key)) return static_cast<double>(*i);
-    return std::nullopt;
-}
-
-bool boolField(const PList::Dictionary& message, const std::string& key, bool fallback) {
-    auto it = message.Find(key);
-    if (it == message.End() || it->second->GetType() != PLIST_BOOLEAN) return fallback;
-    uint8_t value = 0;
-    plist_get_bool_val(it->second->GetPlist(), &value);
-    return value != 0;
+        static_cast<PList::Dictionary*>(PList::Node::FromPlist(root.release())));
 }
 
 }  // namespace wire

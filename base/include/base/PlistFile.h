@@ -4,7 +4,9 @@
 
 #include <plist/plist++.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,12 +28,16 @@ PlistFile readPlistFile(const std::string& hostPath);
 std::unique_ptr<PList::Node> parsePlist(const std::vector<char>& bytes, std::string* error);
 std::vector<char> plistToXml(const PList::Node& node);
 
-// Typed lookups in a dictionary; null when the key is absent or holds another type.
-const PList::String* stringAt(const PList::Dictionary& dict, const std::string& key);
+// Typed lookups in a dictionary (a file's or a message's); nothing when the key is absent or
+// holds another type.
+std::optional<std::string> stringAt(const PList::Dictionary& dict, const std::string& key);
+std::optional<int64_t> integerAt(const PList::Dictionary& dict, const std::string& key);
+std::optional<double> realAt(const PList::Dictionary& dict, const std::string& key);  // or integer
+std::optional<bool> booleanAt(const PList::Dictionary& dict, const std::string& key);
+// Seconds since the reference date.
+std::optional<double> dateAt(const PList::Dictionary& dict, const std::string& key);
 const PList::Array* arrayAt(const PList::Dictionary& dict, const std::string& key);
 const PList::Dictionary* dictionaryAt(const PList::Dictionary& dict, const std::string& key);
-const PList::Boolean* booleanAt(const PList::Dictionary& dict, const std::string& key);
-const PList::Date* dateAt(const PList::Dictionary& dict, const std::string& key);
 const PList::Node* nodeAt(const PList::Dictionary& dict, const std::string& key);
 
 // The items of an array. libplist++ 2.2 cannot index arrays that it read from a file (its

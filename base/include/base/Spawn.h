@@ -22,6 +22,8 @@ struct SpawnOptions {
     Group group = Group::Inherit;
     bool nullInput = false;         // stdin from /dev/null
     std::string outputPath;         // stdout and stderr appended to this file
+    std::string errorPath;          // stderr to this file instead, appended likewise
+    bool freshOutput = false;       // those files emptied first rather than appended to
     int outputFd = -1;              // stdout onto this descriptor (a pipe's write end, say)
     std::vector<int> inheritedFds;  // descriptors the program keeps across exec
     // Signal mask emptied and the usual signals back to their default actions, so a child of

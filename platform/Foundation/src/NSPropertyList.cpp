@@ -3,6 +3,7 @@
 #include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 #include <backend/Probes.h>
+#include <base/PlistHandles.h>
 #include <plist/plist.h>
 
 #include <algorithm>
@@ -20,24 +21,6 @@ namespace {
 // Deeper lists than this are no wake-request list, settings file or filter anyone writes; they
 // are refused rather than walked, so a hostile file cannot exhaust the stack.
 constexpr int kMaxNesting = 512;
-
-// Frees a libplist tree at the end of a scope.
-struct NodeOwner {
-    plist_t node = nullptr;
-    ~NodeOwner() {
-        if (node) plist_free(node);
-    }
-};
-
-// What libplist hands out with malloc.
-struct CString {
-    char* text = nullptr;
-    ~CString() { std::free(text); }
-};
-struct DictionaryIterator {
-    plist_dict_iter iter = nullptr;
-    ~DictionaryIterator() { std::free(iter); }
-};
 
 // The date's moment. libplist keeps seconds since the reference date.
 NSDate dateOf(plist_t node) {
@@ -77,11 +60,11 @@ std::optional<NSObject> objectOf(plist_t node, int depth) {
         case PLIST_DATE:
             return dateOf(node);
         case PLIST_DATA: {
-            CString value;
+            base::PlistText value;
             uint64_t length = 0;
-            plist_get_data_val(node, &value.text, &length);
-            return NSData(value.text ? std::vector<char>(value.text, value.text + length)
-                                     : std::vector<char>());
+            plist_get_data_val(node, value.out(), &length);
+            return NSData(value ? std::vector<char>(value.get(), value.get() + length)
+                                : std::vector<char>());
         }
         case PLIST_UID: {
             // A keyed archive's reference, in the form the XML format writes it.
@@ -104,16 +87,16 @@ std::optional<NSObject> objectOf(plist_t node, int depth) {
         }
         case PLIST_DICT: {
             NSDictionary dictionary;
-            DictionaryIterator it;
-            plist_dict_new_iter(node, &it.iter);
+            base::PlistIterator it;
+            plist_dict_new_iter(node, it.out());
             for (;;) {
-                CString key;
+                base::PlistText key;
                 plist_t value = nullptr;
-                plist_dict_next_item(node, it.iter, &key.text, &value);
+                plist_dict_next_item(node, it.get(), key.out(), &value);
                 if (!value) return dictionary;
                 auto element = objectOf(value, depth + 1);
                 if (!element) return std::nullopt;
-                if (key.text) dictionary.setObjectForKey(*element, key.text);
+                if (key) dictionary.setObjectForKey(*element, key.get());
             }
         }
         default:
@@ -239,23 +222,21 @@ NSObject NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormat
     if (bytes.size() > UINT32_MAX) return fail("data too large");
     const auto length = static_cast<uint32_t>(bytes.size());
     const bool binary = plist_is_binary(bytes.data(), length) != 0;
-    NodeOwner root;
-    plist_from_memory(bytes.data(), length, &root.node);
-    if (!root.node) return fail("not a property list");
+    base::PlistTree root;
+    plist_from_memory(bytes.data(), length, root.out());
+    if (!root) return fail("not a property list");
     if (binary) {
         // libplist's binary reader accepts dictionary keys holding NUL bytes, and every later
         // read of such a key aborts the process. Its XML writer ends each key at the NUL, so a
         // trip through XML leaves only keys that are safe to read.
-        char* xml = nullptr;
-        uint32_t xmlLength = 0;
-        plist_to_xml(root.node, &xml, &xmlLength);
-        plist_free(root.node);
-        root.node = nullptr;
-        if (xml) plist_from_xml(xml, xmlLength, &root.node);
-        plist_to_xml_free(xml);
-        if (!root.node) return fail("not a property list");
+        const std::vector<char> xml = base::plistBytes(root.get(), false);
+        if (!xml.empty())
+            plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), root.out());
+        else
+            root.reset();
+        if (!root) return fail("not a property list");
     }
-    const auto object = objectOf(root.node, 0);
+    const auto object = objectOf(root.get(), 0);
     if (!object) return fail("nested too deeply");
     if (!*object) return fail("not a property list");
     if (format) *format = binary ? NSPropertyListBinaryFormat_v1_0 : NSPropertyListXMLFormat_v1_0;
@@ -264,22 +245,10 @@ NSObject NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormat
 
 NSData NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
     const NSObject& plist, NSPropertyListFormat format, NSString* errorString) {
-    NodeOwner root{nodeOf(plist)};
-    if (!root.node) {
+    const base::PlistTree root(nodeOf(plist));
+    if (!root) {
         if (errorString) *errorString = "no property list";
         return NSData({});
     }
-    char* out = nullptr;
-    uint32_t length = 0;
-    const bool binary = format == NSPropertyListBinaryFormat_v1_0;
-    if (binary)
-        plist_to_bin(root.node, &out, &length);
-    else
-        plist_to_xml(root.node, &out, &length);
-    std::vector<char> bytes(out, out + length);
-    if (binary)
-        plist_to_bin_free(out);
-    else
-        plist_to_xml_free(out);
-    return NSData(std::move(bytes));
+    return NSData(base::plistBytes(root.get(), format == NSPropertyListBinaryFormat_v1_0));
 }

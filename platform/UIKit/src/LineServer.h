@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "base/ScopedFd.h"
+#include "base/LocalSocket.h"
 
 namespace uikit {
 
@@ -32,7 +32,7 @@ class LineServer : public QObject {
 
   private:
     struct Client {
-        base::ScopedFd fd;
+        base::LocalSocket fd;
         std::unique_ptr<QSocketNotifier> readable;
         QByteArray pending;
     };
@@ -43,7 +43,7 @@ class LineServer : public QObject {
     std::string path_;
     Handler handler_;
     std::string error_;
-    base::ScopedFd listener_;
+    base::LocalSocket listener_;
     std::unique_ptr<QSocketNotifier> acceptable_;
     std::list<Client> clients_;
 };

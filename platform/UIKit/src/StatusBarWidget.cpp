@@ -4,24 +4,17 @@
 #include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 
-#include <QFileInfo>
 #include <QLinearGradient>
 #include <QPainter>
 
 #include "Style.h"
 
 namespace uikit {
-namespace {
-const char* const kItemsFile = "/var/run/sim/statusbar.plist";
-const char* const kItemsFolder = "/var/run/sim";
-}  // namespace
 
 StatusBarWidget::StatusBarWidget(QWidget* parent) : QWidget(parent) {
     setFixedHeight(style::kStatusBarHeight);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { refresh(); });
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { refresh(); });
-    // The folder may appear only after the window (a device that boots late); the clock moves
-    // on anyway. Once a second is cheap and keeps both right.
+    // SpringBoard may show items only after the window (a device that boots late); the clock
+    // moves on anyway. Once a second is cheap and keeps both right.
     poll_.setInterval(1000);
     connect(&poll_, &QTimer::timeout, this, [this] {
         refresh();
@@ -31,28 +24,10 @@ StatusBarWidget::StatusBarWidget(QWidget* parent) : QWidget(parent) {
     refresh();
 }
 
-void StatusBarWidget::watch() {
-    const QString folder = QString::fromStdString(platform::hostPath(kItemsFolder));
-    const QString file = QString::fromStdString(platform::hostPath(kItemsFile));
-    if (watcher_.directories().isEmpty() && QFileInfo(folder).isDir()) watcher_.addPath(folder);
-    if (watcher_.files().isEmpty() && QFileInfo(file).isFile()) watcher_.addPath(file);
-}
-
 void StatusBarWidget::refresh() {
-    watch();
-    const QFileInfo info(QString::fromStdString(platform::hostPath(kItemsFile)));
-    const QDateTime stamp = info.exists() ? info.lastModified() : QDateTime();
-    const qint64 size = info.exists() ? info.size() : -1;
-    if (stamp == stamp_ && size == size_) return;
-    stamp_ = stamp;
-    size_ = size;
     QStringList items;
-    const auto array = NSDynamicCast<NSArray>(
-        NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
-            NSData::dataWithContentsOfFile(kItemsFile), NSPropertyListImmutable, nullptr, nullptr));
-    for (NSUInteger i = 0; array && i < array->count(); ++i)
-        if (const auto name = NSDynamicCast<NSString>(array->objectAtIndex(i)))
-            items << QString::fromStdString(*name);
+    for (const std::string& name : platform::springBoardService().statusBarItems())
+        items << QString::fromStdString(name);
     if (items != items_) {
         items_ = items;
         update();

@@ -1,9 +1,7 @@
-// The device's status bar: carrier, clock, battery and the items SpringBoard shows now, as it
-// writes them to /var/run/sim/statusbar.plist. Re-read whenever that file changes.
+// The device's status bar: carrier, clock, battery and the items SpringBoard shows now, asked
+// of SpringBoard once a second and whenever someone looks.
 #pragma once
 
-#include <QDateTime>
-#include <QFileSystemWatcher>
 #include <QMap>
 #include <QPixmap>
 #include <QStringList>
@@ -17,7 +15,7 @@ class StatusBarWidget : public QWidget {
     explicit StatusBarWidget(QWidget* parent);
     // The item names shown now, in order.
     const QStringList& items() const { return items_; }
-    // Reads the file again now.
+    // Asks SpringBoard again now.
     void refresh();
 
   protected:
@@ -25,13 +23,9 @@ class StatusBarWidget : public QWidget {
 
   private:
     QPixmap imageFor(const QString& name);
-    void watch();
     QString clockText() const;
     QStringList items_;
     QString clock_;
-    QDateTime stamp_;
-    qint64 size_ = -1;
-    QFileSystemWatcher watcher_;
     QTimer poll_;
     QMap<QString, QPixmap> images_;
 };

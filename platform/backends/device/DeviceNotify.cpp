@@ -18,7 +18,8 @@ DeviceNotify& DeviceNotify::instance() {
 
 NotifyService::Registration DeviceNotify::registerFor(const std::string& name) {
     Registration registration;
-    base::ScopedFd fd(wire::connectToService(DeviceLinks::instance().root(), wire::kSimdService));
+    base::LocalSocket fd =
+        wire::connectToService(DeviceLinks::instance().root(), wire::kSimdService);
     if (!fd) return registration;
     // Waiting for the answer means simd knows the registration before the caller goes on, so
     // no post that follows is missed.

@@ -21,7 +21,8 @@ DevicePower& DevicePower::instance() {
 
 PowerService::Registration DevicePower::registerForSystemPower() {
     Registration registration;
-    base::ScopedFd fd(wire::connectToService(DeviceLinks::instance().root(), wire::kSimdService));
+    base::LocalSocket fd =
+        wire::connectToService(DeviceLinks::instance().root(), wire::kSimdService);
     if (!fd) return registration;
     std::unique_ptr<PList::Dictionary> reply;
     if (wire::send(fd.get(), wire::PowerRegister{DeviceLinks::pid()}))

@@ -1,5 +1,7 @@
 #include "DeviceSpringBoard.h"
 
+#include <base/PlistFile.h>
+#include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/messages/Replies.h>
 #include <wire/messages/SpringBoard.h>
@@ -88,6 +90,19 @@ bool DeviceSpringBoard::openURL(const std::string& url) {
     m.url = url;
     auto reply = springBoard().request<wire::Reply>(m, kReplyTimeoutMs);
     return reply && reply->ok;
+}
+
+std::vector<std::string> DeviceSpringBoard::statusBarItems() {
+    // SpringBoard keeps what it shows in one file of the run folder, rewritten whole at each
+    // change.
+    std::vector<std::string> items;
+    const base::PlistFile file =
+        base::readPlistFile(wire::inRoot(DeviceLinks::instance().root(), wire::paths::kStatusBar));
+    if (const PList::Array* array = base::arrayRoot(file))
+        for (const auto& item : base::arrayItems(*array))
+            if (item->GetType() == PLIST_STRING)
+                items.push_back(static_cast<const PList::String&>(*item).GetValue());
+    return items;
 }
 
 }  // namespace platform::device

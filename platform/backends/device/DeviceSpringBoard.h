@@ -21,6 +21,7 @@ class DeviceSpringBoard final : public SpringBoardService {
     bool sendCenterMessage(const std::string& center, const std::string& message,
                            const PList::Dictionary* userInfo) override;
     bool openURL(const std::string& url) override;
+    std::vector<std::string> statusBarItems() override;
 
   private:
     std::mutex mutex_;

@@ -26,7 +26,7 @@ void ServiceLink::dropLocked() {
 bool ServiceLink::connectLocked() {
     if (connectedLocked()) return true;
     dropLocked();
-    fd_.reset(wire::connectToService(root_, service_));
+    fd_ = wire::connectToService(root_, service_);
     owner_ = getpid();
     if (!fd_) return false;
     if (greeting_ && !wire::sendMessage(fd_.get(), greeting_())) {

@@ -2,6 +2,7 @@
 
 #include <base/AtomicFile.h>
 #include <unistd.h>
+#include <wire/DevicePaths.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -61,7 +62,7 @@ std::string makeTemporaryRoot() {
 }  // namespace
 
 TestFiles::TestFiles(CallLog& log) : log_(log), ownRoot_(makeTemporaryRoot()), root_(ownRoot_) {
-    std::filesystem::create_directories(root_ + "/var/root/Library/Preferences");
+    std::filesystem::create_directories(wire::inRoot(root_, wire::paths::kPreferences));
 }
 
 TestFiles::~TestFiles() {

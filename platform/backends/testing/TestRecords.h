@@ -5,6 +5,7 @@
 
 #include <backend/Probes.h>
 #include <plist/plist++.h>
+#include <wire/WakeList.h>
 
 #include <cstdint>
 #include <memory>
@@ -140,10 +141,6 @@ struct Joined<std::variant<A...>, std::variant<B...>> {
 using Record = detail::Joined<ServiceRecord, probe::Event>::type;
 
 // One entry of the system's wake-request list.
-struct AutoWakeEntry {
-    double time = 0;
-    std::string scheduledBy;
-    bool operator==(const AutoWakeEntry&) const = default;
-};
+using AutoWakeEntry = wire::WakeRequest;
 
 }  // namespace platform::testing

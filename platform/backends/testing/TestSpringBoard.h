@@ -30,12 +30,15 @@ class TestSpringBoard final : public SpringBoardService {
     bool sendCenterMessage(const std::string& center, const std::string& message,
                            const PList::Dictionary* userInfo) override;
     bool openURL(const std::string& url) override;
+    std::vector<std::string> statusBarItems() override;
 
   private:
+    void showItem(const std::string& name, bool show);
     CallLog& log_;
     uint32_t port_ = kDefaultServerPort;
     bool openURLResult_ = true;
     std::vector<LocalNotificationRecord> booked_;
+    std::vector<std::string> shown_;  // the status bar as the requests of every route left it
 };
 
 // The status-bar requests among the records, the libstatusbar route's read from its centre

@@ -2,7 +2,6 @@
 // own reply in order, a client that hangs up mid-line is forgotten, and others go on.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -12,22 +11,12 @@
 
 #include "LineServer.h"
 #include "TemporaryFolder.h"
-#include "base/ScopedFd.h"
+#include "base/LocalSocket.h"
 
 namespace {
 
-base::ScopedFd connectTo(const std::string& path) {
-    base::ScopedFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    if (connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return {};
-    return fd;
-}
-
-void sendText(const base::ScopedFd& fd, const std::string& text) {
-    ASSERT_EQ(send(fd.get(), text.data(), text.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(text.size()));
+void sendText(const base::LocalSocket& socket, const std::string& text) {
+    ASSERT_TRUE(socket.writeAll(text));
 }
 
 // Runs the event loop until `lines` whole lines have come back, or 20 s have passed.
@@ -49,8 +38,8 @@ TEST(LineServer, AnswersEachLineInOrderHoweverItArrivesAndOutlivesAClientThatHan
     uikit::LineServer server(path, [](const QByteArray& line) { return "ok " + line; });
     ASSERT_TRUE(server.listening()) << server.error();
 
-    base::ScopedFd quitter = connectTo(path);
-    base::ScopedFd client = connectTo(path);
+    base::LocalSocket quitter = base::LocalSocket::connectTo(path);
+    base::LocalSocket client = base::LocalSocket::connectTo(path);
     ASSERT_TRUE(quitter && client);
     sendText(quitter, "half a li");
     quitter.reset();  // hangs up mid-line

@@ -96,7 +96,7 @@ TEST(DeviceServices, IntroduceTheProcessToSimdOnce) {
         base::writeFileAtomically(folder + wire::paths::kClock, base::plistToXml(clock.toPlist())));
     EXPECT_EXIT(
         {
-            base::ScopedFd listening(wire::listenAsService(folder, "simd"));
+            base::LocalSocket listening = wire::listenAsService(folder, "simd");
             if (!listening) std::_Exit(2);
             setenv(wire::paths::kRootVariable, folder.c_str(), 1);
             CFAbsoluteTimeGetCurrent();  // the first use of a device service
@@ -104,9 +104,9 @@ TEST(DeviceServices, IntroduceTheProcessToSimdOnce) {
             int hellos = 0;
             bool withPid = true;
             while (auto message = wire::receiveMessageWithin(simd.get(), 300)) {
-                if (wire::stringField(*message, "op") != "hello") continue;
+                if (base::stringAt(*message, "op").value_or("") != "hello") continue;
                 ++hellos;
-                withPid = withPid && wire::integerField(*message, "pid") == getpid();
+                withPid = withPid && base::integerAt(*message, "pid") == getpid();
             }
             std::_Exit(hellos == 1 && withPid ? 0 : 1);
         },

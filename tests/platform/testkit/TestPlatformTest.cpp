@@ -187,6 +187,10 @@ TEST(TestPlatformStatusBar, RecordsAllThreeRoutes) {
     EXPECT_EQ(device.centerMessages()[0].userInfo->GetSize(), 2u);
     EXPECT_NE(device.centerMessages()[0].userInfoXml.find("<key>properties</key>"),
               std::string::npos);
+    // The items shown are what the requests of every route left.
+    EXPECT_EQ(device.springBoard().statusBarItems(), (std::vector<std::string>{"A", "B", "C"}));
+    app.removeStatusBarImageNamed("A");
+    EXPECT_EQ(device.springBoard().statusBarItems(), (std::vector<std::string>{"B", "C"}));
 }
 
 }  // namespace

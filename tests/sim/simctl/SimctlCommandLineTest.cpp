@@ -63,6 +63,9 @@ const std::vector<BadLine> kBadLines = {
      "zone of the tz database"},
     {"UnparsableTime", {"set-time", kDir, "tomorrow at nine"}, 64, "YYYY-MM-DD HH:MM:SS"},
     {"ImpossibleTime", {"set-time", kDir, "2027-02-30 12:00:00"}, 64, "YYYY-MM-DD HH:MM:SS"},
+    // The clock's bounds are boot's: no booked date past the phone's 32-bit time_t.
+    {"TimeAfterTheLastYear", {"set-time", kDir, "2038-01-20 01:00:00"}, 64, "years 1970 to 2037"},
+    {"TimeBeforeTheFirstYear", {"set-time", kDir, "1969-12-31 23:59:59"}, 64, "years 1970 to 2037"},
     // A line simctl understands, for a device it cannot serve: the command fails instead.
     {"DeviceNotBooted", {"status", kDir}, 1, "not booted"},
     {"SetTimeNotBooted", {"set-time", kDir, "2027-10-30 12:00:00"}, 1, "not booted"},

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <sim/simd/PowerManager.h>
 #include <sim/simd/PowerMessages.h>
-#include <sim/simd/WakeList.h>
+#include <wire/WakeList.h>
 
 #include <map>
 #include <optional>
@@ -30,7 +30,7 @@ class FakeHost : public simd::PowerHost {
     }
     void suspendDevice() override { trail.push_back("suspend"); }
     void resumeDevice() override { trail.push_back("resume"); }
-    std::optional<simd::WakeRequest> nextWakeRequest(double after) override {
+    std::optional<wire::WakeRequest> nextWakeRequest(double after) override {
         return wakeList.earliestAfter(after);
     }
     void powerEvent(const std::string& event, nlohmann::ordered_json fields) override {
@@ -45,7 +45,7 @@ class FakeHost : public simd::PowerHost {
 
     std::vector<std::string> trail;
     std::map<PowerClientId, long> lastArgument;
-    simd::WakeList wakeList;
+    wire::WakeList wakeList;
 };
 
 class PowerManagerTest : public testing::Test {

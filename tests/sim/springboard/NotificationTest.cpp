@@ -1,5 +1,6 @@
 // Local notifications: booking, firing on the device clock, minute repeats, cancelling and
 // keeping them across SpringBoard restarts.
+#include <base/PlistFile.h>
 #include <wire/DeviceTime.h>
 
 #include <fstream>
@@ -111,7 +112,7 @@ TEST_F(Notifications, CancellingDropsOnlyThatAppsNotifications) {
     send(schedule(kStart + 60, 64, "com.example.other"));
     const auto reply = send(std::move(Request("cancel-notifications").text("app", kApp)));
     EXPECT_TRUE(ok(reply));
-    EXPECT_EQ(wire::integerField(reply, "cancelled"), 2);
+    EXPECT_EQ(base::integerAt(reply, "cancelled"), 2);
     runFor(61);
     const auto fired = events.named("notification-fired");
     ASSERT_EQ(fired.size(), 1u);

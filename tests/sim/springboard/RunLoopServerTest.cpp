@@ -1,5 +1,6 @@
 // SpringBoard's socket server on the run loop: whole requests are answered, half-sent ones
 // hold nobody up, malformed ones cost only their own connection.
+#include <base/PlistFile.h>
 #include <base/ScopedFd.h>
 #include <gtest/gtest.h>
 #include <sim/springboard/RunLoopServer.h>
@@ -15,14 +16,14 @@ class SocketServer : public testing::Test {
   protected:
     void SetUp() override {
         backend.files().setDeviceRoot(root);
-        base::ScopedFd fd(wire::listenAsService(root, "springboard"));
+        base::LocalSocket fd = wire::listenAsService(root, "springboard");
         ASSERT_TRUE(fd);
         server = std::make_unique<springboard::RunLoopServer>(
             std::move(fd), [this](const PList::Dictionary& request) {
                 ++served;
                 PList::Dictionary reply;
                 reply.Set("ok", PList::Boolean(true));
-                reply.Set("echo", PList::String(wire::stringField(request, "op")));
+                reply.Set("echo", PList::String(base::stringAt(request, "op").value_or("")));
                 return reply;
             });
         server->attach(CFRunLoopGetCurrent());
@@ -62,11 +63,11 @@ TEST_F(SocketServer, AnswersEachRequestOnItsConnection) {
     for (const char* op : {"first", "second"}) {
         auto reply = wire::receiveMessageWithin(a, 5000);
         ASSERT_TRUE(reply);
-        EXPECT_EQ(wire::stringField(*reply, "echo"), op);
+        EXPECT_EQ(base::stringAt(*reply, "echo").value_or(""), op);
     }
     auto reply = wire::receiveMessageWithin(b, 5000);
     ASSERT_TRUE(reply);
-    EXPECT_EQ(wire::stringField(*reply, "echo"), "third");
+    EXPECT_EQ(base::stringAt(*reply, "echo").value_or(""), "third");
     EXPECT_EQ(server->connectionCount(), 2u);
 }
 
@@ -89,7 +90,7 @@ TEST_F(SocketServer, AHalfSentRequestHoldsNobodyUp) {
     serve();
     auto reply = wire::receiveMessageWithin(slow, 5000);
     ASSERT_TRUE(reply);
-    EXPECT_EQ(wire::stringField(*reply, "echo"), "slow");
+    EXPECT_EQ(base::stringAt(*reply, "echo").value_or(""), "slow");
 }
 
 TEST_F(SocketServer, AMalformedFrameDropsOnlyItsConnection) {
@@ -106,7 +107,7 @@ TEST_F(SocketServer, AMalformedFrameDropsOnlyItsConnection) {
 }
 
 TEST_F(SocketServer, ServesARequestWhoseClientHungUpAtOnce) {
-    base::ScopedFd once(wire::connectToService(root, "springboard"));
+    base::LocalSocket once = wire::connectToService(root, "springboard");
     ASSERT_TRUE(wire::sendMessage(once.get(), request("one-way")));
     once.reset();  // hangs up
     serve();

@@ -70,7 +70,9 @@ class SpringBoardTest : public testing::Test {
     }
 
     PList::Dictionary send(const Request& request) { return springBoard->handle(request.dict()); }
-    static bool ok(const PList::Dictionary& reply) { return wire::boolField(reply, "ok"); }
+    static bool ok(const PList::Dictionary& reply) {
+        return base::booleanAt(reply, "ok").value_or(false);
+    }
 
     // Lets the device clock run for `seconds` with SpringBoard's timers firing on time.
     // A run period may end early (with its last timer), so periods are run until the time is up.
@@ -103,13 +105,12 @@ class SpringBoardTest : public testing::Test {
     }
     static std::string textAt(const PList::Node& entry, const std::string& key) {
         if (entry.GetType() != PLIST_DICT) return "<no dict>";
-        const PList::String* s = base::stringAt(static_cast<const PList::Dictionary&>(entry), key);
-        return s ? s->GetValue() : "<absent>";
+        return base::stringAt(static_cast<const PList::Dictionary&>(entry), key)
+            .value_or("<absent>");
     }
     static double dateAt(const PList::Node& entry, const std::string& key) {
         if (entry.GetType() != PLIST_DICT) return -1;
-        const PList::Date* d = base::dateAt(static_cast<const PList::Dictionary&>(entry), key);
-        return d ? base::dateSeconds(*d) : -1;
+        return base::dateAt(static_cast<const PList::Dictionary&>(entry), key).value_or(-1);
     }
     size_t logLinesContaining(const std::string& text) const {
         size_t n = 0;

@@ -111,11 +111,11 @@ TEST_F(StatusBar, KeepsItemsInTheOrderFirstShownWhateverTheRoute) {
 TEST_F(StatusBar, ServerPortIsNonzeroAndGuardsSpringBoardServices) {
     const auto reply = send(Request("sbs-port"));
     EXPECT_TRUE(ok(reply));
-    EXPECT_EQ(wire::integerField(reply, "port"), kPort);
+    EXPECT_EQ(base::integerAt(reply, "port"), kPort);
 
     const auto refused = send(kRoutes[1].show("VigilantPro", kPort + 1));
     EXPECT_FALSE(ok(refused));
-    EXPECT_FALSE(wire::stringField(refused, "error").empty());
+    EXPECT_FALSE(base::stringAt(refused, "error").value_or("").empty());
     EXPECT_TRUE(events.events.empty());
     EXPECT_EQ(logLinesContaining("statusbar request ignored"), 1u);
     // The application object's route has no port to check.

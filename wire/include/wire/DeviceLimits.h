@@ -1,6 +1,6 @@
 // What a simulated device's clock and power manager can keep: the bounds of simctl boot's
-// --rate, --idle-sleep and --time, and of simd's own options. Outside them device times stop
-// being dates the device can write.
+// --rate, --idle-sleep and --time, of set-time, and of simd's own options. Outside them device
+// times stop being dates the device can write.
 #pragma once
 
 #include <string>
@@ -17,9 +17,9 @@ inline constexpr double kMaxRate = 100000;
 // device day.
 inline constexpr double kMaxIdleSleep = 86400;
 
-// The years a device's wall clock may start in. The phone's time_t has 32 bits (it ends in
-// January 2038), and the property-list dates of the wake-request list and SpringBoard's files
-// hold seconds since 2001 in 32 bits as libplist 2.2 keeps them (December 1932 to January
+// The years a device's wall clock may be set to, at boot or later. The phone's time_t has 32 bits
+// (it ends in January 2038), and the property-list dates of the wake-request list and SpringBoard's
+// files hold seconds since 2001 in 32 bits as libplist 2.2 keeps them (December 1932 to January
 // 2069), which leaves the clock three decades to run.
 inline constexpr int kFirstYear = 1970;
 inline constexpr int kLastYear = 2037;
@@ -27,12 +27,12 @@ inline constexpr int kLastYear = 2037;
 bool rateAccepted(double rate);
 bool idleSleepAccepted(double seconds);
 // `referenceSeconds`: device seconds since 2001-01-01 00:00:00 UTC.
-bool startTimeAccepted(double referenceSeconds);
+bool clockTimeAccepted(double referenceSeconds);
 
 // The bounds in words ("0.01 to 100000", "1970 to 2037"), for the messages that refuse a
 // value and for --help.
 std::string rateBounds();
 std::string idleSleepBounds();
-std::string startYears();
+std::string clockYears();
 
 }  // namespace wire::limits

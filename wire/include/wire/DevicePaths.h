@@ -22,6 +22,7 @@ inline constexpr const char* kTimeZone = "/private/var/db/timezone/localtime";
 inline constexpr const char* kLocalNotifications =
     "/var/mobile/Library/SpringBoard/LocalNotifications.plist";
 inline constexpr const char* kAlerts = "/var/mobile/Library/SpringBoard/Alerts.plist";
+// simd's run folder: the services' sockets and the files of a booted device, owner-only.
 inline constexpr const char* kRunFolder = "/var/run/sim";
 inline constexpr const char* kClock = "/var/run/sim/clock.plist";
 inline constexpr const char* kStatusBar = "/var/run/sim/statusbar.plist";
@@ -33,6 +34,8 @@ inline constexpr const char* kEvents = "/var/log/sim/events.jsonl";
 inline constexpr const char* kDpkgInfo = "/var/lib/dpkg/info";
 // Every installed package's record (its control fields and Status), as the phone's dpkg keeps it.
 inline constexpr const char* kDpkgStatus = "/var/lib/dpkg/status";
+inline constexpr const char* kTemporary = "/private/var/tmp";
+inline constexpr const char* kDynamicLibraries = "/Library/MobileSubstrate/DynamicLibraries";
 inline constexpr const char* kAppBundle = "/Applications/VigilantPro.app";
 
 // The environment variable that names a device process's root (absolute host path).
@@ -41,6 +44,9 @@ inline constexpr const char* kRootVariable = "SIMDEVICE_ROOT";
 }  // namespace wire::paths
 
 namespace wire {
+
+// The device path of the socket the service `service` ("simd") listens on, in the run folder.
+std::string serviceSocket(const std::string& service);
 
 // A device path in its one spelling, as a process whose root is the device's sees it.
 struct DevicePath {

@@ -3,6 +3,7 @@
 // its length as 4 bytes, big-endian.
 #pragma once
 
+#include <base/LocalSocket.h>
 #include <plist/plist++.h>
 
 #include <memory>
@@ -15,11 +16,11 @@ namespace wire {
 // Host path of the folder that holds a device's sockets.
 std::string socketFolder(const std::string& hostRoot);
 
-// Connects to the service `name` of the device at `hostRoot`; -1 when nobody listens.
+// Connects to the service `name` of the device at `hostRoot`; invalid when nobody listens.
 // Works for roots deeper than a socket address can spell.
-int connectToService(const std::string& hostRoot, const std::string& name);
-// Listens as the service `name`; -1 on failure. The socket is usable by its owner alone.
-int listenAsService(const std::string& hostRoot, const std::string& name);
+base::LocalSocket connectToService(const std::string& hostRoot, const std::string& name);
+// Listens as the service `name`; invalid on failure. The socket is usable by its owner alone.
+base::LocalSocket listenAsService(const std::string& hostRoot, const std::string& name);
 
 // A whole message, or false when the peer is gone or the frame is malformed.
 bool sendMessage(int fd, const PList::Dictionary& message);
@@ -50,12 +51,5 @@ class FrameReader {
 // Waits at most `timeoutMs` (host time) for one whole message; null on timeout or when the
 // peer is gone.
 std::unique_ptr<PList::Dictionary> receiveMessageWithin(int fd, int timeoutMs);
-
-// Field helpers for messages.
-std::string stringField(const PList::Dictionary& message, const std::string& key,
-                        const std::string& fallback = "");
-std::optional<int64_t> integerField(const PList::Dictionary& message, const std::string& key);
-std::optional<double> realField(const PList::Dictionary& message, const std::string& key);
-bool boolField(const PList::Dictionary& message, const std::string& key, bool fallback = false);
 
 }  // namespace wire

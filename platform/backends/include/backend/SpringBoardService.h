@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -34,6 +35,8 @@ class SpringBoardService {
     virtual bool sendCenterMessage(const std::string& center, const std::string& message,
                                    const PList::Dictionary* userInfo) = 0;
     virtual bool openURL(const std::string& url) = 0;
+    // The item names the status bar shows now, in order; none while SpringBoard shows none.
+    virtual std::vector<std::string> statusBarItems() = 0;
 };
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 // the next wake-up is the earliest valid request strictly after now.
 #include <base/PlistFile.h>
 #include <gtest/gtest.h>
-#include <sim/simd/WakeList.h>
+#include <wire/WakeList.h>
 
 #include <fstream>
 #include <string>
@@ -13,8 +13,8 @@
 
 namespace {
 
-using simd::WakeList;
-using simd::WakeRequest;
+using wire::WakeList;
+using wire::WakeRequest;
 
 class WakeListFile : public testing::Test {
   protected:

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace simd {
+namespace wire {
 
 struct WakeRequest {
     double time = 0;  // seconds since the reference date, whole
@@ -56,4 +56,4 @@ class WakeList {
     std::string error_;
 };
 
-}  // namespace simd
+}  // namespace wire

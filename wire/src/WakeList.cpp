@@ -1,21 +1,20 @@
-#include "WakeList.h"
-
 #include <base/AtomicFile.h>
 #include <base/PlistFile.h>
+#include <wire/WakeList.h>
 
 #include <cmath>
 
-namespace simd {
+namespace wire {
 
 namespace {
 // The entry as a request, when it is a valid one.
 std::optional<WakeRequest> requestOf(const PList::Node* node) {
     if (!node || node->GetType() != PLIST_DICT) return std::nullopt;
     const auto& entry = *static_cast<const PList::Dictionary*>(node);
-    const PList::Date* time = base::dateAt(entry, "time");
-    const PList::String* by = base::stringAt(entry, "scheduledby");
+    const std::optional<double> time = base::dateAt(entry, "time");
+    const std::optional<std::string> by = base::stringAt(entry, "scheduledby");
     if (!time || !by) return std::nullopt;
-    return WakeRequest{base::dateSeconds(*time), by->GetValue()};
+    return WakeRequest{*time, *by};
 }
 }  // namespace
 
@@ -110,4 +109,4 @@ bool WakeList::save(const std::string& hostPath) const {
     return base::writeFileAtomically(hostPath, base::plistToXml(*document_));
 }
 
-}  // namespace simd
+}  // namespace wire

@@ -22,4 +22,9 @@ inline constexpr char kRebootHint[] =
     "A reboot is required for the status bar icon to appear after the first installation.";
 inline constexpr char kScheduleRefusalTitle[] = "Vigilant Pro";
 inline constexpr char kScheduleRefusal[] = "Sorry scheduling isn't compatible with iOS 4.0 yet.";
+inline constexpr char kBatteryFloorRefusal[] =
+    "Sorry sparing the battery isn't compatible with iOS 4.0 yet: the keep-alive notification "
+    "cannot be paused.";
+// The floor set the first time "Spare Battery" is switched on, in percent.
+inline constexpr int kDefaultBatteryFloor = 20;
 inline constexpr int kCommandBufferSize = 1024;

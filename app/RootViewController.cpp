@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "AppSettings.h"
+#include "BatteryFloorViewController.h"
+#include "GuardConstants.h"
 #include "HXWebViewController.h"
 #include "TimeSelectViewController.h"
 
@@ -21,19 +23,26 @@ RootViewController::RootViewController(std::optional<NSString> nibName, NSBundle
     : UITableViewController(std::move(nibName), bundle) {}
 
 NSInteger RootViewController::numberOfSectionsInTableView(UITableView*) {
-    return preventSleepSwitch_ && preventSleepSwitch_->isOn() ? 2 : 1;
+    return preventSleepSwitch_ && preventSleepSwitch_->isOn() ? kBatteryFooterSection + 1 : 1;
 }
 
 NSInteger RootViewController::tableViewNumberOfRowsInSection(UITableView*, NSInteger section) {
     if (section == 0) return 1;
-    if (section == 1) return 2;
+    if (section == kScheduleSection) return 2;
+    // The floor's row only while the floor is on.
+    if (section == kBatterySection) return batterySwitch_ && batterySwitch_->isOn() ? 2 : 1;
+    if (section == kBatteryFooterSection) return 1;
     return 0;
 }
 
 UITableViewCell* RootViewController::tableViewCellForRowAtIndexPath(UITableView* tableView,
                                                                     const NSIndexPath& indexPath) {
     if (indexPath.section() == 0) return preventSleepCell_;
-    if (indexPath.section() == 1) return indexPath.row() == 0 ? scheduleCell_ : chooseScheduleCell_;
+    if (indexPath.section() == kScheduleSection)
+        return indexPath.row() == 0 ? scheduleCell_ : chooseScheduleCell_;
+    if (indexPath.section() == kBatterySection)
+        return indexPath.row() == 0 ? batteryCell_ : batteryFloorCell_;
+    if (indexPath.section() == kBatteryFooterSection) return batteryFooterCell_;
     // The table never asks for other sections; answer with a plain cell all the same.
     static const NSString kIdentifier = "Cell";
     UITableViewCell* cell =
@@ -45,7 +54,9 @@ UITableViewCell* RootViewController::tableViewCellForRowAtIndexPath(UITableView*
 CGFloat RootViewController::tableViewHeightForRowAtIndexPath(UITableView*,
                                                              const NSIndexPath& indexPath) {
     if (indexPath.section() == 0) return 44.0;
-    if (indexPath.section() == 1) return indexPath.row() == 0 ? 44.0 : 70.0;
+    if (indexPath.section() == kScheduleSection) return indexPath.row() == 0 ? 44.0 : 70.0;
+    if (indexPath.section() == kBatterySection) return 44.0;
+    if (indexPath.section() == kBatteryFooterSection) return 40.0;
     return 0.0;
 }
 
@@ -53,6 +64,8 @@ void RootViewController::viewDidLoad() {
     UITableViewController::viewDidLoad();
     if (scheduleSwitch_)
         scheduleSwitch_->setOnAnimated(AppSettings::sharedSettings()->schedule(), NO);
+    if (batterySwitch_)
+        batterySwitch_->setOnAnimated(AppSettings::sharedSettings()->batteryFloor() > 0, NO);
     // The guard's real state, before the table first asks for its sections.
     const BOOL running = isDaemonRunning();
     if (preventSleepSwitch_) preventSleepSwitch_->setOn(running);
@@ -66,6 +79,24 @@ void RootViewController::viewWillAppear(BOOL animated) {
     if (startLabel_)
         startLabel_->setText(clockText(settings->startHour(), settings->startMinute()));
     if (endLabel_) endLabel_->setText(clockText(settings->endHour(), settings->endMinute()));
+    refreshBatteryLabels();
+}
+
+NSString RootViewController::batteryFooterText(int percent) {
+    return "Lets the phone sleep below " + BatteryFloorViewController::levelText(percent) +
+           " unless it is charging.";
+}
+
+int RootViewController::shownBatteryFloor() const {
+    const int stored = AppSettings::sharedSettings()->batteryFloor();
+    return stored > 0 ? stored : kDefaultBatteryFloor;
+}
+
+void RootViewController::refreshBatteryLabels() {
+    const int floor = shownBatteryFloor();
+    if (batteryFloorLabel_)
+        batteryFloorLabel_->setText(BatteryFloorViewController::levelText(floor));
+    if (batteryFooterLabel_) batteryFooterLabel_->setText(batteryFooterText(floor));
 }
 
 void RootViewController::updateFooter() {
@@ -83,7 +114,11 @@ void RootViewController::updateFooter() {
 
 void RootViewController::tableViewDidSelectRowAtIndexPath(UITableView*,
                                                           const NSIndexPath& indexPath) {
-    if (indexPath.section() != 1 || indexPath.row() != 1) return;
+    if (indexPath.section() == kBatterySection && indexPath.row() == 1) {
+        openBatteryFloorPicker();
+        return;
+    }
+    if (indexPath.section() != kScheduleSection || indexPath.row() != 1) return;
     auto picker = std::make_unique<TimeSelectViewController>("TimeSelectViewController", nullptr);
     AppSettings* settings = AppSettings::sharedSettings();
     picker->setStartHour(settings->startHour());
@@ -99,6 +134,20 @@ void RootViewController::timeSelectViewControllerSave(TimeSelectViewController* 
     AppSettings* settings = AppSettings::sharedSettings();
     settings->setScheduleStart(controller->startHour() * 60 + controller->startMinute());
     settings->setScheduleEnd(controller->endHour() * 60 + controller->endMinute());
+    restartDaemon();
+}
+
+void RootViewController::openBatteryFloorPicker() {
+    auto picker =
+        std::make_unique<BatteryFloorViewController>("BatteryFloorViewController", nullptr);
+    picker->setFloor(shownBatteryFloor());
+    picker->setDelegate(this);
+    if (UINavigationController* navigation = navigationController())
+        navigation->pushViewControllerAnimated(std::move(picker), YES);
+}
+
+void RootViewController::batteryFloorViewControllerSave(BatteryFloorViewController* controller) {
+    AppSettings::sharedSettings()->setBatteryFloor(controller->floor());
     restartDaemon();
 }
 
@@ -125,6 +174,12 @@ BOOL RootViewController::setOutletNamed(const NSString& name, UIResponder* objec
            UIConnectOutlet(name, object, "startLabel", startLabel_) ||
            UIConnectOutlet(name, object, "endLabel", endLabel_) ||
            UIConnectOutlet(name, object, "footerLabel", footerLabel_) ||
+           UIConnectOutlet(name, object, "batteryCell", batteryCell_) ||
+           UIConnectOutlet(name, object, "batterySwitch", batterySwitch_) ||
+           UIConnectOutlet(name, object, "batteryFloorCell", batteryFloorCell_) ||
+           UIConnectOutlet(name, object, "batteryFloorLabel", batteryFloorLabel_) ||
+           UIConnectOutlet(name, object, "batteryFooterCell", batteryFooterCell_) ||
+           UIConnectOutlet(name, object, "batteryFooterLabel", batteryFooterLabel_) ||
            UITableViewController::setOutletNamed(name, object);
 }
 
@@ -133,6 +188,7 @@ UIAction RootViewController::actionNamed(const NSString& name) {
     if (auto a = UIBindAction(name, "preventSleepSwitched", this, &C::preventSleepSwitched))
         return a;
     if (auto a = UIBindAction(name, "scheduleSwitched", this, &C::scheduleSwitched)) return a;
+    if (auto a = UIBindAction(name, "batterySwitched", this, &C::batterySwitched)) return a;
     if (auto a = UIBindAction(name, "helpTapped", this, &C::helpTapped)) return a;
     return UITableViewController::actionNamed(name);
 }

@@ -1,16 +1,20 @@
 // The main screen: the guard switch, and while the guard is on a second section with the
-// schedule switch and the daily window's times; the version below the table. It also runs
-// the guard (launchd on iPhone OS 2 and 3, the keep-alive notification on later systems),
-// opens the time picker and the help.
+// schedule switch and the daily window's times and a third with the battery floor (its switch,
+// the floor while it is on, and a footnote row saying what it does); the version below the
+// table. It also runs the guard (launchd on iPhone OS 2 and 3, the keep-alive notification on
+// later systems), opens the time picker, the floor picker and the help.
 #pragma once
 
+#include "BatteryFloorViewControllerDelegate.h"
 #include "TimeSelectViewControllerDelegate.h"
 
 #include <UIKit/UIKit.h>
 
 #include <optional>
 
-class RootViewController : public UITableViewController, public TimeSelectViewControllerDelegate {
+class RootViewController : public UITableViewController,
+                           public TimeSelectViewControllerDelegate,
+                           public BatteryFloorViewControllerDelegate {
   public:
     explicit RootViewController(std::optional<NSString> nibName = std::nullopt,
                                 NSBundle* bundle = nullptr);
@@ -37,9 +41,13 @@ class RootViewController : public UITableViewController, public TimeSelectViewCo
     std::optional<NSString> executeCommand(const NSString& command);
     void preventSleepSwitched(UIResponder* sender);
     void scheduleSwitched(UIResponder* sender);
+    void batterySwitched(UIResponder* sender);
 
     // ---- the other screens
     void timeSelectViewControllerSave(TimeSelectViewController* controller) override;
+    void batteryFloorViewControllerSave(BatteryFloorViewController* controller) override;
+    // "Lets the phone sleep below 20% unless it is charging.", with the floor shown.
+    static NSString batteryFooterText(int percent);
     void helpTapped(UIResponder* sender);
 
     // ---- outlets, connected by the main screen's interface file
@@ -51,6 +59,12 @@ class RootViewController : public UITableViewController, public TimeSelectViewCo
     UILabel* startLabel() const { return startLabel_; }
     UILabel* endLabel() const { return endLabel_; }
     UILabel* footerLabel() const { return footerLabel_; }
+    UITableViewCell* batteryCell() const { return batteryCell_; }
+    UISwitch* batterySwitch() const { return batterySwitch_; }
+    UITableViewCell* batteryFloorCell() const { return batteryFloorCell_; }
+    UILabel* batteryFloorLabel() const { return batteryFloorLabel_; }
+    UITableViewCell* batteryFooterCell() const { return batteryFooterCell_; }
+    UILabel* batteryFooterLabel() const { return batteryFooterLabel_; }
 
     BOOL setOutletNamed(const NSString& name, UIResponder* object) override;
     UIAction actionNamed(const NSString& name) override;
@@ -64,7 +78,24 @@ class RootViewController : public UITableViewController, public TimeSelectViewCo
     UILabel* startLabel_ = nullptr;
     UILabel* endLabel_ = nullptr;
     UILabel* footerLabel_ = nullptr;
+    UITableViewCell* batteryCell_ = nullptr;
+    UISwitch* batterySwitch_ = nullptr;
+    UITableViewCell* batteryFloorCell_ = nullptr;
+    UILabel* batteryFloorLabel_ = nullptr;
+    UITableViewCell* batteryFooterCell_ = nullptr;
+    UILabel* batteryFooterLabel_ = nullptr;
+
+    // The floor the screen shows: the stored one, or the one switching on would set.
+    int shownBatteryFloor() const;
+    void refreshBatteryLabels();
+    void openBatteryFloorPicker();
 };
+
+// The sections shown while the guard is on, after the guard's own: the window, the battery and
+// the battery's footnote.
+inline constexpr NSUInteger kScheduleSection = 1;
+inline constexpr NSUInteger kBatterySection = 2;
+inline constexpr NSUInteger kBatteryFooterSection = 3;
 
 // The guard is the launchd daemon on iPhone OS 2 and 3, the keep-alive notification on any
 // other system. Asked afresh at every use.

@@ -16,6 +16,14 @@ bool VigilantUsesLaunchd() {
 }
 
 namespace {
+// The sections that come and go with the guard.
+NSIndexSet guardedSections() {
+    NSIndexSet sections;
+    for (NSUInteger s : {kScheduleSection, kBatterySection, kBatteryFooterSection})
+        sections.addIndex(s);
+    return sections;
+}
+
 NSString withPlist(const char* format) {
     char command[256];
     std::snprintf(command, sizeof command, format, kJobFilePath);
@@ -84,8 +92,7 @@ void RootViewController::preventSleepSwitched(UIResponder*) {
     UITableView* table = tableView();
     if (!preventSleepSwitch_ || !preventSleepSwitch_->isOn()) {
         if (table)
-            table->deleteSectionsWithRowAnimation(NSIndexSet::indexSetWithIndex(1),
-                                                  UITableViewRowAnimationLeft);
+            table->deleteSectionsWithRowAnimation(guardedSections(), UITableViewRowAnimationLeft);
         stopDaemon();
         return;
     }
@@ -98,8 +105,7 @@ void RootViewController::preventSleepSwitched(UIResponder*) {
     }
     startDaemon();
     if (table)
-        table->insertSectionsWithRowAnimation(NSIndexSet::indexSetWithIndex(1),
-                                              UITableViewRowAnimationRight);
+        table->insertSectionsWithRowAnimation(guardedSections(), UITableViewRowAnimationRight);
 }
 
 void RootViewController::scheduleSwitched(UIResponder*) {
@@ -110,4 +116,18 @@ void RootViewController::scheduleSwitched(UIResponder*) {
         return;
     }
     if (on) KTAlertWithTitleAndMessage(kScheduleRefusalTitle, kScheduleRefusal);
+}
+
+void RootViewController::batterySwitched(UIResponder*) {
+    const BOOL on = batterySwitch_ && batterySwitch_->isOn();
+    if (on && !VigilantUsesLaunchd()) {
+        // The keep-alive notification fires whatever the charge: the floor cannot work here.
+        batterySwitch_->setOnAnimated(NO, YES);
+        KTAlertWithTitleAndMessage(kScheduleRefusalTitle, kBatteryFloorRefusal);
+        return;
+    }
+    AppSettings::sharedSettings()->setBatteryFloor(on ? kDefaultBatteryFloor : 0);
+    refreshBatteryLabels();
+    if (UITableView* table = tableView()) table->reloadData();  // the floor's row comes or goes
+    if (VigilantUsesLaunchd()) restartDaemon();
 }

@@ -1,6 +1,7 @@
 #include "Daemon.h"
 
 #include <AppSupport/AppSupport.h>
+#include <IOKit/ps/IOPowerSources.h>
 #include <UIKit/UIKit.h>
 #include <notify_keys.h>
 
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "AppSettings.h"
+#include "InternalBattery.h"
 #include "StatusBarController.h"
 #include "VigilantProIdentity.h"
 
@@ -93,6 +95,8 @@ bool supportedSystem() {
     return launchdGeneration(UIDevice::currentDevice().systemVersion()).has_value();
 }
 
+void powerSourcesCallback(void* context) { static_cast<Daemon*>(context)->powerSourcesChanged(); }
+
 void clockChangedCallback(CFNotificationCenterRef, void* observer, CFStringRef, const void*,
                           CFDictionaryRef) {
     static_cast<Daemon*>(observer)->clockChanged();
@@ -113,7 +117,15 @@ Daemon::Daemon() {
     powerController_ = std::make_unique<PowerController>(this);
     powerController_->registerForPowerNotifications();
     StatusBarController::sharedStatusBarController()->setIconName(kStatusBarImageName);
-    if (AppSettings::sharedSettings()->schedule()) {
+    schedule_ = AppSettings::sharedSettings()->schedule();
+    batteryFloor_ = AppSettings::sharedSettings()->batteryFloor();
+    if (batteryFloor_ > 0) {
+        // Let go the moment the phone is unplugged below the floor, not at the next tick.
+        powerSourceChanges_ = IOPSNotificationCreateRunLoopSource(powerSourcesCallback, this);
+        if (powerSourceChanges_)
+            CFRunLoopAddSource(CFRunLoopGetCurrent(), powerSourceChanges_, kCFRunLoopDefaultMode);
+    }
+    if (schedule_) {
         NSTimer::scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
             kWindowTick, this, &Daemon::timerFire, nullptr, YES);
         // A booking stands for the window's start on the wall clock of the zone it was made
@@ -125,8 +137,11 @@ Daemon::Daemon() {
         timerFire(nullptr);
         if (!inSchedule_) scheduleWake();
     } else {
-        inSchedule_ = YES;
-        StatusBarController::sharedStatusBarController()->addIcon();
+        // The charge falls without a word between changes of the charger: the tick reads it.
+        if (batteryFloor_ > 0)
+            NSTimer::scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
+                kWindowTick, this, &Daemon::timerFire, nullptr, YES);
+        timerFire(nullptr);  // active from now on, unless the battery says otherwise
     }
     NSTimer::scheduledTimerWithTimeIntervalTargetSelectorUserInfoRepeats(
         kIconRefresh, this, &Daemon::addIcon, nullptr, YES);
@@ -134,6 +149,7 @@ Daemon::Daemon() {
 
 Daemon::~Daemon() {
     CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
+    CFRelease(powerSourceChanges_);  // out of the run loop, and the registration with it
 }
 
 BOOL Daemon::respondsToSelector(Selector selector) const {
@@ -155,18 +171,31 @@ BOOL Daemon::withinSchedule() {
     return now >= start && now <= end;
 }
 
+BOOL Daemon::batteryAllows() {
+    if (batteryFloor_ == 0) return YES;
+    const InternalBattery battery = readInternalBattery();
+    // A phone that reports no battery cannot run it down: the guard holds as without a floor.
+    return !battery.known || battery.onCharger || battery.percent >= batteryFloor_;
+}
+
+// The guard is active when it is today (no schedule, or inside the window) and the battery
+// allows it.
 void Daemon::timerFire(NSTimer*) {
-    const BOOL within = withinSchedule();
-    if (within == inSchedule()) return;
-    if (within) {
+    const BOOL active = (!schedule_ || withinSchedule()) && batteryAllows();
+    if (active == inSchedule()) return;
+    if (active) {
         inSchedule_ = YES;
         StatusBarController::sharedStatusBarController()->addIcon();
     } else {
         inSchedule_ = NO;
         StatusBarController::sharedStatusBarController()->removeIcon();
-        scheduleWake();
+        // Let go inside the window as when leaving it: a sleeping phone wakes for the next one.
+        if (schedule_) scheduleWake();
     }
 }
+
+// Plugged in or unplugged: taken hold of or let go at once, as the tick would.
+void Daemon::powerSourcesChanged() { timerFire(nullptr); }
 
 void Daemon::clockChanged() {
     NSTimeZone::resetSystemTimeZone();  // the calendar must see the new zone

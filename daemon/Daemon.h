@@ -1,5 +1,6 @@
 // The sleep guard: holds the guard state, answers the sleep questions and keeps the
-// status-bar icon and the next wake-up in step with the optional daily window.
+// status-bar icon and the next wake-up in step with the optional daily window and, when the
+// owner set a battery floor, with the battery's charge and the charger.
 #pragma once
 
 #include "PowerController.h"
@@ -19,11 +20,15 @@ class Daemon : public PowerControllerDelegate {
     BOOL systemMustSleep() override;
 
     BOOL withinSchedule();
+    // The floor is off, the phone is on the charger, or its charge is at or above the floor.
+    BOOL batteryAllows();
     void timerFire(NSTimer* timer);
     void scheduleWake();
     void addIcon(NSTimer* timer);
     // The wall clock was set or the device moved to another zone.
     void clockChanged();
+    // IOKit told of a change of the battery or the charger.
+    void powerSourcesChanged();
 
     BOOL inSchedule() const { return inSchedule_ != 0; }
     PowerController* powerController() const { return powerController_.get(); }
@@ -31,6 +36,10 @@ class Daemon : public PowerControllerDelegate {
   private:
     std::unique_ptr<PowerController> powerController_;
     int8_t inSchedule_ = NO;
+    // Both read once at start: the app restarts the daemon when either changes.
+    BOOL schedule_ = NO;
+    int batteryFloor_ = 0;
+    CFRunLoopSourceRef powerSourceChanges_ = nullptr;  // while the floor is on
 };
 
 inline const NSString kAutoWakeListPath =

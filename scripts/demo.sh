@@ -5,9 +5,9 @@
 # - With a display: boots at 21:55 with the clock 10 times as fast and opens the control app
 #   on the device, the event log streaming in this terminal, until Ctrl-C or the app is closed.
 # - Without one: boots at 21:00 with the clock 200 times as fast and plays the typical road
-#   through the app's own widgets (guard on, daily window on, 22:00-06:00 set in the time
-#   picker), waits for the window to end, prints a timeline and writes screenshots and a
-#   picture of the night into the folder it names (argument 1, default a new temporary folder).
+#   through the app's widgets (guard on, daily window 22:00-06:00, Spare Battery at 30 %),
+#   waits for the window to end, prints a timeline and writes screenshots and a picture of
+#   the night into the folder it names (argument 1, default a new temporary folder).
 # VIGILANT_DEMO_HEADLESS=1 plays the road even with a display; VIGILANT_DEMO_NO_BUILD=1 uses
 # the build in build/default (or VIGILANT_DEMO_BUILD) as it is.
 set -euo pipefail
@@ -112,6 +112,14 @@ ui "pick bedPickerView 0 22" "pick bedPickerView 1 0" "tap-row bedTableView 0 1"
 ui "screenshot $out/5-time-picker.png"
 ui "tap saveButton"
 ui_wait '"text":"06:00"'
+ui "tap batterySwitch"
+ui_wait '"batterySwitch":{"enabled":true,"name":"batterySwitch","on":true'
+ui "tap-row tableView 2 1"
+ui_wait '"title":"Spare Battery"'
+ui "pick floorPickerView 0 2"
+ui "screenshot $out/9-battery-floor.png"
+ui "tap saveButton"
+ui_wait '"text":"Lets the phone sleep below 30% unless it is charging."'
 ui "tap Help"
 ui_wait '"title":"Vigilant Help"'
 ui "screenshot $out/6-help.png"

@@ -8,6 +8,7 @@ const NSString kScheduleStartPrefKey = "ScheduleStart";
 const NSString kScheduleEndPrefKey = "ScheduleEnd";
 const NSString kNotificationsEnabledPrefKey = "NotificationsEnabled";
 const NSString kStatusBarIconWarningPrefKey = "StatusBarIconWarning";
+const NSString kBatteryFloorPrefKey = "BatteryFloor";
 
 namespace {
 AppSettings* s_sharedSettings = nullptr;
@@ -85,6 +86,16 @@ BOOL AppSettings::statusBarIconWarning() const {
 }
 void AppSettings::setStatusBarIconWarning(BOOL shown) {
     change([&](NSUserDefaults& d) { d.setBoolForKey(shown, kStatusBarIconWarningPrefKey); });
+}
+
+int AppSettings::batteryFloor() const {
+    const NSInteger percent = store().integerForKey(kBatteryFloorPrefKey);
+    return percent >= 0 && percent <= 100 ? static_cast<int>(percent) : 0;
+}
+void AppSettings::setBatteryFloor(int percent) {
+    change([&](NSUserDefaults& d) {
+        d.setObjectForKey(NSNumber::numberWithInt(percent), kBatteryFloorPrefKey);
+    });
 }
 
 int AppSettings::startHour() const { return scheduleStart() / 60; }

@@ -12,6 +12,7 @@ extern const NSString kScheduleStartPrefKey;
 extern const NSString kScheduleEndPrefKey;
 extern const NSString kNotificationsEnabledPrefKey;
 extern const NSString kStatusBarIconWarningPrefKey;
+extern const NSString kBatteryFloorPrefKey;
 
 class AppSettings {
   public:
@@ -28,6 +29,10 @@ class AppSettings {
     void setNotificationsEnabled(BOOL enabled);
     BOOL statusBarIconWarning() const;
     void setStatusBarIconWarning(BOOL shown);
+    // The charge in percent below which the guard lets go unless the phone is on the charger;
+    // 0 is off, and so is anything outside 0 to 100 (and a missing or unreadable value).
+    int batteryFloor() const;
+    void setBatteryFloor(int percent);
 
     int startHour() const;
     int startMinute() const;

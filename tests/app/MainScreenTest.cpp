@@ -34,16 +34,18 @@ TEST(MainScreen, GuardOffAtLoadShowsOneSectionOfOneRow) {
     EXPECT_EQ(table->rectForRowAtIndexPath(path(0, 0)).size.height, 44.0);
 }
 
-TEST(MainScreen, GuardOnAtLoadShowsTheScheduleSection) {
+TEST(MainScreen, GuardOnAtLoadShowsTheScheduleAndBatterySections) {
     AppHarness app;
     app.setListing(kListingWithGuard);
     app.launch();
     RootViewController* root = app.root();
     UITableView* table = root->tableView();
     EXPECT_TRUE(root->preventSleepSwitch()->isOn());
-    ASSERT_EQ(table->numberOfSections(), 2);
+    ASSERT_EQ(table->numberOfSections(), 4);
     EXPECT_EQ(table->numberOfRowsInSection(0), 1);
     EXPECT_EQ(table->numberOfRowsInSection(1), 2);
+    EXPECT_EQ(table->numberOfRowsInSection(2), 1);  // the floor is off: its switch alone
+    EXPECT_EQ(table->numberOfRowsInSection(3), 1);
     struct Row {
         NSIndexPath at;
         UITableViewCell* cell;
@@ -51,7 +53,9 @@ TEST(MainScreen, GuardOnAtLoadShowsTheScheduleSection) {
     };
     const Row rows[] = {{path(0, 0), root->preventSleepCell(), 44.0},
                         {path(1, 0), root->scheduleCell(), 44.0},
-                        {path(1, 1), root->chooseScheduleCell(), 70.0}};
+                        {path(1, 1), root->chooseScheduleCell(), 70.0},
+                        {path(2, 0), root->batteryCell(), 44.0},
+                        {path(3, 0), root->batteryFooterCell(), 40.0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.at.section() << "," << row.at.row());
         EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, row.at), row.cell);
@@ -67,16 +71,16 @@ TEST(MainScreen, AnyOtherSectionHasNoRowsAndAPlainCell) {
     app.launch();
     RootViewController* root = app.root();
     UITableView* table = root->tableView();
-    EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 2), 0);
-    EXPECT_EQ(root->tableViewHeightForRowAtIndexPath(table, path(2, 0)), 0.0);
-    UITableViewCell* made = root->tableViewCellForRowAtIndexPath(table, path(2, 0));
+    EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 4), 0);
+    EXPECT_EQ(root->tableViewHeightForRowAtIndexPath(table, path(4, 0)), 0.0);
+    UITableViewCell* made = root->tableViewCellForRowAtIndexPath(table, path(4, 0));
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->reuseIdentifier(), std::optional<NSString>("Cell"));
     EXPECT_EQ(made->style(), UITableViewCellStyleDefault);
     EXPECT_NE(made, root->preventSleepCell());
     // Once the table holds a cell of that identifier, that one is handed out again.
     table->tableWidget()->enqueue(made);
-    EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, path(2, 0)), made);
+    EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, path(4, 0)), made);
     EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 7), 0);
 }
 

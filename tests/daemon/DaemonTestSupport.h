@@ -31,12 +31,15 @@ inline std::unique_ptr<TestPlatform> makeDevice(const std::string& version,
     return device;
 }
 
-// The settings file as the control app writes it; the next use of the store reads it.
-inline void writeSchedule(TestPlatform& device, bool on, int start, int end) {
+// The settings file as the control app writes it (a battery floor only when one is given);
+// the next use of the store reads it.
+inline void writeSchedule(TestPlatform& device, bool on, int start, int end, int batteryFloor = 0) {
     PList::Dictionary file;
     file.Set("Schedule", PList::Boolean(on));
     file.Set("ScheduleStart", PList::Integer(static_cast<uint64_t>(static_cast<int64_t>(start))));
     file.Set("ScheduleEnd", PList::Integer(static_cast<uint64_t>(static_cast<int64_t>(end))));
+    if (batteryFloor != 0)
+        file.Set("BatteryFloor", PList::Integer(static_cast<uint64_t>(batteryFloor)));
     device.writeSettings(file);
     device.reloadUserDefaults();
 }

@@ -2,6 +2,7 @@
 // hour and minute values, and the one shared instance.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <functional>
 
@@ -49,6 +50,7 @@ TEST(AppSettingsDefaults, EmptyOrMissingFileReadsAsTheDefaults) {
         EXPECT_EQ(settings().endMinute(), 0);
         EXPECT_FALSE(settings().notificationsEnabled());
         EXPECT_FALSE(settings().statusBarIconWarning());
+        EXPECT_EQ(settings().batteryFloor(), 0);
         EXPECT_FALSE(settings().settingsDirty());
     }
 }
@@ -166,6 +168,12 @@ INSTANTIATE_TEST_SUITE_P(
                                  PLIST_BOOLEAN,
                                  1,
                                  {DefaultsChange::boolean, "StatusBarIconWarning"}},
+                      SetterCase{"BatteryFloor",
+                                 [] { settings().setBatteryFloor(20); },
+                                 "BatteryFloor",
+                                 PLIST_UINT,
+                                 20,
+                                 {DefaultsChange::object, "BatteryFloor"}},
                       SetterCase{"ScheduleOff",
                                  [] { settings().setSchedule(NO); },
                                  "Schedule",
@@ -173,6 +181,25 @@ INSTANTIATE_TEST_SUITE_P(
                                  0,
                                  {DefaultsChange::object, "Schedule"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct FloorCase {
+    int stored;
+    int read;
+};
+class AppSettingsBatteryFloor : public ::testing::TestWithParam<FloorCase> {};
+
+TEST_P(AppSettingsBatteryFloor, ReadsAsOffOutsideZeroToAHundred) {
+    TestPlatform device;
+    settings().setBatteryFloor(GetParam().stored);
+    EXPECT_EQ(fileEntry(device, kBatteryFloorPrefKey).value, GetParam().stored);  // kept as given
+    device.reloadUserDefaults();
+    EXPECT_EQ(settings().batteryFloor(), GetParam().read);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AppSettingsBatteryFloor,
+                         ::testing::Values(FloorCase{0, 0}, FloorCase{1, 1}, FloorCase{20, 20},
+                                           FloorCase{100, 100}, FloorCase{101, 0}, FloorCase{-1, 0},
+                                           FloorCase{INT_MIN, 0}, FloorCase{INT_MAX, 0}));
 
 TEST(AppSettingsSync, FailedFlushIsUnnoticedAndStillCleans) {
     TestPlatform device;

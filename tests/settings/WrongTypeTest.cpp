@@ -20,6 +20,7 @@ struct WrongTypeCase {
     bool schedule;
     int start;
     int end;
+    int floor = 0;
 };
 // Test names show the case, not its bytes.
 void PrintTo(const WrongTypeCase& c, std::ostream* os) { *os << c.name; }
@@ -37,6 +38,7 @@ TEST_P(AppSettingsWrongType, ReadsAsDocumented) {
     EXPECT_EQ(settings.schedule(), GetParam().schedule);
     EXPECT_EQ(settings.scheduleStart(), GetParam().start);
     EXPECT_EQ(settings.scheduleEnd(), GetParam().end);
+    EXPECT_EQ(settings.batteryFloor(), GetParam().floor);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -47,6 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                           f.Set("Schedule", PList::String("YES"));
                           f.Set("ScheduleStart", PList::String("1320"));
                           f.Set("ScheduleEnd", PList::String("06:00"));
+                          f.Set("BatteryFloor", PList::String("20"));
                       },
                       false, 540, 1020},
         WrongTypeCase{"DatesAndData",
@@ -60,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                       [](PList::Dictionary& f) {
                           f.Set("Schedule", PList::Array());
                           f.Set("ScheduleEnd", PList::Dictionary());
+                          f.Set("BatteryFloor", PList::Array());
                       },
                       false, 540, 1020},
         WrongTypeCase{"NumbersOfAnotherKind",
@@ -67,8 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
                           f.Set("Schedule", PList::Integer(uint64_t{2}));
                           f.Set("ScheduleStart", PList::Real(600.9));
                           f.Set("ScheduleEnd", PList::Boolean(true));
+                          f.Set("BatteryFloor", PList::Real(30.7));
                       },
-                      true, 600, 1},
+                      true, 600, 1, 30},
         WrongTypeCase{"ZeroIsNo", [](PList::Dictionary& f) { f.Set("Schedule", PList::Real(0.0)); },
                       false, 540, 1020},
         WrongTypeCase{"TooBigForThirtyTwoBits",
@@ -76,6 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                           f.Set("ScheduleStart", PList::Integer(uint64_t{1} << 40));
                           f.Set("ScheduleEnd",
                                 PList::Integer(static_cast<uint64_t>(-(int64_t{1} << 40))));
+                          f.Set("BatteryFloor", PList::Integer(uint64_t{1} << 40));
                       },
                       false, INT_MAX, INT_MIN}),
     [](const auto& info) { return std::string(info.param.name); });

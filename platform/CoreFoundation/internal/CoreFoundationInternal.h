@@ -28,6 +28,10 @@ class DescriptorSource {
     std::unique_ptr<__CFRunLoopSource> source_;
 };
 
+// The same source handed out to a caller who owns it: CFRelease takes it out of the current
+// thread's run loop and frees it, and `handler` (with whatever it holds) with it.
+CFRunLoopSourceRef createReleasableDescriptorSource(int fd, std::function<void()> handler);
+
 // For a loop that serves a source itself instead of a run loop (UIKit's, which is Qt's): the
 // descriptor whose readability means the source has work (-1 while it wants none), and that
 // work.

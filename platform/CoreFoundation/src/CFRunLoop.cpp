@@ -230,6 +230,22 @@ platform::DescriptorSource::DescriptorSource(int fd, std::function<void()> handl
 
 platform::DescriptorSource::~DescriptorSource() = default;
 
+CFRunLoopSourceRef platform::createReleasableDescriptorSource(int fd,
+                                                              std::function<void()> handler) {
+    auto* source = new __CFRunLoopSource;  // freed by CFRelease
+    source->fd = fd;
+    source->handler = std::move(handler);
+    source->freedByRelease = true;
+    return source;
+}
+
+void CFRelease(CFRunLoopSourceRef source) {
+    if (!source || !source->freedByRelease) return;
+    CFRunLoopRef loop = CFRunLoopGetCurrent();
+    std::erase_if(loop->sources, [source](const auto& entry) { return entry.first == source; });
+    delete source;
+}
+
 int platform::runLoopSourceDescriptor(CFRunLoopSourceRef source) {
     return source ? source->enabledFd() : -1;
 }

@@ -16,6 +16,7 @@ struct __CFRunLoopSource {
     int fd = -1;                    // readable: perform
     std::function<void()> handler;  // what performing does, for plain descriptor sources
     __CFFileDescriptor* fileDescriptor = nullptr;  // set for CFFileDescriptor sources
+    bool freedByRelease = false;  // handed out to a caller, who gives it back with CFRelease
     int enabledFd() const;
     void perform();
 };

@@ -22,7 +22,13 @@ void CellWidget::setGroupPosition(bool grouped, bool first, bool last) {
     update();
 }
 
+void CellWidget::setBackgroundShown(bool shown) {
+    backgroundShown_ = shown;
+    update();
+}
+
 void CellWidget::paintEvent(QPaintEvent*) {
+    if (!backgroundShown_) return;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);

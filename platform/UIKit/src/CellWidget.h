@@ -14,6 +14,9 @@ class CellWidget : public QWidget {
     // Where the cell sits in its section, for the rounded ends (grouped tables only).
     void setGroupPosition(bool grouped, bool first, bool last);
     void setTapHandler(std::function<void()> handler) { tapped_ = std::move(handler); }
+    // Without its background the cell shows only its subviews on the table's own: a section's
+    // footnote drawn as a row.
+    void setBackgroundShown(bool shown);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -26,6 +29,7 @@ class CellWidget : public QWidget {
     bool first_ = false;
     bool last_ = false;
     bool pressed_ = false;
+    bool backgroundShown_ = true;
     std::function<void()> tapped_;
 };
 

@@ -42,5 +42,9 @@ BOOL UITableViewCell::setAttributeNamed(const NSString& name, const NSString& va
         reuseIdentifier_ = value;
         return YES;
     }
+    if (name == "background" && (value == "none" || value == "default")) {
+        if (widget()) cellWidget(this)->setBackgroundShown(value == "default");
+        return YES;
+    }
     return UIView::setAttributeNamed(name, value);
 }

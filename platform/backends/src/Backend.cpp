@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "../device/DeviceActivity.h"
+#include "../device/DeviceBattery.h"
 #include "../device/DeviceFiles.h"
 #include "../device/DeviceLinks.h"
 #include "../device/DeviceNotify.h"
@@ -38,6 +39,7 @@ FilesService& filesService() { return active<FilesService, device::DeviceFiles>(
 ProcessService& processService() { return active<ProcessService, device::DeviceProcess>(); }
 ActivityService& activityService() { return active<ActivityService, device::DeviceActivity>(); }
 NotifyService& notifyService() { return active<NotifyService, device::DeviceNotify>(); }
+BatteryService& batteryService() { return active<BatteryService, device::DeviceBattery>(); }
 
 PowerService* useService(PowerService* service) {
     return std::exchange(installed<PowerService>(), service);
@@ -59,6 +61,9 @@ ActivityService* useService(ActivityService* service) {
 }
 NotifyService* useService(NotifyService* service) {
     return std::exchange(installed<NotifyService>(), service);
+}
+BatteryService* useService(BatteryService* service) {
+    return std::exchange(installed<BatteryService>(), service);
 }
 
 std::string activeDeviceRoot() {

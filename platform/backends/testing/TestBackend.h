@@ -11,6 +11,7 @@
 
 #include "CallLog.h"
 #include "TestActivity.h"
+#include "TestBattery.h"
 #include "TestFiles.h"
 #include "TestNotify.h"
 #include "TestPower.h"
@@ -36,6 +37,7 @@ class TestBackend {
     TestSpringBoard& springBoard() { return springBoard_; }
     TestNotify& notify() { return notify_; }
     const TestNotify& notify() const { return notify_; }
+    TestBattery& battery() { return battery_; }
 
     // ---- the records, in order
     const std::vector<Record>& calls() const { return log_.all(); }
@@ -80,6 +82,7 @@ class TestBackend {
     TestSpringBoard springBoard_{log_};
     TestActivity activity_{log_};
     TestNotify notify_{log_};
+    TestBattery battery_{log_, notify_};
     // Last, so they go first: the services in place before come back.
     ServiceInUse<ProcessService> processInUse_{process_};
     ServiceInUse<FilesService> filesInUse_{files_};
@@ -88,6 +91,7 @@ class TestBackend {
     ServiceInUse<SpringBoardService> springBoardInUse_{springBoard_};
     ServiceInUse<ActivityService> activityInUse_{activity_};
     ServiceInUse<NotifyService> notifyInUse_{notify_};
+    ServiceInUse<BatteryService> batteryInUse_{battery_};
 };
 
 }  // namespace platform::testing

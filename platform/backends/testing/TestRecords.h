@@ -41,6 +41,11 @@ struct UserActivity {
     bool operator==(const UserActivity&) const = default;
 };
 
+// ---- the battery: one record a read
+struct BatteryRead {
+    bool operator==(const BatteryRead&) const = default;
+};
+
 // ---- wake
 enum class WakeAction { schedule, cancel };
 struct WakeRequest {
@@ -119,7 +124,7 @@ struct LogLine {
 
 using ServiceRecord =
     std::variant<PowerRegistration, PowerAnswer, PowerDeregistration, PowerClose, UserActivity,
-                 WakeRequest, StatusBarRequest, SpringBoardPortRequest, CenterMessage,
+                 BatteryRead, WakeRequest, StatusBarRequest, SpringBoardPortRequest, CenterMessage,
                  LocalNotificationRecord, NotificationsCancelled, URLOpened, NotifyRegistration,
                  NotifyCancellation, NotifyPost, SystemVersionRead, LogLine>;
 

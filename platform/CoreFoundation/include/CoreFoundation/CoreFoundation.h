@@ -1,5 +1,6 @@
 // CoreFoundation, as much of it as Vigilant uses: run loops, their sources, timers,
-// file-descriptor sources and the Darwin notify center. Names and call shapes follow Apple's; the
+// file-descriptor sources, the Darwin notify center, and the arrays, dictionaries, numbers and
+// booleans that IOKit's power sources come in. Names and call shapes follow Apple's; the
 // behaviour is provided by the active platform backend (the simulated device, or the in-process
 // test platform).
 #pragma once
@@ -77,6 +78,10 @@ Boolean CFFileDescriptorIsValid(CFFileDescriptorRef f);
 // Gives up the creator's hold: the descriptor object and its source are freed. An object still
 // in use is invalidated first, so no run loop keeps a source that is gone.
 void CFRelease(CFFileDescriptorRef f);
+// Frees a source that a framework handed out to be released (IOKit's power-source source),
+// after taking it out of the current thread's run loop. Sources that belong to a descriptor or
+// to their framework are left alone.
+void CFRelease(CFRunLoopSourceRef source);
 
 // The Darwin notify center: names posted system-wide, without object or userInfo (both come
 // as null). An observer's callback runs on the run loop of the thread that added it, in the
@@ -112,3 +117,72 @@ void CFNotificationCenterRemoveEveryObserver(CFNotificationCenterRef center, con
 void CFNotificationCenterPostNotification(CFNotificationCenterRef center, CFStringRef name,
                                           const void* object, CFDictionaryRef userInfo,
                                           Boolean deliverImmediately);
+
+// ---- Property-list values: arrays, dictionaries, numbers, booleans. They are counted
+// references: a Create or Copy call hands one to the caller, who gives it back with CFRelease;
+// a Get call lends one. Strings are their text here (CFStringRef), compared by text and never
+// retained: a collection keeps the text it was given, which must outlive it (the frameworks
+// put their constant names in).
+using CFTypeRef = const void*;
+using CFTypeID = unsigned long;
+struct __CFArray;
+struct __CFNumber;
+struct __CFBoolean;
+using CFArrayRef = const __CFArray*;
+using CFNumberRef = const __CFNumber*;
+using CFBooleanRef = const __CFBoolean*;
+
+CFTypeRef CFRetain(CFTypeRef cf);
+// A null `cf` is allowed here (the platform's crashes).
+void CFRelease(CFTypeRef cf);
+// By value: two strings of the same text, two numbers of the same value, the same boolean.
+Boolean CFEqual(CFTypeRef a, CFTypeRef b);
+// What `cf` is; a pointer that is none of the counted kinds is taken for a string.
+CFTypeID CFGetTypeID(CFTypeRef cf);
+CFTypeID CFArrayGetTypeID();
+CFTypeID CFDictionaryGetTypeID();
+CFTypeID CFNumberGetTypeID();
+CFTypeID CFBooleanGetTypeID();
+CFTypeID CFStringGetTypeID();
+
+// Collections retain their counted values (kCFType... callbacks) and release them when they go.
+struct CFArrayCallBacks {
+    CFIndex version;
+};
+struct CFDictionaryKeyCallBacks {
+    CFIndex version;
+};
+struct CFDictionaryValueCallBacks {
+    CFIndex version;
+};
+extern const CFArrayCallBacks kCFTypeArrayCallBacks;
+extern const CFDictionaryKeyCallBacks kCFTypeDictionaryKeyCallBacks;
+extern const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
+
+CFArrayRef CFArrayCreate(CFAllocatorRef allocator, const void** values, CFIndex numValues,
+                         const CFArrayCallBacks* callBacks);
+CFIndex CFArrayGetCount(CFArrayRef array);
+// Null for an index outside the array.
+const void* CFArrayGetValueAtIndex(CFArrayRef array, CFIndex index);
+
+// Keys are strings.
+CFDictionaryRef CFDictionaryCreate(CFAllocatorRef allocator, const void** keys, const void** values,
+                                   CFIndex numValues, const CFDictionaryKeyCallBacks* keyCallBacks,
+                                   const CFDictionaryValueCallBacks* valueCallBacks);
+CFIndex CFDictionaryGetCount(CFDictionaryRef dict);
+// Null when `key` is absent.
+const void* CFDictionaryGetValue(CFDictionaryRef dict, const void* key);
+
+enum CFNumberType : CFIndex {
+    kCFNumberSInt32Type = 3,
+    kCFNumberSInt64Type = 4,
+    kCFNumberDoubleType = 13,
+    kCFNumberIntType = 9,
+};
+CFNumberRef CFNumberCreate(CFAllocatorRef allocator, CFNumberType theType, const void* valuePtr);
+// Stores the value as `theType`; false when that type cannot hold it exactly.
+Boolean CFNumberGetValue(CFNumberRef number, CFNumberType theType, void* valuePtr);
+
+extern const CFBooleanRef kCFBooleanTrue;
+extern const CFBooleanRef kCFBooleanFalse;
+Boolean CFBooleanGetValue(CFBooleanRef boolean);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <backend/ActivityService.h>
+#include <backend/BatteryService.h>
 #include <backend/FilesService.h>
 #include <backend/NotifyService.h>
 #include <backend/PowerService.h>
@@ -22,6 +23,7 @@ FilesService& filesService();
 ProcessService& processService();
 ActivityService& activityService();
 NotifyService& notifyService();
+BatteryService& batteryService();
 
 // Makes `service` (not owned) the active one of its kind; null returns to the device's.
 // Returns the one a test had installed before, or null.
@@ -32,6 +34,7 @@ FilesService* useService(FilesService* service);
 ProcessService* useService(ProcessService* service);
 ActivityService* useService(ActivityService* service);
 NotifyService* useService(NotifyService* service);
+BatteryService* useService(BatteryService* service);
 
 // Puts a service in place for its own lifetime, and the one before it back after it.
 template <class Service>

@@ -1,0 +1,54 @@
+// The screen that sets the battery floor: one wheel of the levels offered (10 to 50 %). Save
+// hands the chosen level to the delegate and closes the screen; cancel just closes it.
+#pragma once
+
+#include "BatteryFloorViewControllerDelegate.h"
+
+#include <UIKit/UIKit.h>
+
+#include <array>
+
+class BatteryFloorViewController : public UIViewController,
+                                   public UIPickerViewDelegate,
+                                   public UIPickerViewDataSource {
+  public:
+    static constexpr std::array<int, 5> kLevels{10, 20, 30, 40, 50};
+    // "20%".
+    static NSString levelText(int percent);
+
+    explicit BatteryFloorViewController(std::optional<NSString> nibName = std::nullopt,
+                                        NSBundle* bundle = nullptr);
+
+    UIPickerView* floorPickerView() const { return floorPickerView_; }
+    // Percent; a level not offered shows (and saves) the nearest one offered.
+    int floor() const { return floor_; }
+    void setFloor(int percent) { floor_ = percent; }
+    // Not owned.
+    void setDelegate(BatteryFloorViewControllerDelegate* delegate) { delegate_ = delegate; }
+
+    void viewDidLoad() override;
+    void viewWillAppear(BOOL animated) override;
+
+    NSInteger numberOfComponentsInPickerView(UIPickerView* pickerView) override;
+    NSInteger pickerViewNumberOfRowsInComponent(UIPickerView* pickerView,
+                                                NSInteger component) override;
+    CGFloat pickerViewWidthForComponent(UIPickerView* pickerView, NSInteger component) override;
+    std::optional<NSString> pickerViewTitleForRowForComponent(UIPickerView* pickerView,
+                                                              NSInteger row,
+                                                              NSInteger component) override;
+    void pickerViewDidSelectRowInComponent(UIPickerView* pickerView, NSInteger row,
+                                           NSInteger component) override;
+
+    void saveTapped(UIResponder* sender);
+    void cancelTapped(UIResponder* sender);
+
+    BOOL setOutletNamed(const NSString& name, UIResponder* object) override;
+    UIAction actionNamed(const NSString& name) override;
+
+  private:
+    UIPickerView* floorPickerView_ = nullptr;
+    UIBarButtonItem* saveButton_ = nullptr;
+    UIBarButtonItem* cancelButton_ = nullptr;
+    int floor_ = 20;
+    BatteryFloorViewControllerDelegate* delegate_ = nullptr;
+};

@@ -2,6 +2,7 @@
 #include <base/LocalSocket.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
+#include <wire/ReceiveTree.h>
 #include <wire/Wire.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
@@ -43,9 +44,11 @@ base::LocalSocket connectToSimd(const std::string& root) {
 template <wire::Message Reply, wire::Request Request>
 std::optional<Reply> ask(const base::ScopedFd& fd, const Request& request, int timeoutMs) {
     if (!wire::send(fd.get(), request)) return std::nullopt;
-    const auto answer = wire::receiveMessageWithin(fd.get(), timeoutMs);
+    const base::PlistTree answer = wire::receiveTreeWithin(fd.get(), timeoutMs);
     if (!answer) return std::nullopt;
-    return wire::decode<Reply>(*answer);
+    Reply reply;
+    wire::codec::takeFields(answer.get(), reply);
+    return reply;
 }
 
 // FILE as given: a host path inside the root stays, anything else is a device path.

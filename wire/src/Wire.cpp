@@ -8,6 +8,7 @@
 #include <time.h>
 #include <unistd.h>
 #include <wire/DevicePaths.h>
+#include <wire/ReceiveTree.h>
 #include <wire/Wire.h>
 
 #include <cerrno>
@@ -75,14 +76,47 @@ uint32_t frameLength(const unsigned char* header) {
 }
 }  // namespace
 
-std::unique_ptr<PList::Dictionary> receiveMessage(int fd) {
+namespace {
+// One frame's body; none when the peer is gone or the frame is malformed.
+std::optional<std::vector<char>> readFrame(int fd) {
     unsigned char header[4];
-    if (!base::receiveAll(fd, header, 4)) return nullptr;
+    if (!base::receiveAll(fd, header, 4)) return std::nullopt;
     const uint32_t n = frameLength(header);
-    if (n == 0 || n > kMaxMessageBytes) return nullptr;
+    if (n == 0 || n > kMaxMessageBytes) return std::nullopt;
     std::vector<char> body(n);
-    if (!base::receiveAll(fd, body.data(), n)) return nullptr;
-    return decodeMessage(body.data(), n);
+    if (!base::receiveAll(fd, body.data(), n)) return std::nullopt;
+    return body;
+}
+
+// Waits at most `timeoutMs` for something to read.
+bool readableWithin(int fd, int timeoutMs) {
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long elapsed =
+            (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (elapsed >= timeoutMs) return false;
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, static_cast<int>(timeoutMs - elapsed));
+        if (ready < 0 && errno == EINTR) continue;
+        return ready > 0;
+    }
+}
+
+base::PlistTree dictionaryTree(const char* body, uint32_t n) {
+    base::PlistTree root;
+    plist_from_bin(body, n, root.out());
+    if (root && plist_get_node_type(root.get()) != PLIST_DICT) root.reset();
+    return root;
+}
+}  // namespace
+
+std::unique_ptr<PList::Dictionary> receiveMessage(int fd) {
+    const auto body = readFrame(fd);
+    if (!body) return nullptr;
+    return decodeMessage(body->data(), static_cast<uint32_t>(body->size()));
 }
 
 FrameReader::Status FrameReader::readFrom(int fd) {
@@ -120,27 +154,21 @@ std::unique_ptr<PList::Dictionary> FrameReader::next() {
 }
 
 std::unique_ptr<PList::Dictionary> receiveMessageWithin(int fd, int timeoutMs) {
-    timespec start{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    for (;;) {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const long elapsed =
-            (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
-        if (elapsed >= timeoutMs) return nullptr;
-        pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, static_cast<int>(timeoutMs - elapsed));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return nullptr;
-        // The peer writes a frame at once; what follows the header comes without delay.
-        return receiveMessage(fd);
-    }
+    // The peer writes a frame at once; what follows the header comes without delay.
+    if (!readableWithin(fd, timeoutMs)) return nullptr;
+    return receiveMessage(fd);
+}
+
+base::PlistTree receiveTreeWithin(int fd, int timeoutMs) {
+    if (!readableWithin(fd, timeoutMs)) return {};
+    const auto body = readFrame(fd);
+    if (!body) return {};
+    return dictionaryTree(body->data(), static_cast<uint32_t>(body->size()));
 }
 
 std::unique_ptr<PList::Dictionary> decodeMessage(const char* body, uint32_t n) {
-    base::PlistTree root;
-    plist_from_bin(body, n, root.out());
-    if (!root || plist_get_node_type(root.get()) != PLIST_DICT) return nullptr;
+    base::PlistTree root = dictionaryTree(body, n);
+    if (!root) return nullptr;
     return std::unique_ptr<PList::Dictionary>(
         static_cast<PList::Dictionary*>(PList::Node::FromPlist(root.release())));
 }

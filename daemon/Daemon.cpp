@@ -149,7 +149,11 @@ Daemon::Daemon() {
 
 Daemon::~Daemon() {
     CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
-    CFRelease(powerSourceChanges_);  // out of the run loop, and the registration with it
+    // The phone's CFRelease takes no null: the source exists only while the floor is on.
+    if (powerSourceChanges_) {
+        CFRunLoopRemoveSource(CFRunLoopGetCurrent(), powerSourceChanges_, kCFRunLoopDefaultMode);
+        CFRelease(powerSourceChanges_);
+    }
 }
 
 BOOL Daemon::respondsToSelector(Selector selector) const {

@@ -25,17 +25,10 @@ NSString BatteryFloorViewController::levelText(int percent) {
 
 BatteryFloorViewController::BatteryFloorViewController(std::optional<NSString> nibName,
                                                        NSBundle* bundle)
-    : UIViewController(std::move(nibName), bundle) {}
-
-void BatteryFloorViewController::viewDidLoad() {
-    UIViewController::viewDidLoad();
-    navigationItem().setTitle("Spare Battery");
-    navigationItem().setLeftBarButtonItem(cancelButton_);
-    navigationItem().setRightBarButtonItem(saveButton_);
-}
+    : EditorViewController("Spare Battery", std::move(nibName), bundle) {}
 
 void BatteryFloorViewController::viewWillAppear(BOOL animated) {
-    UIViewController::viewWillAppear(animated);
+    EditorViewController::viewWillAppear(animated);
     const NSInteger row = nearestRow(floor_);
     floor_ = kLevels[static_cast<size_t>(row)];
     if (floorPickerView_) floorPickerView_->selectRowInComponentAnimated(row, 0, NO);
@@ -65,27 +58,11 @@ void BatteryFloorViewController::pickerViewDidSelectRowInComponent(UIPickerView*
     floor_ = kLevels[static_cast<size_t>(row)];
 }
 
-void BatteryFloorViewController::saveTapped(UIResponder*) {
+void BatteryFloorViewController::save() {
     if (delegate_) delegate_->batteryFloorViewControllerSave(this);
-    if (UINavigationController* navigation = navigationController())
-        navigation->popViewControllerAnimated(YES);
-}
-
-void BatteryFloorViewController::cancelTapped(UIResponder*) {
-    if (UINavigationController* navigation = navigationController())
-        navigation->popViewControllerAnimated(YES);
 }
 
 BOOL BatteryFloorViewController::setOutletNamed(const NSString& name, UIResponder* object) {
     return UIConnectOutlet(name, object, "floorPickerView", floorPickerView_) ||
-           UIConnectOutlet(name, object, "saveButton", saveButton_) ||
-           UIConnectOutlet(name, object, "cancelButton", cancelButton_) ||
-           UIViewController::setOutletNamed(name, object);
-}
-
-UIAction BatteryFloorViewController::actionNamed(const NSString& name) {
-    using C = BatteryFloorViewController;
-    if (auto a = UIBindAction(name, "saveTapped", this, &C::saveTapped)) return a;
-    if (auto a = UIBindAction(name, "cancelTapped", this, &C::cancelTapped)) return a;
-    return UIViewController::actionNamed(name);
+           EditorViewController::setOutletNamed(name, object);
 }

@@ -3,12 +3,11 @@
 #pragma once
 
 #include "BatteryFloorViewControllerDelegate.h"
-
-#include <UIKit/UIKit.h>
+#include "EditorViewController.h"
 
 #include <array>
 
-class BatteryFloorViewController : public UIViewController,
+class BatteryFloorViewController : public EditorViewController,
                                    public UIPickerViewDelegate,
                                    public UIPickerViewDataSource {
   public:
@@ -26,7 +25,6 @@ class BatteryFloorViewController : public UIViewController,
     // Not owned.
     void setDelegate(BatteryFloorViewControllerDelegate* delegate) { delegate_ = delegate; }
 
-    void viewDidLoad() override;
     void viewWillAppear(BOOL animated) override;
 
     NSInteger numberOfComponentsInPickerView(UIPickerView* pickerView) override;
@@ -39,16 +37,13 @@ class BatteryFloorViewController : public UIViewController,
     void pickerViewDidSelectRowInComponent(UIPickerView* pickerView, NSInteger row,
                                            NSInteger component) override;
 
-    void saveTapped(UIResponder* sender);
-    void cancelTapped(UIResponder* sender);
-
     BOOL setOutletNamed(const NSString& name, UIResponder* object) override;
-    UIAction actionNamed(const NSString& name) override;
+
+  protected:
+    void save() override;
 
   private:
     UIPickerView* floorPickerView_ = nullptr;
-    UIBarButtonItem* saveButton_ = nullptr;
-    UIBarButtonItem* cancelButton_ = nullptr;
     int floor_ = 20;
     BatteryFloorViewControllerDelegate* delegate_ = nullptr;
 };

@@ -15,17 +15,10 @@ NSString clockText(int32_t hour, int32_t minute) {
 
 TimeSelectViewController::TimeSelectViewController(std::optional<NSString> nibName,
                                                    NSBundle* bundle)
-    : UIViewController(std::move(nibName), bundle) {}
-
-void TimeSelectViewController::viewDidLoad() {
-    UIViewController::viewDidLoad();
-    navigationItem().setTitle("Start & End");
-    navigationItem().setLeftBarButtonItem(cancelButton_);
-    navigationItem().setRightBarButtonItem(saveButton_);
-}
+    : EditorViewController("Start & End", std::move(nibName), bundle) {}
 
 void TimeSelectViewController::viewWillAppear(BOOL animated) {
-    UIViewController::viewWillAppear(animated);
+    EditorViewController::viewWillAppear(animated);
     // A window stored by other means than this screen may lie outside the day; the wheels
     // cannot show that, so the screen edits (and would save) the nearest time they can.
     startHour_ = std::clamp(startHour_, 0, 23);
@@ -111,15 +104,8 @@ void TimeSelectViewController::refreshLabels() {
     if (maxLabel_) maxLabel_->setText(clockText(endHour_, endMinute_));
 }
 
-void TimeSelectViewController::saveTapped(UIResponder*) {
+void TimeSelectViewController::save() {
     if (delegate_) delegate_->timeSelectViewControllerSave(this);
-    if (UINavigationController* navigation = navigationController())
-        navigation->popViewControllerAnimated(YES);
-}
-
-void TimeSelectViewController::cancelTapped(UIResponder*) {
-    if (UINavigationController* navigation = navigationController())
-        navigation->popViewControllerAnimated(YES);
 }
 
 BOOL TimeSelectViewController::setOutletNamed(const NSString& name, UIResponder* object) {
@@ -129,15 +115,5 @@ BOOL TimeSelectViewController::setOutletNamed(const NSString& name, UIResponder*
            UIConnectOutlet(name, object, "maxLabel", maxLabel_) ||
            UIConnectOutlet(name, object, "bedPickerView", bedPickerView_) ||
            UIConnectOutlet(name, object, "bedTableView", bedTableView_) ||
-           UIConnectOutlet(name, object, "saveButton", saveButton_) ||
-           UIConnectOutlet(name, object, "cancelButton", cancelButton_) ||
-           UIViewController::setOutletNamed(name, object);
-}
-
-UIAction TimeSelectViewController::actionNamed(const NSString& name) {
-    if (auto a = UIBindAction(name, "saveTapped", this, &TimeSelectViewController::saveTapped))
-        return a;
-    if (auto a = UIBindAction(name, "cancelTapped", this, &TimeSelectViewController::cancelTapped))
-        return a;
-    return UIViewController::actionNamed(name);
+           EditorViewController::setOutletNamed(name, object);
 }

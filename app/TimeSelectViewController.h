@@ -3,13 +3,12 @@
 // closes the screen; cancel just closes it.
 #pragma once
 
+#include "EditorViewController.h"
 #include "TimeSelectViewControllerDelegate.h"
-
-#include <UIKit/UIKit.h>
 
 #include <cstdint>
 
-class TimeSelectViewController : public UIViewController,
+class TimeSelectViewController : public EditorViewController,
                                  public UITableViewDelegate,
                                  public UITableViewDataSource,
                                  public UIPickerViewDelegate,
@@ -43,7 +42,6 @@ class TimeSelectViewController : public UIViewController,
     TimeSelectViewControllerDelegate* delegate() const { return delegate_; }
     void setDelegate(TimeSelectViewControllerDelegate* delegate) { delegate_ = delegate; }
 
-    void viewDidLoad() override;
     void viewWillAppear(BOOL animated) override;
     void viewDidUnload() override {}
     void didReceiveMemoryWarning() override { UIViewController::didReceiveMemoryWarning(); }
@@ -68,11 +66,11 @@ class TimeSelectViewController : public UIViewController,
                                           const NSIndexPath& indexPath) override;
 
     void refreshLabels();
-    void saveTapped(UIResponder* sender);
-    void cancelTapped(UIResponder* sender);
 
     BOOL setOutletNamed(const NSString& name, UIResponder* object) override;
-    UIAction actionNamed(const NSString& name) override;
+
+  protected:
+    void save() override;
 
   private:
     // The wheels edit the start time while row 0 (or no row) is selected, else the end time.
@@ -90,6 +88,4 @@ class TimeSelectViewController : public UIViewController,
     int32_t endMinute_ = 0;
     int32_t endHour_ = 0;
     TimeSelectViewControllerDelegate* delegate_ = nullptr;
-    UIBarButtonItem* saveButton_ = nullptr;
-    UIBarButtonItem* cancelButton_ = nullptr;
 };

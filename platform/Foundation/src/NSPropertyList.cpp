@@ -3,6 +3,7 @@
 #include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 #include <backend/Probes.h>
+#include <base/AtomicFile.h>
 #include <base/PlistHandles.h>
 #include <plist/plist.h>
 
@@ -190,6 +191,10 @@ double NSNumber::doubleValue() const {
 }
 
 // ---------------------------------------------------------------- NSData
+
+BOOL NSData::writeToFileAtomically(const NSString& path, BOOL) const {
+    return base::writeFileAtomically(platform::hostPath(path), bytes_);
+}
 
 std::optional<NSData> NSData::dataWithContentsOfFile(const NSString& path) {
     platform::probe::report([&] { return platform::probe::FileRead{path}; });

@@ -1,7 +1,6 @@
 #include <Foundation/Foundation.h>
 #include <backend/Backend.h>
 #include <backend/Probes.h>
-#include <base/AtomicFile.h>
 
 #include <cstdio>
 
@@ -123,5 +122,5 @@ BOOL NSUserDefaults::synchronize() {
     platform::probe::report([] { return platform::probe::DefaultsSynchronized{}; });
     const NSData data = NSPropertyListSerialization::dataFromPropertyListFormatErrorDescription(
         values_, NSPropertyListXMLFormat_v1_0, nullptr);
-    return base::writeFileAtomically(platform::hostPath(filePath()), data.bytes());
+    return data.writeToFileAtomically(filePath(), YES);
 }

@@ -217,6 +217,10 @@ class NSData {
   public:
     // Null when the file is missing or cannot be read. `path` is a device path.
     static std::optional<NSData> dataWithContentsOfFile(const NSString& path);
+    // Writes the bytes to the file at the device path `path`. Atomically or not, a reader sees
+    // the old file or the new one whole: the write always goes through a temporary file and a
+    // rename. YES when the file was written.
+    BOOL writeToFileAtomically(const NSString& path, BOOL atomically) const;
     explicit NSData(std::vector<char> bytes) : bytes_(std::move(bytes)) {}
     const std::vector<char>& bytes() const { return bytes_; }
     NSUInteger length() const { return bytes_.size(); }

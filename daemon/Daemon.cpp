@@ -6,6 +6,7 @@
 #include <notify_keys.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 
 #include "AppSettings.h"
@@ -17,6 +18,15 @@ namespace {
 constexpr int kMinutesPerDay = 1440;
 constexpr NSTimeInterval kWindowTick = 10.0;
 constexpr NSTimeInterval kIconRefresh = 20.0;
+// A take-hold this soon after the booked window start is the booked wake-up's doing.
+constexpr NSTimeInterval kWakeUpLatenessBound = 600.0;
+
+Daemon* s_daemon = nullptr;  // for the exit handler; the daemon is never destroyed
+
+std::optional<int> batteryPercent() {
+    const InternalBattery battery = readInternalBattery();
+    return battery.known ? std::optional<int>(battery.percent) : std::nullopt;
+}
 
 // Minutes are worked in 64 bits: the window bounds come from a file that anyone may have
 // written, and values near the ends of int must not overflow when a day is added.
@@ -115,6 +125,13 @@ std::optional<NSDate> ownBookingTime(const NSObject& element) {
 Daemon::Daemon() {
     if (!supportedSystem()) return;  // nothing subscribed, no timers, no icon, no wake-up
     powerController_ = std::make_unique<PowerController>(this);
+    journal_ = std::make_unique<GuardJournal>();
+    // The status bar's termination handling ends the process with exit(): close the period
+    // then, while the process can still write files.
+    s_daemon = this;
+    std::atexit([] {
+        if (s_daemon) s_daemon->terminating();
+    });
     powerController_->registerForPowerNotifications();
     StatusBarController::sharedStatusBarController()->setIconName(kStatusBarImageName);
     schedule_ = AppSettings::sharedSettings()->schedule();
@@ -148,6 +165,7 @@ Daemon::Daemon() {
 }
 
 Daemon::~Daemon() {
+    if (s_daemon == this) s_daemon = nullptr;
     CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
     // The phone's CFRelease takes no null: the source exists only while the floor is on.
     if (powerSourceChanges_) {
@@ -160,8 +178,11 @@ BOOL Daemon::respondsToSelector(Selector selector) const {
     return selector == Selector::systemWantsToSleep || selector == Selector::systemMustSleep;
 }
 
-// Answered from the flag alone, without the clock or the settings.
-BOOL Daemon::systemWantsToSleep() { return !inSchedule_; }
+// Answered from the flag alone, without the clock or the settings; the journal only counts.
+BOOL Daemon::systemWantsToSleep() {
+    if (inSchedule_ && journal_) journal_->sleepRefused();
+    return !inSchedule_;
+}
 BOOL Daemon::systemMustSleep() { return !inSchedule_; }
 
 BOOL Daemon::withinSchedule() {
@@ -188,14 +209,45 @@ void Daemon::timerFire(NSTimer*) {
     const BOOL active = (!schedule_ || withinSchedule()) && batteryAllows();
     if (active == inSchedule()) return;
     if (active) {
+        if (journal_)
+            journal_->begin(NSDate::date(), startReason(), batteryPercent(), lateForBookedWake());
         inSchedule_ = YES;
+        heldBefore_ = YES;
         StatusBarController::sharedStatusBarController()->addIcon();
     } else {
+        const GuardEnd why = endReason();
+        letGoForBattery_ = why == GuardEnd::BatteryFloor;
+        if (journal_) journal_->end(NSDate::date(), why, batteryPercent());
         inSchedule_ = NO;
         StatusBarController::sharedStatusBarController()->removeIcon();
         // Let go inside the window as when leaving it: a sleeping phone wakes for the next one.
         if (schedule_) scheduleWake();
     }
+}
+
+GuardStart Daemon::startReason() const {
+    if (letGoForBattery_) return GuardStart::BackOnCharger;
+    if (schedule_ && (heldBefore_ || lateForBookedWake())) return GuardStart::WindowStart;
+    return GuardStart::SwitchedOn;
+}
+
+GuardEnd Daemon::endReason() {
+    return schedule_ && !withinSchedule() ? GuardEnd::WindowEnd : GuardEnd::BatteryFloor;
+}
+
+std::optional<NSTimeInterval> Daemon::lateForBookedWake() const {
+    if (!schedule_ || !bookedWake_) return std::nullopt;
+    const NSTimeInterval late = NSDate::date().timeIntervalSinceDate(*bookedWake_);
+    if (late < 0 || late > kWakeUpLatenessBound) return std::nullopt;
+    return late;
+}
+
+void Daemon::terminating() {
+    if (!journal_ || !inSchedule_) return;
+    const InternalBattery battery = readInternalBattery();
+    const bool empty = battery.known && !battery.onCharger && battery.percent == 0;
+    journal_->end(NSDate::date(), empty ? GuardEnd::PhoneSwitchedOff : GuardEnd::SwitchedOff,
+                  batteryPercent());
 }
 
 // Plugged in or unplugged: taken hold of or let go at once, as the tick would.
@@ -208,7 +260,9 @@ void Daemon::clockChanged() {
 }
 
 void Daemon::addIcon(NSTimer*) {
-    if (inSchedule_) StatusBarController::sharedStatusBarController()->addIcon();
+    if (!inSchedule_) return;
+    StatusBarController::sharedStatusBarController()->addIcon();
+    if (journal_) journal_->tick(NSDate::date());
 }
 
 void Daemon::scheduleWake() {
@@ -224,4 +278,5 @@ void Daemon::scheduleWake() {
         if (auto date = ownBookingTime(wake->objectAtIndex(i)))
             CPCancelWakeAtDateWithIdentifier(*date, kJobLabel);
     CPScheduleWakeAtDateWithIdentifier(wakeDate, kJobLabel);
+    bookedWake_ = wakeDate;
 }

@@ -3,10 +3,12 @@
 // owner set a battery floor, with the battery's charge and the charger.
 #pragma once
 
+#include "GuardJournal.h"
 #include "PowerController.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class Daemon : public PowerControllerDelegate {
   public:
@@ -30,11 +32,24 @@ class Daemon : public PowerControllerDelegate {
     // IOKit told of a change of the battery or the charger.
     void powerSourcesChanged();
 
+    // The process ends (unloaded, or the phone shuts down): the guarded period ends with it.
+    void terminating();
+
     BOOL inSchedule() const { return inSchedule_ != 0; }
     PowerController* powerController() const { return powerController_.get(); }
+    GuardJournal* journal() const { return journal_.get(); }
 
   private:
+    // Why the guard takes hold or lets go now, for the journal.
+    GuardStart startReason() const;
+    GuardEnd endReason();
+    std::optional<NSTimeInterval> lateForBookedWake() const;
+
     std::unique_ptr<PowerController> powerController_;
+    std::unique_ptr<GuardJournal> journal_;
+    BOOL heldBefore_ = NO;              // the guard has held since start-up
+    BOOL letGoForBattery_ = NO;         // the last let-go was the battery floor's
+    std::optional<NSDate> bookedWake_;  // the window's start last booked
     int8_t inSchedule_ = NO;
     // Both read once at start: the app restarts the daemon when either changes.
     BOOL schedule_ = NO;

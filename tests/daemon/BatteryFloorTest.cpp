@@ -163,15 +163,55 @@ TEST(BatteryFloor, IsReadAtStartOnly) {
     EXPECT_FALSE(daemon.inSchedule());  // still the floor it started with
 }
 
-TEST(BatteryFloor, OffAtStartListensToNothingAndReadsNoBattery) {
+// Only the journal reads the level, once as the guard takes hold; no tick asks for it.
+TEST(BatteryFloor, OffAtStartListensToNothingAndTicksReadNoBattery) {
     auto off = makeDevice("3.1.3", "2026-12-07 12:00:00");
     writeSchedule(*off, false, 540, 1020);
     off->battery().set(5, false);
     Daemon unfloored;
     EXPECT_EQ(off->battery().postChange(), 0u);
+    const size_t readsAtStart = off->countCalls<platform::testing::BatteryRead>();
     off->advance(60);
     EXPECT_TRUE(unfloored.inSchedule());
-    EXPECT_EQ(off->countCalls<platform::testing::BatteryRead>(), 0u);
+    EXPECT_EQ(readsAtStart, 1u);
+    EXPECT_EQ(off->countCalls<platform::testing::BatteryRead>(), readsAtStart);
+    ASSERT_EQ(unfloored.journal()->periods().size(), 1u);
+    EXPECT_EQ(unfloored.journal()->periods()[0].batteryAtStart, 5);
+}
+
+}  // namespace
+
+namespace {
+
+// One evening through the journal: the booked start, a let-go for the floor, the charger, the
+// refusals in between and the window's end, each with its reason.
+TEST(GuardJournalOfADay, EachTakeHoldAndLetGoIsJournaledWithItsReason) {
+    auto device = makeDevice("3.1.3", "2026-12-07 08:59:00");
+    writeSchedule(*device, true, 540, 1020, 20);  // 09:00 to 17:00
+    device->battery().set(60, false);
+    Daemon daemon;
+    device->advance(70);  // the booked start (09:00:00) and the tick after it
+    device->battery().set(15, false);
+    device->battery().postChange();
+    device->runOnce();
+    device->battery().set(15, true);
+    device->battery().postChange();
+    device->runOnce();
+    for (long argument : {1, 2, 3}) device->deliverPowerMessage(kIOMessageCanSystemSleep, argument);
+    device->advance(8 * 3600 + 120);  // past 17:00
+
+    const std::vector<GuardPeriod>& periods = daemon.journal()->periods();
+    ASSERT_EQ(periods.size(), 2u);
+    EXPECT_EQ(periods[0].beganBecause, GuardStart::WindowStart);
+    ASSERT_TRUE(periods[0].lateForWakeUp);
+    EXPECT_LE(*periods[0].lateForWakeUp, 10.0);  // at the first tick after the wake-up
+    EXPECT_EQ(periods[0].batteryAtStart, 60);
+    EXPECT_EQ(periods[0].endedBecause, GuardEnd::BatteryFloor);
+    EXPECT_EQ(periods[0].batteryAtEnd, 15);
+    EXPECT_EQ(periods[1].beganBecause, GuardStart::BackOnCharger);
+    EXPECT_EQ(periods[1].sleepsRefused, 3);
+    EXPECT_EQ(periods[1].endedBecause, GuardEnd::WindowEnd);
+    EXPECT_EQ(GuardJournal::periodsAt(GuardJournal::standardPath()).size(), 2u);  // on file
 }
 
 }  // namespace

@@ -44,8 +44,7 @@ double BatteryModel::levelAt(double t) const {
         return charged(level, seconds, record_.rates.charge, record_.rates.chargeAbove80);
     const double litSeconds =
         conditions_.asleep ? 0 : std::clamp(conditions_.litUntil - since_, 0.0, seconds);
-    const double used =
-        drainRate(true) * litSeconds + drainRate(false) * (seconds - litSeconds);
+    const double used = drainRate(true) * litSeconds + drainRate(false) * (seconds - litSeconds);
     return std::max(0.0, level - used);
 }
 
@@ -85,8 +84,7 @@ std::optional<double> BatteryModel::timeToReach(double target) const {
     }
     if (target >= level) return std::nullopt;
     double seconds = 0, from = level;
-    const double litSeconds =
-        conditions_.asleep ? 0 : std::max(0.0, conditions_.litUntil - since_);
+    const double litSeconds = conditions_.asleep ? 0 : std::max(0.0, conditions_.litUntil - since_);
     if (litSeconds > 0 && drainRate(true) > 0) {
         const double needed = (from - target) / drainRate(true);
         if (needed <= litSeconds) return needed;

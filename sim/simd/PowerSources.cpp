@@ -45,7 +45,9 @@ bool PowerSources::advance(double now) {
     return true;
 }
 
-void PowerSources::levelReached(int level) { log_.write("powerd", "battery-level", {{"level", level}}); }
+void PowerSources::levelReached(int level) {
+    log_.write("powerd", "battery-level", {{"level", level}});
+}
 
 void PowerSources::changed() {
     if (!wire::saveBattery(root_, model_.record()))

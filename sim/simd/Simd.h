@@ -1,6 +1,6 @@
 // simd's loop: one thread polls the socket's connections and the signals, and wakes for the
-// deadlines of the power manager, launchd and the battery (device times, converted to host times through
-// the clock). It answers for the device as a whole (ping, status) and shuts it down.
+// deadlines of the power manager, launchd and the battery (device times, converted to host times
+// through the clock). It answers for the device as a whole (ping, status) and shuts it down.
 #pragma once
 
 #include <wire/DeviceClock.h>

@@ -130,8 +130,7 @@ int serveDevice(const simd::SimdOptions& options) {
     simd::Notifyd notify(server);
     server.onClose([&](simd::ConnectionId id) { notify.connectionClosed(id); });
     simd::PowerSources sources(root, battery, power.manager(), notify, log, now);
-    simd::Simd device(options, clock,
-                      {server, signals, log, launchd, processes, power, sources});
+    simd::Simd device(options, clock, {server, signals, log, launchd, processes, power, sources});
     simd::ClockService clockService(root, clock, log);
     clockService.onClockSet([&](double jump) {
         power.manager().clockSet(jump);

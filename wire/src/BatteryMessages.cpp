@@ -32,11 +32,10 @@ bool applyBatteryChange(const SetBattery& change, BatteryRecord& battery, std::s
         return refuse("the level must be a percentage from 0 to 100");
     BatteryRecord next = battery;
     BatteryRates& rates = next.rates;
-    for (auto [given, rate] : {std::pair{&change.asleep, &rates.asleep},
-                               std::pair{&change.dark, &rates.dark},
-                               std::pair{&change.lit, &rates.lit},
-                               std::pair{&change.charge, &rates.charge},
-                               std::pair{&change.chargeAbove80, &rates.chargeAbove80}}) {
+    for (auto [given, rate] :
+         {std::pair{&change.asleep, &rates.asleep}, std::pair{&change.dark, &rates.dark},
+          std::pair{&change.lit, &rates.lit}, std::pair{&change.charge, &rates.charge},
+          std::pair{&change.chargeAbove80, &rates.chargeAbove80}}) {
         if (!*given) continue;
         if (!limits::batteryRateAccepted(**given))
             return refuse("a battery rate must be a number of percent an hour from " +

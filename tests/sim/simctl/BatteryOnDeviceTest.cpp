@@ -60,14 +60,13 @@ TEST_F(BatteryOnDevice, DrainsAsleepWakesOnThePlugAndSwitchesOffWhenEmpty) {
     // as at shutdown.
     ASSERT_TRUE(simctlOk({"battery", device.root(), "--unplug", "--level", "0.5"}));
     ASSERT_TRUE(device.waitForEvents(
-        [](const Events& e) { return !eventsNamed(e, "shutdown-complete").empty(); },
-        kHostBudget))
+        [](const Events& e) { return !eventsNamed(e, "shutdown-complete").empty(); }, kHostBudget))
         << "an empty battery did not switch the device off";
     events = device.events();
     EXPECT_EQ(eventsNamed(events, "battery-empty").size(), 1u);
     EXPECT_EQ(levels(events).back(), 0);
-    EXPECT_TRUE(device.waitForEvents([&](const Events&) { return device.leftoverProcesses().empty(); },
-                                     kHostBudget));
+    EXPECT_TRUE(device.waitForEvents(
+        [&](const Events&) { return device.leftoverProcesses().empty(); }, kHostBudget));
 
     // It stays off until it is plugged in, and then boots on the charger.
     EXPECT_FALSE(device.boot({"--rate", "10"}));

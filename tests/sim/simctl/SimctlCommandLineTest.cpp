@@ -16,8 +16,8 @@ using namespace sim_e2e;
 constexpr const char* kDir = "DIR";  // stands for the device's folder in a case's arguments
 
 const std::vector<std::string> kCommands = {
-    "create", "install", "boot",         "shutdown", "status",  "log",
-    "power",  "sleep",   "wake",         "defaults", "spawn",   "launch",
+    "create", "install", "boot",         "shutdown", "status",   "log",
+    "power",  "sleep",   "wake",         "defaults", "spawn",    "launch",
     "notify", "alert",   "set-timezone", "set-time", "respring", "battery"};
 
 class SimctlCommandLine : public testing::Test {

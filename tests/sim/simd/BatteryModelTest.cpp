@@ -37,20 +37,21 @@ TEST_P(Drain, FollowsTheRateOfTheState) {
     EXPECT_NEAR(model.levelAt(kStart + c.hours * kHour), c.expected, 1e-6);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    States, Drain,
-    ::testing::Values(DrainCase{"standby_300h", {true, kNever}, 30, 90},
-                      DrainCase{"held_awake_dark_30h", {false, kStart}, 3, 90},
-                      DrainCase{"screen_lit_5h", {false, kNever}, 0.5, 90},
-                      DrainCase{"lit_half_an_hour_then_dark", {false, kStart + 1800}, 1,
-                                100 - 10 - 100.0 / 30 / 2},
-                      DrainCase{"stops_at_empty", {false, kNever}, 6, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(States, Drain,
+                         ::testing::Values(DrainCase{"standby_300h", {true, kNever}, 30, 90},
+                                           DrainCase{"held_awake_dark_30h", {false, kStart}, 3, 90},
+                                           DrainCase{"screen_lit_5h", {false, kNever}, 0.5, 90},
+                                           DrainCase{"lit_half_an_hour_then_dark",
+                                                     {false, kStart + 1800},
+                                                     1,
+                                                     100 - 10 - 100.0 / 30 / 2},
+                                           DrainCase{"stops_at_empty", {false, kNever}, 6, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BatteryModel, AStateChangeMidHourCountsEachPartAtItsRate) {
     BatteryModel model(battery(50), kStart);
-    model.setConditions({false, kNever}, kStart);           // lit for 15 minutes
-    model.setConditions({true, kNever}, kStart + 900);      // then asleep
+    model.setConditions({false, kNever}, kStart);       // lit for 15 minutes
+    model.setConditions({true, kNever}, kStart + 900);  // then asleep
     EXPECT_NEAR(model.level(), 45, 1e-9);
     EXPECT_NEAR(model.levelAt(kStart + 900 + 45 * 60), 45 - 0.25, 1e-9);
 }

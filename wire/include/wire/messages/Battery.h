@@ -16,7 +16,7 @@ namespace wire {
 // about 5, and about two hours on the charger, slower above 80 %.
 struct BatteryRates {
     WIRE_FIELDS((double, asleep, 100.0 / 300), (double, dark, 100.0 / 30), (double, lit, 100.0 / 5),
-                (double, charge, 60),          // on the charger, up to 80 %
+                (double, charge, 60),         // on the charger, up to 80 %
                 (double, chargeAbove80, 30))  // on the charger, from 80 % to full
 };
 

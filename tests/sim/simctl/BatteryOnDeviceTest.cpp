@@ -1,6 +1,6 @@
-// The battery on a booted 3.1.3 device with short rates: it drains while the device sleeps,
-// the charger wakes it, and an empty battery switches the device off and keeps it off until
-// it is plugged in.
+// The battery on a booted 3.1.3 device with short rates: it drains, SpringBoard warns of it,
+// the charger wakes the sleeping device, and an empty battery switches the device off and
+// keeps it off until it is plugged in.
 #include <gtest/gtest.h>
 
 #include "SimE2E.h"
@@ -28,26 +28,30 @@ class BatteryOnDevice : public testing::Test {
     DeviceSession device{"3.1.3"};
 };
 
-TEST_F(BatteryOnDevice, DrainsAsleepWakesOnThePlugAndSwitchesOffWhenEmpty) {
-    // At 10 times real time: lit five device seconds after boot, then asleep at a percent
-    // every ten device seconds (one real second).
-    ASSERT_TRUE(simctlOk({"battery", device.root(), "--level", "50.5", "--drain-asleep", "360",
-                          "--drain-lit", "36", "--drain-dark", "36"}));
-    ASSERT_TRUE(device.boot({"--rate", "10", "--idle-sleep", "5"})) << device.lastOutput();
+TEST_F(BatteryOnDevice, DrainsWarnsWakesOnThePlugAndSwitchesOffWhenEmpty) {
+    // At 10 times real time, never sleeping on its own (the screen stays lit): a percent every
+    // twenty device seconds, two real seconds.
+    ASSERT_TRUE(simctlOk({"battery", device.root(), "--level", "21.5", "--drain-lit", "180",
+                          "--drain-asleep", "180"}));
+    ASSERT_TRUE(device.boot({"--rate", "10", "--idle-sleep", "0"})) << device.lastOutput();
+    // SpringBoard hears of the level through IOKit's power sources, as any program does.
     ASSERT_TRUE(device.waitForEvents(
-        [](const Events& e) { return levels(e).size() >= 2 && !eventsNamed(e, "sleep").empty(); },
-        kHostBudget))
-        << "the battery did not drain";
+        [](const Events& e) { return !eventsNamed(e, "alert-shown").empty(); }, kHostBudget))
+        << "no low-battery alert";
+    Events events = device.events();
+    ASSERT_FALSE(levels(events).empty());
+    EXPECT_EQ(levels(events).front(), 21);
+    EXPECT_EQ(eventsNamed(events, "alert-shown")[0]["body"],
+              "Low Battery\n20% of battery remaining");
     Json status = device.status();
-    EXPECT_EQ(status["power"], "asleep") << status.dump();
     EXPECT_EQ(status["battery"]["state"], "unplugged") << status.dump();
-    EXPECT_LE(status["battery"]["level"].get<int>(), 49) << status.dump();
-    const std::vector<int> drained = levels(device.events());
-    EXPECT_EQ(std::vector<int>(drained.begin(), drained.begin() + 2), (std::vector<int>{50, 49}));
+    EXPECT_LE(status["battery"]["level"].get<int>(), 20) << status.dump();
+    const Json slept = Json::parse(device.simctl({"sleep", device.root()}).output, nullptr, false);
+    ASSERT_EQ(slept["result"], "asleep") << slept.dump();
 
     // The charger wakes the sleeping device; it charges.
     ASSERT_TRUE(simctlOk({"battery", device.root(), "--plug"}));
-    Events events = device.events();
+    events = device.events();
     const Events wakes = eventsNamed(events, "wake");
     ASSERT_EQ(wakes.size(), 1u);
     EXPECT_EQ(wakes[0]["reason"], "power-source");
@@ -56,8 +60,8 @@ TEST_F(BatteryOnDevice, DrainsAsleepWakesOnThePlugAndSwitchesOffWhenEmpty) {
     EXPECT_EQ(sources[0]["state"], "charging");
     EXPECT_EQ(device.status()["battery"]["state"], "charging");
 
-    // Off the charger with half a percent left, it soon empties: the device ends every process
-    // as at shutdown.
+    // Off the charger with half a percent left, the lit screen soon empties it: the device ends
+    // every process as at shutdown.
     ASSERT_TRUE(simctlOk({"battery", device.root(), "--unplug", "--level", "0.5"}));
     ASSERT_TRUE(device.waitForEvents(
         [](const Events& e) { return !eventsNamed(e, "shutdown-complete").empty(); }, kHostBudget))

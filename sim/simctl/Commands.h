@@ -12,5 +12,6 @@ void addDefaultsCommand(CommandLine& line);      // defaults
 void addProcessCommands(CommandLine& line);      // spawn, launch
 void addSpringBoardCommands(CommandLine& line);  // notify, alert, respring
 void addTimeCommands(CommandLine& line);         // set-time, set-timezone
+void addBatteryCommand(CommandLine& line);       // battery
 
 }  // namespace simctl

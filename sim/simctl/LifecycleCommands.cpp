@@ -5,6 +5,7 @@
 #include <sim/simd/Processes.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <wire/BatteryFile.h>
 #include <wire/DeviceClock.h>
 #include <wire/DeviceLimits.h>
 #include <wire/DevicePaths.h>
@@ -36,10 +37,15 @@ struct CreateOptions {
     std::string dir;
     std::string version = "3.1.3";
     std::string zone = wire::kDefaultZone;
+    double battery = 100;
 };
 
 int createCommand(const CreateOptions& options) {
     layOutDevice(options.dir, options.version, options.zone, toolFolder() + "/../firmware");
+    wire::BatteryRecord battery;
+    battery.level = options.battery;
+    if (!wire::saveBattery(deviceRoot(options.dir), battery))
+        throw CommandError(options.dir + ": cannot write the battery file");
     std::printf("created %s (system version %s)\n", options.dir.c_str(), options.version.c_str());
     return 0;
 }
@@ -221,8 +227,8 @@ void addLifecycleCommands(CommandLine& line) {
     CLI::App& create = line.addCommand(
         "create", "lay out a fresh device",
         "Lays out a fresh device root at DIR (absent or empty) with system version V (default\n"
-        "3.1.3) in time zone ZONE of the host's tz database (default UTC), and copies the build\n"
-        "tree's firmware into it.",
+        "3.1.3) in time zone ZONE of the host's tz database (default UTC), with a battery at\n"
+        "PERCENT off the charger (default 100), and copies the build tree's firmware into it.",
         [created] { return createCommand(*created); });
     create.add_option("DIR", created->dir, "the folder to lay the device out in")
         ->required()
@@ -233,6 +239,11 @@ void addLifecycleCommands(CommandLine& line) {
     create.add_option("--timezone", created->zone, "the device's time zone (default UTC)")
         ->type_name("ZONE")
         ->check(knownZoneCheck());
+    create
+        .add_option("--battery", created->battery,
+                    "the battery's level, off the charger (0 to 100; default 100)")
+        ->type_name("PERCENT")
+        ->check(numberWithin(wire::limits::batteryLevelAccepted, "a percentage from 0 to 100"));
 
     auto installed = std::make_shared<InstallOptions>();
     CLI::App& install = line.addCommand(

@@ -33,6 +33,7 @@ int statusCommand(const std::string& dir) {
     ordered_json out = {{"version", wire::systemVersion(root)},
                         {"time", simd.value("time", "")},
                         {"power", simd.value("power", "")},
+                        {"battery", simd.value("battery", ordered_json::object())},
                         {"statusBar", take(statusBarItems(root))},
                         {"jobs", simd.value("jobs", ordered_json::array())},
                         {"wakeRequests", take(wakeRequests(root))},

@@ -13,5 +13,6 @@ int main(int argc, char** argv) {
     addProcessCommands(line);
     addSpringBoardCommands(line);
     addTimeCommands(line);
+    addBatteryCommand(line);
     return line.run(argc, argv);
 }

@@ -14,6 +14,12 @@ using nlohmann::ordered_json;
 PowerManager::PowerManager(PowerHost& host, Settings settings, double now)
     : host_(host), settings_(settings) {
     restartIdle(now);
+    lightScreen(now);  // a phone just switched on shows its screen
+}
+
+void PowerManager::lightScreen(double now) {
+    litUntil_ = settings_.idleSleep > 0 ? now + settings_.idleSleep
+                                        : std::numeric_limits<double>::infinity();
 }
 
 void PowerManager::restartIdle(double now) {
@@ -118,13 +124,25 @@ void PowerManager::requestSleep(double now, SleepDone done) {
 void PowerManager::requestWake(double now) {
     if (state_ == State::Asleep) {
         wake("user", std::nullopt, now);
+        lightScreen(now);
+        return;
+    }
+    userActivity(now);
+}
+
+void PowerManager::powerSourcePlugged(double now) {
+    if (state_ == State::Asleep) {
+        wake("power-source", std::nullopt, now);
+        lightScreen(now);
         return;
     }
     userActivity(now);
 }
 
 void PowerManager::userActivity(double now) {
-    if (state_ == State::Awake && !attemptUnderWay() && !attemptWanted_) restartIdle(now);
+    if (state_ != State::Awake) return;
+    lightScreen(now);
+    if (!attemptUnderWay() && !attemptWanted_) restartIdle(now);
 }
 
 void PowerManager::probe(uint32_t message, double now, RoundDone done) {
@@ -153,6 +171,7 @@ void PowerManager::wakeListChanged() {
 }
 
 void PowerManager::clockSet(double jump) {
+    litUntil_ += jump;
     if (idleDeadline_) *idleDeadline_ += jump;
     if (round_) round_->deadline += jump;
 }
@@ -237,6 +256,7 @@ void PowerManager::endAttempt(const PowerRound& ask, double now) {
 void PowerManager::sleep() {
     state_ = State::Asleep;
     idleDeadline_.reset();
+    litUntil_ = -std::numeric_limits<double>::infinity();
     lookUpWakeRequest();
     ordered_json fields;
     fields["wakeAt"] =

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -82,6 +83,9 @@ class PowerManager {
     // The user touched the screen: awake, a fresh idle period (unless an attempt is under way);
     // asleep, nothing, as a dark screen takes no touches.
     void userActivity(double now);
+    // The charger was plugged in: a sleeping device wakes (reason "power-source"); either way
+    // the screen lights and the idle time starts afresh, as after a touch.
+    void powerSourcePlugged(double now);
     // Sends `message` to every client now (after a round already under way) and reports the
     // answers. Refused while the device sleeps.
     void probe(uint32_t message, double now, RoundDone done);
@@ -95,6 +99,11 @@ class PowerManager {
     std::vector<int> clientPids() const;
     std::optional<double> wakeAt() const { return wakeAt_; }
     std::optional<double> idleDeadline() const;
+    // The screen is lit for one idle period after a touch, a user wake or a plug-in (for good
+    // when the device never sleeps on its own), and dark after it even while held awake;
+    // dark while asleep.
+    double litUntil() const { return litUntil_; }
+    bool screenLit(double now) const { return state_ == State::Awake && now < litUntil_; }
 
   private:
     enum class State { Awake, Asleep };
@@ -119,6 +128,7 @@ class PowerManager {
     bool attemptUnderWay() const;
     long freshArgument() { return nextArgument_++; }
     void restartIdle(double now);
+    void lightScreen(double now);
     void notifySleepers(SleepOutcome outcome, const std::vector<int>& cancelledBy);
 
     PowerHost& host_;
@@ -130,6 +140,7 @@ class PowerManager {
     bool attemptWanted_ = false;
     std::vector<SleepDone> sleepers_;
     std::optional<double> idleDeadline_;
+    double litUntil_ = -std::numeric_limits<double>::infinity();
     std::optional<double> wakeAt_;
     std::optional<wire::WakeRequest> wakeRequest_;
     double attemptStart_ = 0;  // when the last sleep attempt asked its first question

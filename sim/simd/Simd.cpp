@@ -35,6 +35,7 @@ void Simd::run() {
         // A SIGTERM that came while a request waited for a child (a respring) is served now.
         if (parts_.signals.shutdownPending()) handleSignals();
         if (!running_) break;
+        if (!followBattery()) break;
         const double t = now();
         power.advance(t);
         parts_.launchd.advance(t);
@@ -43,6 +44,8 @@ void Simd::run() {
 
         std::optional<double> deadline = power.nextDeadline();
         if (auto d = parts_.launchd.nextDeadline(); d && (!deadline || *d < *deadline))
+            deadline = d;
+        if (auto d = parts_.battery.nextDeadline(); d && (!deadline || *d < *deadline))
             deadline = d;
         double waitSeconds = 60;
         if (deadline)
@@ -64,12 +67,23 @@ void Simd::run() {
             return;
         }
         if (ready <= 0) continue;
+        // Before any request can change what the device does, the battery is brought up to
+        // the moment it came: the time spent waiting counts under the conditions that held.
+        if (!followBattery()) break;
         if (fds[1].revents) handleSignals();
         if (!running_) break;
         if (fds[0].revents & POLLIN) server.accept();
         for (size_t i = 0; i < ids.size(); ++i)
             if (fds[i + 2].revents && server.connected(ids[i])) server.serve(ids[i]);
     }
+}
+
+bool Simd::followBattery() {
+    if (!parts_.battery.advance(now())) return true;
+    // An empty battery switches the phone off as a shutdown does; its wake requests stay
+    // booked, but nothing is left running to wake it.
+    shutdown(std::nullopt);
+    return false;
 }
 
 void Simd::handleSignals() {
@@ -101,7 +115,8 @@ void Simd::status(const Caller& caller, const wire::Status&) {
                                    parts_.processes.springBoardPid(),
                                    getpid(),
                                    zone,
-                                   wire::formatLocalTime(now(), zone)});
+                                   wire::formatLocalTime(now(), zone),
+                                   parts_.battery.status(now())});
 }
 
 void Simd::shutdown(const Caller& caller, const wire::Shutdown&) { shutdown(caller); }
@@ -115,6 +130,7 @@ void Simd::shutdown(const std::optional<Caller>& requester) {
     }
     parts_.processes.endAll(std::max(20.0 / options_.rate, options_.minimumHostGrace),
                             options_.minimumHostGrace);
+    parts_.battery.keep(now());
     parts_.log.write("simd", "shutdown-complete", ordered_json::object());
     removeRunFiles(options_.root);
     parts_.server.stopListening();

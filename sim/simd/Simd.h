@@ -1,6 +1,6 @@
 // simd's loop: one thread polls the socket's connections and the signals, and wakes for the
-// deadlines of the power manager and launchd (device times, converted to host times through
-// the clock). It answers for the device as a whole (ping, status) and shuts it down.
+// deadlines of the power manager, launchd and the battery (device times, converted to host times
+// through the clock). It answers for the device as a whole (ping, status) and shuts it down.
 #pragma once
 
 #include <wire/DeviceClock.h>
@@ -12,6 +12,7 @@
 #include "DeviceProcesses.h"
 #include "EventWriter.h"
 #include "Launchd.h"
+#include "PowerSources.h"
 #include "Powerd.h"
 #include "Server.h"
 #include "SignalWatch.h"
@@ -43,6 +44,7 @@ class Simd {
         Launchd& launchd;
         DeviceProcesses& processes;
         Powerd& power;
+        PowerSources& battery;
     };
     Simd(const SimdOptions& options, const wire::DeviceClock& clock, Parts parts);
 
@@ -56,6 +58,8 @@ class Simd {
 
   private:
     void handleSignals();
+    // Brings the battery up to now; an empty one switches the device off. False then.
+    bool followBattery();
     void shutdown(const std::optional<Caller>& requester);
     double now() const { return clock_.now(); }
 

@@ -5,6 +5,7 @@
 #include <base/ScopedFd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wire/BatteryFile.h>
 #include <wire/DeviceClock.h>
 #include <wire/DeviceLimits.h>
 #include <wire/DevicePaths.h>
@@ -12,6 +13,7 @@
 #include <wire/DeviceZone.h>
 #include <wire/SystemVersion.h>
 #include <wire/Wire.h>
+#include <wire/messages/Battery.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
 #include <wire/messages/Notify.h>
@@ -32,6 +34,7 @@
 #include "EventLog.h"
 #include "Launchd.h"
 #include "Notifyd.h"
+#include "PowerSources.h"
 #include "Powerd.h"
 #include "ProcessControl.h"
 #include "Server.h"
@@ -81,6 +84,12 @@ int serveDevice(const simd::SimdOptions& options) {
     if (!lock) return bootFailed(options, lockError);
     base::makeDirectories(wire::inRoot(root, wire::paths::kLogFolder));
     simd::removeRunFiles(root);
+    std::string batteryError;
+    const wire::BatteryRecord battery = wire::loadBattery(root, &batteryError);
+    if (!batteryError.empty())
+        std::fprintf(stderr, "simd: %s; the battery starts full\n", batteryError.c_str());
+    if (battery.level <= 0 && !battery.plugged)
+        return bootFailed(options, std::string(simd::kBatteryEmpty));
 
     wire::DeviceClock clock =
         wire::DeviceClock::startingAt(wire::hostNow(), options.startTime, options.rate);
@@ -118,12 +127,14 @@ int serveDevice(const simd::SimdOptions& options) {
     simd::Powerd power(server, processes, wakes, log, now, settings);
     wakes.onChange([&] { power.manager().wakeListChanged(); });
     server.onClose([&](simd::ConnectionId id) { power.connectionClosed(id); });
-    simd::Simd device(options, clock, {server, signals, log, launchd, processes, power});
     simd::Notifyd notify(server);
     server.onClose([&](simd::ConnectionId id) { notify.connectionClosed(id); });
+    simd::PowerSources sources(root, battery, power.manager(), notify, log, now);
+    simd::Simd device(options, clock, {server, signals, log, launchd, processes, power, sources});
     simd::ClockService clockService(root, clock, log);
     clockService.onClockSet([&](double jump) {
         power.manager().clockSet(jump);
+        sources.clockSet(jump);
         launchd.clockSet(jump);
         notify.post(wire::kClockSetNotification);  // last: the clients read the clock as set
     });
@@ -144,6 +155,8 @@ int serveDevice(const simd::SimdOptions& options) {
         .on<wire::SleepNow>(power, &Powerd::sleep)
         .on<wire::WakeNow>(power, &Powerd::wake)
         .on<wire::UserActivity>(power, &Powerd::userActivity)
+        .on<wire::BatteryQuery>(sources, &PowerSources::query)
+        .on<wire::SetBattery>(sources, &PowerSources::set)
         .on<wire::ScheduleWake>(wakes, &WakeBookings::schedule)
         .on<wire::CancelWake>(wakes, &WakeBookings::cancel)
         .on<wire::LaunchctlLoad>(launchd, &Launchd::load)

@@ -25,7 +25,10 @@ SpringBoardApp::SpringBoardApp(const Files& files, EventSink& events, mach_port_
                      }),
       handler_({statusBar_, center_, notifications_,
                 [this](std::unique_ptr<AlertItem> item) { present(std::move(item)); },
-                [this] { rearmNotificationTimer(); }, serverPort, events}) {}
+                [this] { rearmNotificationTimer(); }, serverPort, events}),
+      lowBattery_([this](const std::string& body) {
+          present(AlertItem::systemAlert(body, std::nullopt));
+      }) {}
 
 SpringBoardApp::~SpringBoardApp() {
     if (notificationTimer_) notificationTimer_->invalidate();
@@ -37,6 +40,7 @@ void SpringBoardApp::start(const std::string& bundleIdentifier) {
     notifications_.load();
     notifications_.fireDue(CFAbsoluteTimeGetCurrent());
     rearmNotificationTimer();
+    lowBattery_.start();
 }
 
 void SpringBoardApp::present(std::unique_ptr<AlertItem> item) {

@@ -1,5 +1,6 @@
 // SpringBoard put together: the status bar with its three routes, the booked local
-// notifications and their timer, and the alerts controller that every alert goes through.
+// notifications and their timer, the alerts controller that every alert goes through, and the
+// low-battery warning.
 #pragma once
 
 #include <Foundation/Foundation.h>
@@ -11,6 +12,7 @@
 #include "AlertsController.h"
 #include "EventSink.h"
 #include "LibStatusBarCenter.h"
+#include "LowBatteryWarning.h"
 #include "NotificationScheduler.h"
 #include "RequestHandler.h"
 #include "StatusBar.h"
@@ -33,7 +35,8 @@ class SpringBoardApp {
     SpringBoardApp& operator=(const SpringBoardApp&) = delete;
 
     // Loads the extensions meant for `bundleIdentifier` (they see the alerts controller
-    // already), then the booked notifications, and fires those that came due meanwhile.
+    // already), then the booked notifications, and fires those that came due meanwhile; then
+    // watches the battery.
     void start(const std::string& bundleIdentifier);
 
     PList::Dictionary handle(const PList::Dictionary& request) { return handler_.handle(request); }
@@ -54,6 +57,7 @@ class SpringBoardApp {
     AlertsController controller_;
     NotificationScheduler notifications_;
     RequestHandler handler_;
+    LowBatteryWarning lowBattery_;
     NSTimer* notificationTimer_ = nullptr;  // owned by the run loop
 };
 

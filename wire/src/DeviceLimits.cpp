@@ -33,6 +33,15 @@ bool idleSleepAccepted(double seconds) {
     return std::isfinite(seconds) && seconds >= 0 && seconds <= kMaxIdleSleep;
 }
 
+bool batteryLevelAccepted(double percent) {
+    return std::isfinite(percent) && percent >= 0 && percent <= 100;
+}
+
+bool batteryRateAccepted(double percentPerHour) {
+    return std::isfinite(percentPerHour) && percentPerHour >= 0 &&
+           percentPerHour <= kMaxBatteryRate;
+}
+
 bool clockTimeAccepted(double referenceSeconds) {
     return std::isfinite(referenceSeconds) && referenceSeconds >= startOfYear(kFirstYear) &&
            referenceSeconds < startOfYear(kLastYear + 1);
@@ -43,5 +52,7 @@ std::string rateBounds() { return number(kMinRate) + " to " + number(kMaxRate); 
 std::string idleSleepBounds() { return "0 to " + number(kMaxIdleSleep); }
 
 std::string clockYears() { return std::to_string(kFirstYear) + " to " + std::to_string(kLastYear); }
+
+std::string batteryRateBounds() { return "0 to " + number(kMaxBatteryRate); }
 
 }  // namespace wire::limits

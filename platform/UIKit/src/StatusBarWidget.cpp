@@ -28,9 +28,33 @@ void StatusBarWidget::refresh() {
     QStringList items;
     for (const std::string& name : platform::springBoardService().statusBarItems())
         items << QString::fromStdString(name);
-    if (items != items_) {
+    const platform::BatteryService::Battery battery = platform::batteryService().battery();
+    if (items != items_ || battery.known != battery_.known || battery.level != battery_.level ||
+        battery.charging != battery_.charging || battery.plugged != battery_.plugged) {
         items_ = items;
+        battery_ = battery;
         update();
+    }
+}
+
+void StatusBarWidget::paintBattery(QPainter& painter, const QRect& outline) {
+    painter.drawRect(outline);
+    painter.fillRect(QRect(outline.right() + 1, 8, 2, 4), Qt::black);
+    const QRect inside = outline.adjusted(2, 2, -1, -1);
+    // A device that reports no battery shows it full, as before there was one.
+    const int level = battery_.known ? battery_.level : 100;
+    painter.fillRect(
+        QRect(inside.left(), inside.top(), inside.width() * level / 100, inside.height()),
+        level <= 20 && !battery_.plugged ? QColor(0xc0, 0x20, 0x20) : Qt::black);
+    if (!battery_.known) return;
+    if (battery_.plugged) {
+        // The charging sign: a bolt left of the battery.
+        const int x = outline.left() - 9, y = outline.top() - 1;
+        const QPoint bolt[] = {{x + 5, y},      {x + 1, y + 7}, {x + 4, y + 7},
+                               {x + 2, y + 12}, {x + 7, y + 4}, {x + 4, y + 4}};
+        painter.setBrush(Qt::black);
+        painter.drawPolygon(bolt, 6);
+        painter.setBrush(Qt::NoBrush);
     }
 }
 
@@ -66,11 +90,16 @@ void StatusBarWidget::paintEvent(QPaintEvent*) {
                      QStringLiteral("Carrier"));
     // Battery, at the right edge.
     const QRect battery(width() - 30, 5, 22, 10);
-    painter.drawRect(battery);
-    painter.fillRect(QRect(battery.right() + 1, 8, 2, 4), Qt::black);
-    painter.fillRect(battery.adjusted(2, 2, -4, -1), Qt::black);
-    // The items, right to left before the battery.
-    int x = battery.left() - 6;
+    paintBattery(painter, battery);
+    // The level, then the items, right to left before the battery (and its charging sign).
+    int x = battery.left() - (battery_.known && battery_.plugged ? 14 : 6);
+    if (battery_.known) {
+        const QString level = QString::number(battery_.level) + "%";
+        const int w = painter.fontMetrics().horizontalAdvance(level);
+        x -= w;
+        painter.drawText(QRect(x, 0, w, height()), Qt::AlignVCenter, level);
+        x -= 4;
+    }
     for (auto it = items_.crbegin(); it != items_.crend(); ++it) {
         const QPixmap image = imageFor(*it);
         if (!image.isNull()) {

@@ -1,12 +1,17 @@
-// The device's status bar: carrier, clock, battery and the items SpringBoard shows now, asked
-// of SpringBoard once a second and whenever someone looks.
+// The device's status bar: carrier, clock, the battery's level and charging sign, and the
+// items SpringBoard shows now, asked of SpringBoard and the power sources once a second and
+// whenever someone looks.
 #pragma once
+
+#include <backend/BatteryService.h>
 
 #include <QMap>
 #include <QPixmap>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+
+class QPainter;
 
 namespace uikit {
 
@@ -24,7 +29,9 @@ class StatusBarWidget : public QWidget {
   private:
     QPixmap imageFor(const QString& name);
     QString clockText() const;
+    void paintBattery(QPainter& painter, const QRect& outline);
     QStringList items_;
+    platform::BatteryService::Battery battery_;
     QString clock_;
     QTimer poll_;
     QMap<QString, QPixmap> images_;

@@ -1,5 +1,5 @@
-// The battery service on the simulated device. The device has no battery yet, so it reports
-// none known and never posts a change.
+// The battery service on the simulated device: simd's power sources know the battery; each
+// read asks them, and simd posts kPowerSourcesChanged when the level or the charger changes.
 #pragma once
 
 #include <backend/BatteryService.h>
@@ -10,7 +10,7 @@ class DeviceBattery final : public BatteryService {
   public:
     static DeviceBattery& instance();
 
-    Battery battery() override { return {}; }
+    Battery battery() override;
 };
 
 }  // namespace platform::device

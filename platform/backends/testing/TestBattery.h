@@ -17,7 +17,7 @@ class TestBattery final : public BatteryService {
     // full it charges. Nothing is told until postChange.
     void set(int level, bool plugged);
     void setCharging(bool charging) { battery_.charging = charging; }
-    // No battery known, as the device reports now.
+    // No battery known, as when the device's power sources cannot be reached.
     void setUnknown() { battery_ = {}; }
     // Posts kPowerSourcesChanged to the process's registrations; the run loop serves them.
     size_t postChange() { return notify_.deliver(kPowerSourcesChanged); }

@@ -16,9 +16,9 @@ using namespace sim_e2e;
 constexpr const char* kDir = "DIR";  // stands for the device's folder in a case's arguments
 
 const std::vector<std::string> kCommands = {
-    "create", "install", "boot",         "shutdown", "status",  "log",
-    "power",  "sleep",   "wake",         "defaults", "spawn",   "launch",
-    "notify", "alert",   "set-timezone", "set-time", "respring"};
+    "create", "install", "boot",         "shutdown", "status",   "log",
+    "power",  "sleep",   "wake",         "defaults", "spawn",    "launch",
+    "notify", "alert",   "set-timezone", "set-time", "respring", "battery"};
 
 class SimctlCommandLine : public testing::Test {
   protected:
@@ -66,6 +66,19 @@ const std::vector<BadLine> kBadLines = {
     // The clock's bounds are boot's: no booked date past the phone's 32-bit time_t.
     {"TimeAfterTheLastYear", {"set-time", kDir, "2038-01-20 01:00:00"}, 64, "years 1970 to 2037"},
     {"TimeBeforeTheFirstYear", {"set-time", kDir, "1969-12-31 23:59:59"}, 64, "years 1970 to 2037"},
+    // A battery gets a level from 0 to 100, one power source and rates it can keep.
+    {"LevelAboveFull", {"battery", kDir, "--level", "101"}, 64, "percentage from 0 to 100"},
+    {"LevelBelowEmpty", {"battery", kDir, "--level", "-1"}, 64, "percentage from 0 to 100"},
+    {"LevelNotANumber", {"battery", kDir, "--level", "half"}, 64, "percentage from 0 to 100"},
+    {"LevelInfinite", {"battery", kDir, "--level", "inf"}, 64, "percentage from 0 to 100"},
+    {"LevelNaN", {"battery", kDir, "--level", "nan"}, 64, "percentage from 0 to 100"},
+    {"PlugAndUnplug", {"battery", kDir, "--level", "5", "--plug", "--unplug"}, 64, "--unplug"},
+    {"NegativeRate", {"battery", kDir, "--level", "5", "--drain-dark", "-3"}, 64, "rate from 0"},
+    {"AbsurdRate", {"battery", kDir, "--level", "5", "--charge", "1e9"}, 64, "rate from 0"},
+    {"CreateWithTooMuchCharge",
+     {"create", "/tmp/vigilant-never-made", "--battery", "150"},
+     64,
+     "percentage from 0 to 100"},
     // A line simctl understands, for a device it cannot serve: the command fails instead.
     {"DeviceNotBooted", {"status", kDir}, 1, "not booted"},
     {"SetTimeNotBooted", {"set-time", kDir, "2027-10-30 12:00:00"}, 1, "not booted"},
@@ -87,14 +100,21 @@ TEST_F(SimctlCommandLine, ABadLineEndsWithItsStatusAndOneLineThatNamesTheFault) 
     }
 }
 
-// A refused zone or time leaves the device as it was, and a refused create makes nothing.
-TEST_F(SimctlCommandLine, BadZonesAndTimesChangeNothing) {
+// A refused zone, time or battery leaves the device as it was, and a refused create makes
+// nothing.
+TEST_F(SimctlCommandLine, BadZonesTimesAndBatteriesChangeNothing) {
     ASSERT_EQ(simctl({"set-timezone", kDir, "Europe/Berlin"}).status, 0);
     for (const BadLine& line : kBadLines) simctl(line.arguments);
     const auto link = std::filesystem::read_symlink(device.root() + "/var/db/timezone/localtime");
     EXPECT_EQ(link.string(), "/usr/share/zoneinfo/Europe/Berlin");
     EXPECT_FALSE(std::filesystem::exists("/tmp/vigilant-never-made"));
     EXPECT_FALSE(std::filesystem::exists(device.root() + "/var/run/sim/clock.plist"));
+    const Captured battery = simctl({"battery", kDir});
+    ASSERT_EQ(battery.status, 0) << battery.err;
+    const e2e::Json shown = e2e::Json::parse(battery.out, nullptr, false);
+    EXPECT_EQ(shown["level"], 100) << battery.out;
+    EXPECT_EQ(shown["state"], "unplugged") << battery.out;
+    EXPECT_NEAR(shown["rates"]["dark"].get<double>(), 100.0 / 30, 1e-9) << battery.out;
 }
 
 TEST_F(SimctlCommandLine, NoCommandAtAllShowsTheCommandsOnStderrWithStatus64) {

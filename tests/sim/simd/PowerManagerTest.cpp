@@ -7,6 +7,7 @@
 #include <sim/simd/PowerMessages.h>
 #include <wire/WakeList.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -248,6 +249,34 @@ TEST(PowerManagerUserActivity, ATouchStartsTheIdleTimeAfreshOnlyWhileAwakeAndIdl
             EXPECT_EQ(power.idleDeadline(), kStart + 51 + kIdle) << "refused: idle from then";
         }
     }
+}
+
+// The screen is lit for one idle period after a touch, and dark after it while a client holds
+// the device awake; a plug-in wakes a sleeping device and lights it again.
+TEST(PowerManagerScreen, LitAfterATouchDarkWhileHeldAwakeLitAgainByThePlug) {
+    constexpr double kIdle = 120;
+    FakeHost host;
+    PowerManager power(host, {kIdle, kTimeout}, kStart);
+    power.addClient(1, 101);
+    power.userActivity(kStart + 10);
+    EXPECT_TRUE(power.screenLit(kStart + 10 + kIdle - 1));
+    power.advance(kStart + 10 + kIdle);  // the idle attempt: the client holds the device awake
+    power.answer(1, host.lastArgument.at(1), false, kStart + 10 + kIdle);
+    EXPECT_FALSE(power.asleep());
+    EXPECT_FALSE(power.screenLit(kStart + 10 + kIdle)) << "held awake, nobody touching";
+
+    const double sleepAt = kStart + 500;
+    power.requestSleep(sleepAt, {});
+    power.answer(1, host.lastArgument.at(1), true, sleepAt);
+    power.answer(1, host.lastArgument.at(1), true, sleepAt);
+    ASSERT_TRUE(power.asleep());
+    power.powerSourcePlugged(sleepAt + 60);
+    EXPECT_FALSE(power.asleep());
+    EXPECT_EQ(host.trail.back(), "kIOMessageSystemHasPoweredOn -> 1");
+    EXPECT_NE(std::find(host.trail.begin(), host.trail.end(), "wake power-source"),
+              host.trail.end());
+    EXPECT_TRUE(power.screenLit(sleepAt + 60 + kIdle - 1));
+    EXPECT_FALSE(power.screenLit(sleepAt + 60 + kIdle));
 }
 
 TEST(PowerManagerWakeRequests, TheDeviceWakesForTheEarliestRequestSinceTheAttemptBegan) {

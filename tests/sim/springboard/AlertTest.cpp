@@ -97,3 +97,27 @@ TEST_F(Alerts, OpeningAnAddressIsLoggedAndTaken) {
 }
 
 }  // namespace
+
+namespace {
+
+// Off the charger the level comes down through 20 % and 10 %: one "Low Battery" alert at each,
+// none in between, none on the charger, none for a level already low when SpringBoard started.
+TEST_F(Alerts, LowBatteryAlertsAtTwentyAndTenPercentOffTheCharger) {
+    const struct {
+        int level;
+        bool plugged;
+    } steps[] = {{15, false}, {21, false}, {20, false}, {19, false},
+                 {12, true},  {11, false}, {9, false},  {5, false}};
+    startSpringBoard();  // takes the battery as it is: unknown yet
+    for (const auto& step : steps) {
+        backend.battery().set(step.level, step.plugged);
+        backend.battery().postChange();
+        runFor(1);
+    }
+    std::vector<std::string> bodies;
+    for (const auto& shown : events.named("alert-shown")) bodies.push_back(shown.fields.at("body"));
+    EXPECT_EQ(bodies, (std::vector<std::string>{"Low Battery\n20% of battery remaining",
+                                                "Low Battery\n9% of battery remaining"}));
+}
+
+}  // namespace

@@ -24,8 +24,14 @@ inline constexpr double kMaxIdleSleep = 86400;
 inline constexpr int kFirstYear = 1970;
 inline constexpr int kLastYear = 2037;
 
+// A battery's rates, in percent of a full charge per device hour: 0 (never) up to a full charge
+// in a device second, beyond which a level's whole percents pass between two looks at it.
+inline constexpr double kMaxBatteryRate = 360000;
+
 bool rateAccepted(double rate);
 bool idleSleepAccepted(double seconds);
+bool batteryLevelAccepted(double percent);  // 0 to 100
+bool batteryRateAccepted(double percentPerHour);
 // `referenceSeconds`: device seconds since 2001-01-01 00:00:00 UTC.
 bool clockTimeAccepted(double referenceSeconds);
 
@@ -34,5 +40,6 @@ bool clockTimeAccepted(double referenceSeconds);
 std::string rateBounds();
 std::string idleSleepBounds();
 std::string clockYears();
+std::string batteryRateBounds();
 
 }  // namespace wire::limits

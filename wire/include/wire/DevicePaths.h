@@ -21,6 +21,8 @@ inline constexpr const char* kPreferences = "/var/root/Library/Preferences";
 inline constexpr const char* kTimeZone = "/private/var/db/timezone/localtime";
 inline constexpr const char* kLocalNotifications =
     "/var/mobile/Library/SpringBoard/LocalNotifications.plist";
+// The battery's level, power source and rates (wire::BatteryRecord), kept across shutdowns.
+inline constexpr const char* kBattery = "/private/var/db/sim/battery.plist";
 inline constexpr const char* kAlerts = "/var/mobile/Library/SpringBoard/Alerts.plist";
 // simd's run folder: the services' sockets and the files of a booted device, owner-only.
 inline constexpr const char* kRunFolder = "/var/run/sim";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <wire/Message.h>
+#include <wire/messages/Battery.h>
 #include <wire/messages/Replies.h>
 
 #include <cstdint>
@@ -56,7 +57,8 @@ struct StatusReply {
                 (std::optional<std::string>, nextSleepAttempt),
                 (std::optional<std::string>, wakeAt), (double, rate, 1), (double, idleSleep, 0),
                 (std::vector<JobStatus>, jobs), (std::optional<int64_t>, springBoardPid),
-                (int64_t, simdPid, 0), (std::string, timeZone), (std::string, localTime))
+                (int64_t, simdPid, 0), (std::string, timeZone), (std::string, localTime),
+                (BatteryStatus, battery))
 };
 
 // Starts a program of the device. Reply: PidReply, or Reply refused.

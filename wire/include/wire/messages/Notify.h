@@ -16,6 +16,9 @@ inline constexpr std::string_view kClockSetNotification = "com.apple.system.cloc
 // Posted after the device moved to another zone, once the new zone is the device's.
 inline constexpr std::string_view kTimeZoneNotification = "com.apple.system.timezone";
 
+// Posted at every whole percent the battery's level crosses and when the power source changes.
+inline constexpr std::string_view kPowerSourcesNotification = "com.apple.system.powersources";
+
 // What each of the messages below carries: the notification's name.
 struct NotificationName {
     WIRE_FIELDS((std::string, name))

@@ -6,7 +6,6 @@
 #include <notify_keys.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 
 #include "AppSettings.h"
@@ -20,8 +19,6 @@ constexpr NSTimeInterval kWindowTick = 10.0;
 constexpr NSTimeInterval kIconRefresh = 20.0;
 // A take-hold this soon after the booked window start is the booked wake-up's doing.
 constexpr NSTimeInterval kWakeUpLatenessBound = 600.0;
-
-Daemon* s_daemon = nullptr;  // for the exit handler; the daemon is never destroyed
 
 std::optional<int> batteryPercent() {
     const InternalBattery battery = readInternalBattery();
@@ -126,12 +123,6 @@ Daemon::Daemon() {
     if (!supportedSystem()) return;  // nothing subscribed, no timers, no icon, no wake-up
     powerController_ = std::make_unique<PowerController>(this);
     journal_ = std::make_unique<GuardJournal>();
-    // The status bar's termination handling ends the process with exit(): close the period
-    // then, while the process can still write files.
-    s_daemon = this;
-    std::atexit([] {
-        if (s_daemon) s_daemon->terminating();
-    });
     powerController_->registerForPowerNotifications();
     StatusBarController::sharedStatusBarController()->setIconName(kStatusBarImageName);
     schedule_ = AppSettings::sharedSettings()->schedule();
@@ -165,7 +156,6 @@ Daemon::Daemon() {
 }
 
 Daemon::~Daemon() {
-    if (s_daemon == this) s_daemon = nullptr;
     CFNotificationCenterRemoveEveryObserver(CFNotificationCenterGetDarwinNotifyCenter(), this);
     // The phone's CFRelease takes no null: the source exists only while the floor is on.
     if (powerSourceChanges_) {

@@ -1,6 +1,8 @@
 #include <UIKit/UIKit.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "Daemon.h"
 #include "DaemonLoop.h"
 #include "ModeSelection.h"
@@ -12,7 +14,9 @@ int main(int argc, char* argv[]) {
 
     // Lives as long as the process; held in a static so leak checkers see it in use.
     static Daemon* const daemon = new Daemon();
-    (void)daemon;
+    // The status bar's termination handling ends the process with exit(): the guarded period
+    // ends then, while the process can still write its journal.
+    std::atexit([] { daemon->terminating(); });
     for (;;) {
         // With nothing to wait on the run loop returns at once: idle instead of spinning.
         if (runDaemonPeriod() == kCFRunLoopRunFinished) idleUntilSignal();

@@ -163,7 +163,7 @@ void GuardJournal::sleepRefused() {
 }
 
 void GuardJournal::tick(const NSDate& now) {
-    if (!periodOpen()) return;
+    if (!periodOpen() || periods_.back().sleepsRefused == refusalsWritten_) return;
     if (lastWritten_ && now.timeIntervalSinceDate(*lastWritten_) < kCountWriteInterval &&
         now >= *lastWritten_)
         return;
@@ -181,4 +181,5 @@ void GuardJournal::write(const NSDate& now) {
     // A failed write leaves the last whole journal; the next change tries again.
     if (!data.writeToFileAtomically(path_, YES)) return;
     lastWritten_ = now;
+    refusalsWritten_ = periodOpen() ? periods_.back().sleepsRefused : 0;
 }

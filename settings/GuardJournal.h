@@ -49,8 +49,9 @@ class GuardJournal {
     void end(const NSDate& now, GuardEnd why, std::optional<int> battery);
     // Counted in memory only: called while a sleep question waits for its answer.
     void sleepRefused();
-    // While a period is open, writes its count and the last moment known once
-    // kCountWriteInterval has passed since the last write (or the clock was set back).
+    // Writes a count that changed, and the last moment known, once kCountWriteInterval has
+    // passed since the last write (or the clock was set back). Nothing else: every write is a
+    // wait for the disk, and a guard that holds without questions must stay asleep.
     void tick(const NSDate& now);
 
     bool periodOpen() const { return !periods_.empty() && !periods_.back().ended; }
@@ -62,4 +63,5 @@ class GuardJournal {
     NSString path_;
     std::vector<GuardPeriod> periods_;
     std::optional<NSDate> lastWritten_;
+    NSInteger refusalsWritten_ = 0;
 };

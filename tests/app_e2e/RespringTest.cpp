@@ -27,8 +27,9 @@ constexpr char kStarted[] = "VigilantSubstrate: successfully started.";
 
 // The events logged after the respring; none when there was no respring.
 Events afterRespring(const Events& events) {
-    const auto at = std::find_if(events.begin(), events.end(),
-                                 [](const Json& e) { return e.value("event", "") == "respring"; });
+    const auto at = std::find_if(events.begin(), events.end(), [](const Json& e) {
+        return wire::events::is<wire::events::Respring>(e);
+    });
     return at == events.end() ? Events() : Events(std::next(at), events.end());
 }
 

@@ -123,7 +123,7 @@ TEST_F(NightWindow, WokenAtItsRequestItShowsTheItemWithinTenDeviceSecondsAndRefu
     const Events after = slice(events, woke, events.size());
     const Events changes = itemChanges(after);
     ASSERT_FALSE(changes.empty()) << "no item after the wake";
-    EXPECT_EQ(changes[0].value("event", ""), "statusbar-show");
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(changes[0]));
     EXPECT_EQ(changes[0].value("pid", -1LL), pid);
     const long long delay = timeOf(changes[0]) - timeOf(events[woke]);
     EXPECT_GE(delay, 0);

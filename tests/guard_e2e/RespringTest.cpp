@@ -75,7 +75,7 @@ TEST_P(Respring, TheHoldingGuardPutsItsItemBackWithinItsRefreshAndHidesItFromThe
     })) << "the item never came back after the respring";
     events = device.events();
     const Events back = changesAfter(events, at, daemon);
-    EXPECT_EQ(back[0].value("event", ""), "statusbar-show") << back[0].dump();
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(back[0])) << back[0].dump();
     EXPECT_EQ(back[0].value("route", ""), route) << back[0].dump();
     EXPECT_LE(timeOf(back[0]) - timeOf(restart), kRefresh + kLateness)
         << "not within the refresh: " << back[0].dump() << " after " << restart.dump();
@@ -91,7 +91,7 @@ TEST_P(Respring, TheHoldingGuardPutsItsItemBackWithinItsRefreshAndHidesItFromThe
     ASSERT_TRUE(device.waitForEnd(daemon).is_object()) << "the daemon did not end";
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
         const Events changes = changesAfter(e, at, daemon);
-        return !changes.empty() && changes.back().value("event", "") == "statusbar-hide";
+        return !changes.empty() && wire::events::is<wire::events::StatusBarHide>(changes.back());
     })) << "the item was never hidden from the new SpringBoard";
     const Json after = device.status();
     ASSERT_TRUE(after.is_object());

@@ -68,8 +68,8 @@ TEST_P(ScheduleOff, KeepsTheDeviceAwakeWithItsItemUntilUnloadedThenHidesItAndExi
 
     const Events changes = itemChanges(events);
     ASSERT_EQ(changes.size(), 2u) << Json(changes).dump();
-    EXPECT_EQ(changes[0].value("event", ""), "statusbar-show");
-    EXPECT_EQ(changes[1].value("event", ""), "statusbar-hide");
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(changes[0]));
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarHide>(changes[1]));
     for (const Json& change : changes) {
         EXPECT_EQ(change.value("route", ""), route) << change.dump();
         EXPECT_EQ(change.value("pid", -1LL), pid) << change.dump();

@@ -79,8 +79,8 @@ TEST_P(Termination, AtAnyMomentAfterTheFirstShowTheItemIsHiddenOnceAndTheExitIsZ
         // Whatever it answered before the end, it refused.
         for (const Json& a : eventsWith<wire::events::Answer>(device.events(), "pid", pid))
             EXPECT_EQ(a.value("answer", ""), "cancel") << a.dump();
-        EXPECT_EQ(changes[0].value("event", ""), "statusbar-show");
-        EXPECT_EQ(changes[1].value("event", ""), "statusbar-hide");
+        EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(changes[0]));
+        EXPECT_TRUE(wire::events::is<wire::events::StatusBarHide>(changes[1]));
         EXPECT_EQ(device.status()["statusBar"], Json::array());
         // The job stays loaded after its program ended: unload it for the next run.
         ASSERT_EQ(device.unload().status, 0) << device.lastOutput();

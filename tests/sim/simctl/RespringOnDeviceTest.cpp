@@ -17,8 +17,9 @@ constexpr double kRate = 20;  // a device minute is 3 s of real time
 
 // The events of one kind logged after the respring, whose "body" is `body`.
 Events afterRespring(const Events& events, const std::string& name, const std::string& body) {
-    const auto at = std::find_if(events.begin(), events.end(),
-                                 [](const Json& e) { return e.value("event", "") == "respring"; });
+    const auto at = std::find_if(events.begin(), events.end(), [](const Json& e) {
+        return wire::events::is<wire::events::Respring>(e);
+    });
     Events found;
     if (at == events.end()) return found;
     for (const Json& e : eventsNamed(Events(std::next(at), events.end()), name))

@@ -156,15 +156,19 @@ nlohmann::ordered_json fieldsOf(const E& event) {
     return fields;
 }
 
+// A parsed line: nlohmann's json or ordered_json.
+template <class J>
+concept ParsedLine = nlohmann::detail::is_basic_json<J>::value;
+
 // Whether a parsed line is an event of type E.
-template <Event E, class Json>
+template <Event E, ParsedLine Json>
 bool is(const Json& line) {
     if (!line.is_object() || !json::names(line, "event", E::kEvent)) return false;
     return E::kSource == kAnySource || json::names(line, "source", E::kSource);
 }
 
 // The event a parsed line holds; none when it holds another.
-template <Event E, class Json>
+template <Event E, ParsedLine Json>
 std::optional<E> read(const Json& line) {
     if (!is<E>(line)) return std::nullopt;
     E event;

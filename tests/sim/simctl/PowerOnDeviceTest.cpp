@@ -155,9 +155,9 @@ TEST_F(PowerOnDevice, CancelledAttemptThenAllowedSleepThenUserWake) {
         ASSERT_FALSE(event.is_discarded()) << line;
         ++parsed;
         EXPECT_TRUE(event.contains("time") && event.contains("source") && event.contains("event"));
-        if wire
-            ::events::is<wire::events::Answer>((event) && event.value("answer", "") == "cancel" &&
-                                               event.value("pid", -1LL) == clientPid)++ cancels;
+        if (wire::events::is<wire::events::Answer>(event) &&
+            event.value("answer", "") == "cancel" && event.value("pid", -1LL) == clientPid)
+            ++cancels;
     }
     EXPECT_GE(parsed, events.size());
     EXPECT_EQ(cancels, 1u);

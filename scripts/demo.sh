@@ -51,7 +51,6 @@ day=$(TZ=$zone date '+%Y-%m-%d')
 # The device's clock is UTC: the UTC time of a local time of today in the device's zone.
 utc_of() { date -u -d "@$(TZ=$zone date -d "$day $1" '+%s')" '+%Y-%m-%d %H:%M:%S'; }
 # The device's local time (HH:MM:SS) of an event log's UTC time (YYYY-MM-DDTHH:MM:SS).
-local_of() { TZ=$zone date -d "${1/T/ } UTC" '+%H:%M:%S'; }
 "$simctl" install "$device" "$build/Vigilant.deb" >/dev/null
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${VIGILANT_DEMO_HEADLESS:-}" ]; then
@@ -143,35 +142,7 @@ done
 [ $night_over -eq 1 ] || echo "demo: the device had not slept after the window within 450 s; the timeline stops here" >&2
 
 echo "== timeline (device time in $zone: what happened)"
-refused=0
-first_refusal=
-while IFS= read -r line; do
-  t=$(sed -n 's/.*"time":"\([0-9-]*T[0-9:]*\)".*/\1/p' <<<"$line")
-  event=$(sed -n 's/.*"event":"\([^"]*\)".*/\1/p' <<<"$line")
-  what=
-  case $event in
-    job-loaded) what="guard job loaded by launchctl" ;;
-    job-unloaded) what="guard job unloaded (restart)" ;;
-    job-started) what="launchd started the guard daemon" ;;
-    wake-booked) what="wake-up booked for the window's start" ;;
-    wake-withdrawn) what="earlier wake-up withdrawn" ;;
-    statusbar-show) [ "${shown:-0}" -eq 1 ] && continue; shown=1; what="guard holding: VigilantPro in the status bar" ;;
-    statusbar-hide) shown=0; what="status-bar item removed" ;;
-    sleep) what="device slept" ;;
-    wake) what="device woke ($(sed -n 's/.*"reason":"\([^"]*\)".*/\1/p' <<<"$line"))" ;;
-    answer)
-      if grep -q '"answer":"cancel"' <<<"$line"; then
-        refused=$((refused + 1)); [ -z "$first_refusal" ] && first_refusal=$t; last_refusal=$t; continue
-      fi
-      continue ;;
-    *) continue ;;
-  esac
-  if [ $refused -gt 0 ]; then
-    echo "$(local_of "$first_refusal")-$(local_of "$last_refusal")  $refused sleep attempts refused by the guard"
-    refused=0; first_refusal=
-  fi
-  echo "$(local_of "$t")  $what"
-done < <(grep -v '"event":"log"' "$log")
+"$build/bin/daychart" --timeline --timezone "$zone" "$log"
 "$build/bin/daychart" --timezone "$zone" "$log" "$out/8-the-night.png"
 echo "== screenshots and the picture of the night (8-the-night.png) in $out:"
 ls "$out"

@@ -6,6 +6,7 @@
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
+#include <wire/events/Simd.h>
 
 namespace simd {
 
@@ -24,8 +25,8 @@ void ClockService::setTime(const Caller& caller, const wire::SetTime& request) {
                                    base::plistToXml(set.toPlist())))
         return caller.refuse("cannot write the device clock " + std::string(wire::paths::kClock));
     clock_ = set;
-    log_.write("simd", "clock-set",
-               {{"old", wire::formatDeviceTime(before)}, {"new", wire::formatDeviceTime(*time)}});
+    log_.write(
+        wire::events::ClockSet{wire::formatDeviceTime(before), wire::formatDeviceTime(*time)});
     for (const auto& follow : clockSet_) follow(*time - before);
     caller.reply(wire::Reply::accepted());
 }
@@ -34,7 +35,7 @@ void ClockService::setTimeZone(const Caller& caller, const wire::SetTimeZone& re
     const std::string before = wire::deviceZone(root_);
     std::string error;
     if (!wire::setDeviceZone(root_, request.zone, &error)) return caller.refuse(error);
-    log_.write("simd", "timezone-changed", {{"old", before}, {"new", request.zone}});
+    log_.write(wire::events::TimezoneChanged{before, request.zone});
     for (const auto& follow : zoneChanged_) follow();
     caller.reply(wire::Reply::accepted());
 }

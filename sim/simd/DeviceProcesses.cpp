@@ -5,6 +5,7 @@
 #include <wire/DeviceClock.h>
 #include <wire/DevicePaths.h>
 #include <wire/Wire.h>
+#include <wire/events/Simd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -13,7 +14,7 @@
 
 namespace simd {
 
-using nlohmann::ordered_json;
+namespace events = wire::events;
 
 namespace {
 constexpr const char* kSpringBoardName = "SpringBoard";
@@ -29,18 +30,18 @@ DeviceProcesses::DeviceProcesses(std::string hostRoot, ProcessControl& control, 
       springBoardGrace_(springBoardGrace) {}
 
 void DeviceProcesses::logEnd(const std::string& name, pid_t pid, int waitStatus) {
-    ordered_json fields = {{"name", name}, {"pid", pid}};
+    events::ProcessEnded ended{name, pid};
     if (WIFSIGNALED(waitStatus))
-        fields["signal"] = WTERMSIG(waitStatus);
+        ended.signal = WTERMSIG(waitStatus);
     else
-        fields["status"] = WEXITSTATUS(waitStatus);
-    log_.write("simd", "process-ended", fields);
+        ended.status = WEXITSTATUS(waitStatus);
+    log_.write(ended);
 }
 
 std::optional<pid_t> DeviceProcesses::startSpringBoard() {
     const std::string program = wire::inRoot(root_, wire::paths::kSpringBoard);
     if (access(program.c_str(), X_OK) != 0) {
-        log_.write("simd", "springboard-absent", {{"program", wire::paths::kSpringBoard}});
+        log_.write(events::SpringBoardAbsent{wire::paths::kSpringBoard});
         return std::nullopt;
     }
     std::string error;
@@ -48,11 +49,11 @@ std::optional<pid_t> DeviceProcesses::startSpringBoard() {
                                                    deviceEnvironment(root_), kSpringBoardName),
                                      &error);
     if (pid < 0) {
-        log_.write("simd", "process-start-failed", {{"name", kSpringBoardName}, {"error", error}});
+        log_.write(events::ProcessStartFailed{kSpringBoardName, error});
         return std::nullopt;
     }
     children_[pid] = kSpringBoardName;
-    log_.write("simd", "process-started", {{"name", kSpringBoardName}, {"pid", pid}});
+    log_.write(events::ProcessStarted{kSpringBoardName, pid});
     // Boot is over once SpringBoard takes requests (or has given up).
     const double until = wire::hostNow() + 30;
     while (wire::hostNow() < until) {
@@ -65,7 +66,7 @@ std::optional<pid_t> DeviceProcesses::startSpringBoard() {
         }
         usleep(10000);
     }
-    log_.write("simd", "springboard-not-answering", {{"pid", pid}});
+    log_.write(events::SpringBoardNotAnswering{pid});
     return std::nullopt;
 }
 
@@ -87,9 +88,9 @@ void DeviceProcesses::respring(const Caller& caller, const wire::Respring&) {
         return caller.refuse("SpringBoard " + std::to_string(*old) + " did not end");
     const std::optional<pid_t> started = startSpringBoard();
     auto pidOrNull = [](std::optional<pid_t> pid) {
-        return pid ? ordered_json(*pid) : ordered_json(nullptr);
+        return pid ? events::OrNull<int64_t>{*pid} : events::OrNull<int64_t>{};
     };
-    log_.write("simd", "respring", {{"old", pidOrNull(old)}, {"new", pidOrNull(started)}});
+    log_.write(events::Respring{pidOrNull(old), pidOrNull(started)});
     if (!started) return caller.refuse("SpringBoard did not come back (the event log says why)");
     caller.reply(wire::RespringReply{true, old ? std::optional<int64_t>(*old) : std::nullopt,
                                      int64_t{*started}});
@@ -118,7 +119,7 @@ void DeviceProcesses::launch(const Caller& caller, const wire::Launch& request) 
                        &error);
     if (pid < 0) return caller.refuse(request.program + ": " + error);
     children_[pid] = name;
-    log_.write("simd", "process-started", {{"name", name}, {"pid", pid}});
+    log_.write(events::ProcessStarted{name, pid});
     if (suspended_) control_.signal(-pid, SIGSTOP);
     caller.reply(wire::PidReply{true, pid});
 }

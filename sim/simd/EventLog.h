@@ -15,6 +15,8 @@ namespace simd {
 
 class EventLog : public EventWriter {
   public:
+    using EventWriter::write;
+
     EventLog(std::string hostPath, Clock clock);
     EventLog(const EventLog&) = delete;
     EventLog& operator=(const EventLog&) = delete;

@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 #include <wire/DevicePaths.h>
+#include <wire/events/Launchd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -11,7 +12,7 @@
 
 namespace simd {
 
-using nlohmann::ordered_json;
+namespace events = wire::events;
 
 Launchd::Launchd(std::string hostRoot, EventWriter& log, ProcessControl& processes, Clock now,
                  double killGrace)
@@ -21,17 +22,13 @@ Launchd::Launchd(std::string hostRoot, EventWriter& log, ProcessControl& process
       now_(std::move(now)),
       killGrace_(killGrace) {}
 
-void Launchd::event(const std::string& name, ordered_json fields) {
-    log_.write("launchd", name, fields);
-}
-
 std::string Launchd::devicePath(const std::string& hostPath) const {
     return wire::deviceView(root_, hostPath).value_or(hostPath);
 }
 
 Overrides Launchd::loadOverrides() {
     Overrides overrides = Overrides::load(wire::inRoot(root_, wire::paths::kOverrides));
-    if (!overrides.error().empty()) event("overrides-invalid", {{"error", overrides.error()}});
+    if (!overrides.error().empty()) log_.write(events::OverridesInvalid{overrides.error()});
     return overrides;
 }
 
@@ -42,7 +39,7 @@ void Launchd::saveOverrides(const Overrides& overrides) {
         std::error_code ec;
         std::filesystem::rename(path, path + ".invalid", ec);
     }
-    if (!overrides.save(path)) event("overrides-unwritable", {{"file", wire::paths::kOverrides}});
+    if (!overrides.save(path)) log_.write(events::OverridesUnwritable{wire::paths::kOverrides});
 }
 
 bool Launchd::enabled(const JobDefinition& definition, const Overrides& overrides) const {
@@ -61,21 +58,19 @@ void Launchd::boot() {
     for (const std::string& file : files) {
         JobFileResult parsed = readJobFile(file);
         if (!parsed.job) {
-            event("job-invalid", {{"file", devicePath(file)}, {"error", parsed.error}});
+            log_.write(events::JobInvalid{devicePath(file), parsed.error});
             continue;
         }
         if (jobs_.count(parsed.job->label)) {
-            event("job-invalid",
-                  {{"file", devicePath(file)},
-                   {"error", "another job file has the label " + parsed.job->label}});
+            log_.write(events::JobInvalid{devicePath(file),
+                                          "another job file has the label " + parsed.job->label});
             continue;
         }
         if (!enabled(*parsed.job, overrides)) continue;
         Job& job = jobs_[parsed.job->label];
         job.definition = std::move(*parsed.job);
         job.loaded = true;
-        event("job-loaded",
-              {{"label", job.definition.label}, {"file", devicePath(job.definition.hostPath)}});
+        log_.write(events::JobLoaded{job.definition.label, devicePath(job.definition.hostPath)});
         if (job.definition.runAtLoad) start(job);
     }
 }
@@ -90,20 +85,19 @@ void Launchd::start(Job& job) {
     if (pid < 0) {
         job.pid = 0;
         job.startError = error;
-        event("job-start-failed", {{"label", job.definition.label},
-                                   {"program", job.definition.programArguments.front()},
-                                   {"error", error}});
+        log_.write(events::JobStartFailed{job.definition.label,
+                                          job.definition.programArguments.front(), error});
         return;
     }
     job.pid = pid;
     job.startError.clear();
-    event("job-started", {{"label", job.definition.label}, {"pid", pid}});
+    log_.write(events::JobStarted{job.definition.label, pid});
 }
 
 void Launchd::load(const std::string& hostPath, bool persist, ReplyFn reply) {
     JobFileResult parsed = readJobFile(hostPath);
     if (!parsed.job) {
-        event("job-invalid", {{"file", devicePath(hostPath)}, {"error", parsed.error}});
+        log_.write(events::JobInvalid{devicePath(hostPath), parsed.error});
         reply({false, devicePath(hostPath) + ": " + parsed.error, ""});
         return;
     }
@@ -129,8 +123,7 @@ void Launchd::load(const std::string& hostPath, bool persist, ReplyFn reply) {
     Job& job = jobs_[definition.label];
     job.definition = std::move(definition);
     job.loaded = true;
-    event("job-loaded",
-          {{"label", job.definition.label}, {"file", devicePath(job.definition.hostPath)}});
+    log_.write(events::JobLoaded{job.definition.label, devicePath(job.definition.hostPath)});
     if (job.definition.runAtLoad) start(job);
     Reply answer;
     if (!job.startError.empty()) answer.note = job.definition.label + ": " + job.startError;
@@ -140,7 +133,7 @@ void Launchd::load(const std::string& hostPath, bool persist, ReplyFn reply) {
 void Launchd::unload(const std::string& hostPath, bool persist, ReplyFn reply) {
     JobFileResult parsed = readJobFile(hostPath);
     if (!parsed.job) {
-        event("job-invalid", {{"file", devicePath(hostPath)}, {"error", parsed.error}});
+        log_.write(events::JobInvalid{devicePath(hostPath), parsed.error});
         reply({false, devicePath(hostPath) + ": " + parsed.error, ""});
         return;
     }
@@ -171,7 +164,7 @@ void Launchd::finishUnload(Job& job) {
     job.loaded = false;
     job.unloading = false;
     job.killAt.reset();
-    event("job-unloaded", {{"label", job.definition.label}});
+    log_.write(events::JobUnloaded{job.definition.label});
     auto waiters = std::move(job.unloadWaiters);
     job.unloadWaiters.clear();
     for (auto& waiter : waiters)
@@ -182,17 +175,17 @@ bool Launchd::childEnded(pid_t pid, int waitStatus) {
     for (auto& [label, job] : jobs_) {
         if (job.pid != pid) continue;
         job.pid = 0;
-        ordered_json fields = {{"label", label}, {"pid", pid}};
+        events::JobEnded ended{label, pid};
         if (WIFSIGNALED(waitStatus)) {
             job.lastSignal = WTERMSIG(waitStatus);
             job.lastExitStatus.reset();
-            fields["signal"] = WTERMSIG(waitStatus);
+            ended.signal = WTERMSIG(waitStatus);
         } else {
             job.lastExitStatus = WEXITSTATUS(waitStatus);
             job.lastSignal.reset();
-            fields["status"] = WEXITSTATUS(waitStatus);
+            ended.status = WEXITSTATUS(waitStatus);
         }
-        event("job-ended", fields);
+        log_.write(ended);
         // Whatever the job left in its process group goes with it.
         processes_.signal(-pid, SIGKILL);
         if (job.unloading) finishUnload(job);
@@ -204,7 +197,7 @@ bool Launchd::childEnded(pid_t pid, int waitStatus) {
 void Launchd::advance(double now) {
     for (auto& [label, job] : jobs_) {
         if (!job.killAt || now < *job.killAt || job.pid <= 0) continue;
-        event("job-killed", {{"label", label}, {"pid", job.pid}});
+        log_.write(events::JobKilled{label, job.pid});
         processes_.signal(-job.pid, SIGKILL);
         processes_.signal(job.pid, SIGKILL);
         job.killAt.reset();

@@ -10,7 +10,6 @@
 
 #include <functional>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,7 +85,6 @@ class Launchd {
     void start(Job& job);
     void finishUnload(Job& job);
     std::string devicePath(const std::string& hostPath) const;
-    void event(const std::string& name, nlohmann::ordered_json fields);
 
     // The job file a request names, as a host path; empty when it names none.
     std::string requestedFile(const wire::JobFileRequest& request) const;

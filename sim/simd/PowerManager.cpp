@@ -2,6 +2,7 @@
 
 #include <IOKit/IOMessage.h>
 #include <wire/DeviceTime.h>
+#include <wire/events/Powerd.h>
 
 #include <algorithm>
 
@@ -9,7 +10,7 @@
 
 namespace simd {
 
-using nlohmann::ordered_json;
+namespace events = wire::events;
 
 PowerManager::PowerManager(PowerHost& host, Settings settings, double now)
     : host_(host), settings_(settings) {
@@ -46,9 +47,8 @@ void PowerManager::removeClient(PowerClientId client, double now) {
     if (round_ && round_->waiting.erase(client)) {
         // A client that went away cannot hold the device awake.
         round_->result.answers.push_back({pid, true, false});
-        host_.powerEvent("client-gone", {{"pid", pid},
-                                         {"message", powerMessageName(round_->result.message)},
-                                         {"argument", round_->result.argument}});
+        host_.powerEvent(events::ClientGone{pid, powerMessageName(round_->result.message),
+                                            round_->result.argument});
         finishRoundIfComplete(now);
     }
 }
@@ -60,28 +60,25 @@ void PowerManager::answer(PowerClientId client, long argument, bool allow, doubl
     if (round_ && round_->result.argument == argument && round_->waiting.count(client)) {
         round_->waiting.erase(client);
         round_->result.answers.push_back({pid, allow, true});
-        ordered_json fields = {{"pid", pid},
-                               {"answer", word},
-                               {"message", powerMessageName(round_->result.message)},
-                               {"argument", argument}};
-        if (!allow && round_->purpose == Purpose::AttemptWillSleep) fields["ignored"] = true;
-        host_.powerEvent("answer", std::move(fields));
+        events::Answer event{pid, word, powerMessageName(round_->result.message), argument};
+        if (!allow && round_->purpose == Purpose::AttemptWillSleep) event.ignored = true;
+        host_.powerEvent(event);
         finishRoundIfComplete(now);
         return;
     }
     // Not the pending question: counts as no answer.
-    ordered_json fields = {{"pid", pid}, {"answer", word}, {"argument", argument}};
-    fields["expected"] = round_ ? ordered_json(round_->result.argument) : ordered_json(nullptr);
-    host_.powerEvent("stray-answer", std::move(fields));
+    events::StrayAnswer event{pid, word, argument};
+    event.expected.emplace();
+    if (round_) event.expected->value = round_->result.argument;
+    host_.powerEvent(event);
 }
 
 void PowerManager::advance(double now) {
     if (round_ && now >= round_->deadline) {
         for (const auto& [client, pid] : round_->waiting) {
             round_->result.answers.push_back({pid, true, false});
-            host_.powerEvent("no-answer", {{"pid", pid},
-                                           {"message", powerMessageName(round_->result.message)},
-                                           {"argument", round_->result.argument}});
+            host_.powerEvent(events::NoAnswer{pid, powerMessageName(round_->result.message),
+                                              round_->result.argument});
         }
         round_->waiting.clear();
         finishRoundIfComplete(now);
@@ -90,7 +87,7 @@ void PowerManager::advance(double now) {
         now >= *idleDeadline_) {
         idleDeadline_.reset();
         attemptWanted_ = true;
-        host_.powerEvent("sleep-attempt", {{"reason", "idle"}});
+        host_.powerEvent(events::SleepAttempt{"idle"});
     }
     startNext(now);
     if (state_ == State::Asleep && wakeAt_ && now >= *wakeAt_)
@@ -117,7 +114,7 @@ void PowerManager::requestSleep(double now, SleepDone done) {
     if (attemptUnderWay() || attemptWanted_) return;  // it joins the attempt under way
     idleDeadline_.reset();
     attemptWanted_ = true;
-    host_.powerEvent("sleep-attempt", {{"reason", "request"}});
+    host_.powerEvent(events::SleepAttempt{"request"});
     startNext(now);
 }
 
@@ -246,7 +243,7 @@ void PowerManager::endAttempt(const PowerRound& ask, double now) {
         startRound(Purpose::AttemptWillSleep, kIOMessageSystemWillSleep, now, {});
         return;
     }
-    host_.powerEvent("sleep-cancelled", {{"pids", cancelledBy}});
+    host_.powerEvent(events::SleepCancelled{{cancelledBy.begin(), cancelledBy.end()}});
     broadcast(kIOMessageSystemWillNotSleep, freshArgument());
     restartIdle(now);
     notifySleepers(SleepOutcome::Cancelled, cancelledBy);
@@ -258,10 +255,9 @@ void PowerManager::sleep() {
     idleDeadline_.reset();
     litUntil_ = -std::numeric_limits<double>::infinity();
     lookUpWakeRequest();
-    ordered_json fields;
-    fields["wakeAt"] =
-        wakeAt_ ? ordered_json(wire::formatDeviceTime(*wakeAt_)) : ordered_json(nullptr);
-    host_.powerEvent("sleep", std::move(fields));
+    events::Sleep event;
+    if (wakeAt_) event.wakeAt.value = wire::formatDeviceTime(*wakeAt_);
+    host_.powerEvent(event);
     host_.suspendDevice();
     auto waiting = std::move(probes_);
     probes_.clear();
@@ -282,21 +278,20 @@ void PowerManager::wake(const std::string& reason, const std::optional<wire::Wak
     state_ = State::Awake;
     wakeAt_.reset();
     wakeRequest_.reset();
-    ordered_json fields = {{"reason", reason}};
+    events::Wake event{reason};
     if (request) {
-        fields["wakeTime"] = wire::formatDeviceTime(request->time);  // "time" is the line's own
-        fields["scheduledby"] = request->scheduledBy;
+        event.wakeTime = wire::formatDeviceTime(request->time);
+        event.scheduledby = request->scheduledBy;
     }
-    host_.powerEvent("wake", std::move(fields));
+    host_.powerEvent(event);
     broadcast(kIOMessageSystemHasPoweredOn, freshArgument());
     restartIdle(now);
     startNext(now);
 }
 
 void PowerManager::broadcast(uint32_t message, long argument) {
-    host_.powerEvent("message", {{"message", powerMessageName(message)},
-                                 {"argument", argument},
-                                 {"clients", clients_.size()}});
+    host_.powerEvent(events::PowerMessage{powerMessageName(message), argument,
+                                          static_cast<int64_t>(clients_.size())});
     for (const auto& [client, pid] : clients_) host_.sendPowerMessage(client, message, argument);
 }
 

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <wire/WakeList.h>
+#include <wire/events/Event.h>
 
 #include <cstdint>
 #include <deque>
@@ -39,6 +40,10 @@ class PowerHost {
     // The earliest valid wake request strictly after `after`.
     virtual std::optional<wire::WakeRequest> nextWakeRequest(double after) = 0;
     virtual void powerEvent(const std::string& event, nlohmann::ordered_json fields) = 0;
+    template <wire::events::Event E>
+    void powerEvent(const E& event) {
+        powerEvent(std::string(E::kEvent), wire::events::fieldsOf(event));
+    }
 };
 
 struct PowerAnswerRecord {

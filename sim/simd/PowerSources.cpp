@@ -1,6 +1,7 @@
 #include "PowerSources.h"
 
 #include <wire/BatteryFile.h>
+#include <wire/events/Powerd.h>
 #include <wire/messages/Notify.h>
 
 #include <cmath>
@@ -40,13 +41,13 @@ bool PowerSources::advance(double now) {
     if (!model_.empty()) return false;
     if (!emptyLogged_) {
         emptyLogged_ = true;
-        log_.write("powerd", "battery-empty");
+        log_.write(wire::events::BatteryEmpty{});
     }
     return true;
 }
 
 void PowerSources::levelReached(int level) {
-    log_.write("powerd", "battery-level", {{"level", level}});
+    log_.write(wire::events::BatteryLevel{level});
 }
 
 void PowerSources::changed() {
@@ -85,8 +86,7 @@ void PowerSources::set(const Caller& caller, const wire::SetBattery& request) {
         emptyLogged_ = false;
     }
     if (plugging) {
-        log_.write("powerd", "power-source",
-                   {{"plugged", battery.plugged}, {"state", wire::batteryState(battery)}});
+        log_.write(wire::events::PowerSource{battery.plugged, wire::batteryState(battery)});
         if (battery.plugged) power_.powerSourcePlugged(now);
         model_.setConditions(conditions(), now);
     }

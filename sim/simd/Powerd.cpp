@@ -1,5 +1,7 @@
 #include "Powerd.h"
 
+#include <wire/events/Powerd.h>
+
 #include <chrono>
 
 #include "PowerMessages.h"
@@ -7,6 +9,7 @@
 namespace simd {
 
 using nlohmann::ordered_json;
+namespace events = wire::events;
 
 Powerd::Powerd(Server& server, DeviceProcesses& processes, WakeBookings& wakes, EventWriter& log,
                Clock now, PowerManager::Settings settings)
@@ -23,7 +26,7 @@ void Powerd::registerClient(const Caller& caller, const wire::PowerRegister& req
     if (it == clients_.end()) {
         it = clients_.emplace(caller.connection(), nextClient_++).first;
         manager_.addClient(it->second, pid);
-        log_.write("powerd", "client-registered", {{"pid", pid}});
+        log_.write(events::ClientRegistered{pid});
     }
     processes_.remember(pid);
     caller.reply(wire::PowerRegistered{true, it->second});
@@ -34,14 +37,13 @@ void Powerd::answer(const Caller& caller, const wire::PowerAnswer& request) {
     if (it != clients_.end() && request.argument)
         manager_.answer(it->second, static_cast<long>(*request.argument), request.allow, now_());
     else
-        log_.write("powerd", "stray-answer",
-                   {{"pid", caller.pid()}, {"reason", "not registered for power"}});
+        log_.write(events::StrayAnswer{.pid = caller.pid(), .reason = "not registered for power"});
 }
 
 void Powerd::deregister(const Caller& caller, const wire::PowerDeregister&) {
     const auto it = clients_.find(caller.connection());
     if (it == clients_.end()) return;
-    log_.write("powerd", "client-deregistered", {{"pid", caller.pid()}});
+    log_.write(events::ClientDeregistered{caller.pid()});
     const PowerClientId client = it->second;
     clients_.erase(it);
     manager_.removeClient(client, now_());
@@ -101,7 +103,7 @@ void Powerd::sendPowerMessage(PowerClientId client, uint32_t message, long argum
 }
 
 void Powerd::powerEvent(const std::string& event, ordered_json fields) {
-    log_.write("powerd", event, fields);
+    log_.write(std::string(events::kPowerdSource), event, fields);
 }
 
 }  // namespace simd

@@ -1,6 +1,7 @@
 #include "Server.h"
 
 #include <sys/socket.h>
+#include <wire/events/Simd.h>
 #include <wire/messages/Replies.h>
 
 #include <exception>
@@ -45,8 +46,7 @@ void Server::serve(ConnectionId id) {
             handle(id, *message);
         } catch (const std::exception& e) {
             // A request this code did not foresee must not take the device down.
-            log_.write("simd", "internal-error",
-                       {{"op", wire::opOf(*message)}, {"error", e.what()}});
+            log_.write(wire::events::InternalError{wire::opOf(*message), e.what()});
             sendEncoded(
                 id, wire::encode(wire::Reply::refused(std::string("internal error: ") + e.what())));
         }
@@ -54,7 +54,7 @@ void Server::serve(ConnectionId id) {
     it = connections_.find(id);
     if (it == connections_.end()) return;
     if (it->second.reader.broken()) {
-        log_.write("simd", "bad-message", {{"pid", it->second.peerPid}});
+        log_.write(wire::events::BadMessage{it->second.peerPid});
         closeConnection(id);
     } else if (status != wire::FrameReader::Status::Open) {
         closeConnection(id);
@@ -68,7 +68,7 @@ void Server::handle(ConnectionId id, const PList::Dictionary& message) {
         (*handler)(Caller(*this, id, peer), message);
         return;
     }
-    log_.write("simd", "unknown-request", {{"op", op}, {"pid", peer}});
+    log_.write(wire::events::UnknownRequest{op, peer});
     sendEncoded(id, wire::encode(wire::Reply::refused("unknown request \"" + op + "\"")));
 }
 

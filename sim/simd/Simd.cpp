@@ -5,6 +5,8 @@
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
+#include <wire/events/Powerd.h>
+#include <wire/events/Simd.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Replies.h>
 
@@ -18,8 +20,6 @@
 #include "ClockService.h"
 
 namespace simd {
-
-using nlohmann::ordered_json;
 
 double SimdOptions::killGrace() const { return std::max(20.0, minimumHostGrace * rate); }
 
@@ -123,15 +123,15 @@ void Simd::shutdown(const Caller& caller, const wire::Shutdown&) { shutdown(call
 
 void Simd::shutdown(const std::optional<Caller>& requester) {
     if (!running_) return;
-    parts_.log.write("simd", "shutdown", ordered_json::object());
+    parts_.log.write(wire::events::Shutdown{});
     if (parts_.processes.suspended()) {
         parts_.processes.resume();
-        parts_.log.write("powerd", "wake", {{"reason", "shutdown"}});
+        parts_.log.write(wire::events::Wake{"shutdown"});
     }
     parts_.processes.endAll(std::max(20.0 / options_.rate, options_.minimumHostGrace),
                             options_.minimumHostGrace);
     parts_.battery.keep(now());
-    parts_.log.write("simd", "shutdown-complete", ordered_json::object());
+    parts_.log.write(wire::events::ShutdownComplete{});
     removeRunFiles(options_.root);
     parts_.server.stopListening();
     if (requester) requester->reply(wire::Reply::accepted());

@@ -2,13 +2,14 @@
 
 #include <wire/DevicePaths.h>
 #include <wire/DeviceTime.h>
+#include <wire/events/Powerd.h>
 
 #include <cmath>
 #include <filesystem>
 
 namespace simd {
 
-using nlohmann::ordered_json;
+namespace events = wire::events;
 
 WakeBookings::WakeBookings(std::string hostRoot, EventWriter& log)
     : root_(std::move(hostRoot)), path_(wire::inRoot(root_, wire::paths::kAutoWake)), log_(log) {}
@@ -29,8 +30,7 @@ wire::WakeList WakeBookings::loadForEdit() {
     std::error_code ec;
     std::filesystem::rename(path_, savedAs, ec);
     log_.write(
-        "powerd", "wake-list-invalid",
-        {{"error", list.error()}, {"savedAs", wire::deviceView(root_, savedAs).value_or(savedAs)}});
+        events::WakeListInvalid{list.error(), wire::deviceView(root_, savedAs).value_or(savedAs)});
     return wire::WakeList();
 }
 
@@ -47,23 +47,21 @@ void WakeBookings::edit(const Caller& caller, const wire::WakeBooking& request, 
     if ((schedule || removed > 0) && !list.save(path_))
         return caller.refuse("cannot write the wake-request list");
     // The line's own "time" is when it was logged; the request's date needs a name of its own.
-    const ordered_json fields = {
-        {"wakeTime", wire::formatDeviceTime(wire::WakeList::wholeSeconds(*time))},
-        {"scheduledby", request.identifier},
-        {"pid", caller.pidOr(request.pid)}};
+    const events::WakeChange change{wire::formatDeviceTime(wire::WakeList::wholeSeconds(*time)),
+                                    request.identifier, caller.pidOr(request.pid)};
     if (schedule)
-        log_.write("powerd", "wake-booked", fields);
+        log_.write(events::WakeBooked{change});
     else if (removed > 0)
-        log_.write("powerd", "wake-withdrawn", fields);
+        log_.write(events::WakeWithdrawn{change});
     else
-        log_.write("powerd", "wake-not-found", fields);
+        log_.write(events::WakeNotFound{change});
     if (changed_) changed_();
     caller.reply(wire::WakeReply{schedule || removed > 0, removed});
 }
 
 std::optional<wire::WakeRequest> WakeBookings::next(double after) {
     const wire::WakeList list = wire::WakeList::load(path_);
-    if (!list.error().empty()) log_.write("powerd", "wake-list-invalid", {{"error", list.error()}});
+    if (!list.error().empty()) log_.write(events::WakeListInvalid{list.error()});
     return list.earliestAfter(after);
 }
 

@@ -14,6 +14,7 @@
 #include <wire/SystemVersion.h>
 #include <wire/Wire.h>
 #include <wire/messages/Battery.h>
+#include <wire/events/Simd.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
 #include <wire/messages/Notify.h>
@@ -107,12 +108,8 @@ int serveDevice(const simd::SimdOptions& options) {
                                        "/simd.sock: " + std::strerror(errno));
     const std::string pid = std::to_string(getpid()) + "\n";
     base::writeFileAtomically(wire::inRoot(root, wire::paths::kSimdPid), {pid.begin(), pid.end()});
-    log.write("simd", "boot",
-              {{"version", wire::systemVersion(root)},
-               {"rate", options.rate},
-               {"idleSleep", options.idleSleep},
-               {"timeZone", wire::deviceZone(root)},
-               {"pid", getpid()}});
+    log.write(wire::events::Boot{wire::systemVersion(root), options.rate, options.idleSleep,
+                                 wire::deviceZone(root), getpid()});
 
     simd::Server server(std::move(listening), log);
     simd::SystemProcesses system;

@@ -68,10 +68,7 @@ void AlertsController::show(const AlertItem& item) {
     if (!base::writeFileAtomically(alertsFile_, base::plistToXml(alerts)))
         NSLog("SpringBoard: could not write %s", alertsFile_.c_str());
 
-    PList::Dictionary fields;
-    if (item.body()) fields.Set("body", PList::String(*item.body()));
-    if (item.launchImage()) fields.Set("launchImage", PList::String(*item.launchImage()));
-    events_.event("alert-shown", fields);
+    events_.send(wire::events::AlertShown{item.body(), item.launchImage()});
 }
 
 }  // namespace springboard

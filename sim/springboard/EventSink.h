@@ -2,6 +2,8 @@
 #pragma once
 
 #include <plist/plist++.h>
+#include <wire/Message.h>
+#include <wire/events/SpringBoard.h>
 
 #include <string>
 
@@ -12,6 +14,12 @@ class EventSink {
     virtual ~EventSink() = default;
     // `fields` are the event's own fields (item, route, body...); the log adds time and source.
     virtual void event(const std::string& name, const PList::Dictionary& fields) = 0;
+    // One of SpringBoard's events (wire/events/SpringBoard.h).
+    template <wire::events::Event E>
+    void send(const E& event) {
+        static_assert(E::kSource == wire::events::kSpringBoardSource);
+        this->event(std::string(E::kEvent), wire::encode(event));
+    }
 };
 
 }  // namespace springboard

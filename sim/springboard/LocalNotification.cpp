@@ -1,6 +1,7 @@
 #include "LocalNotification.h"
 
 #include <base/PlistFile.h>
+#include <wire/DeviceTime.h>
 
 #include "PlistDate.h"
 
@@ -37,13 +38,8 @@ std::optional<LocalNotification> LocalNotification::fromPlist(const PList::Dicti
     return n;
 }
 
-PList::Dictionary LocalNotification::eventFields() const {
-    PList::Dictionary fields;
-    fields.Set("app", PList::String(app));
-    if (body) fields.Set("body", PList::String(*body));
-    if (launchImage) fields.Set("launchImage", PList::String(*launchImage));
-    setDate(fields, "fireDate", fireDate);
-    return fields;
+wire::events::NotificationFields LocalNotification::eventFields() const {
+    return {app, body, launchImage, wire::formatDeviceTime(fireDate)};
 }
 
 }  // namespace springboard

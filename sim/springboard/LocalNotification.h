@@ -4,6 +4,7 @@
 #pragma once
 
 #include <plist/plist++.h>
+#include <wire/events/SpringBoard.h>
 
 #include <optional>
 #include <string>
@@ -21,8 +22,8 @@ struct LocalNotification {
     // Null, with `error`, for an entry that lacks app or fireDate or names another repeat.
     static std::optional<LocalNotification> fromPlist(const PList::Dictionary& entry,
                                                       std::string* error);
-    // The fields of its events: app, body, launchImage, fireDate.
-    PList::Dictionary eventFields() const;
+    // The fields of its events.
+    wire::events::NotificationFields eventFields() const;
 };
 
 }  // namespace springboard

@@ -66,7 +66,7 @@ void NotificationScheduler::save() {
 }
 
 void NotificationScheduler::book(LocalNotification notification) {
-    events_.event("notification-booked", notification.eventFields());
+    events_.send(wire::events::NotificationBooked{notification.eventFields()});
     booked_.push_back(std::move(notification));
     save();
 }
@@ -74,10 +74,7 @@ void NotificationScheduler::book(LocalNotification notification) {
 size_t NotificationScheduler::cancel(const std::string& app) {
     const size_t cancelled =
         std::erase_if(booked_, [&](const LocalNotification& n) { return n.app == app; });
-    PList::Dictionary fields;
-    fields.Set("app", PList::String(app));
-    fields.Set("count", PList::Integer(static_cast<uint64_t>(cancelled)));
-    events_.event("notifications-cancelled", fields);
+    events_.send(wire::events::NotificationsCancelled{app, static_cast<int64_t>(cancelled)});
     if (cancelled > 0) save();
     return cancelled;
 }
@@ -104,7 +101,7 @@ size_t NotificationScheduler::fireDue(double now) {
     std::stable_sort(firings.begin(), firings.end(),
                      [](const auto& a, const auto& b) { return a.fireDate < b.fireDate; });
     for (const LocalNotification& n : firings) {
-        events_.event("notification-fired", n.eventFields());
+        events_.send(wire::events::NotificationFired{n.eventFields()});
         if (onFire_) onFire_(n);
     }
     return firings.size();

@@ -135,9 +135,7 @@ RequestHandler::Reply RequestHandler::alert(const wire::AlertRequest& request) {
 RequestHandler::Reply RequestHandler::openURL(const wire::OpenUrlRequest& request) {
     if (request.url.empty()) return refused(wire::OpenUrlRequest::kOp, "no url");
     // The device has no browser; handing the address over is what can be observed.
-    PList::Dictionary fields;
-    fields.Set("url", PList::String(request.url));
-    parts_.events.event("url-opened", fields);
+    parts_.events.send(wire::events::UrlOpened{request.url});
     return ok();
 }
 

@@ -36,7 +36,7 @@ void SimdEventLog::drainReplies() {
 void SimdEventLog::event(const std::string& name, const PList::Dictionary& fields) {
     wire::LogEvent message;
     message.details.dict = std::make_unique<PList::Dictionary>(fields);
-    message.source = "SpringBoard";
+    message.source = wire::events::kSpringBoardSource;
     message.event = name;
     const PList::Dictionary encoded = wire::encode(message);
     // One retry on a fresh connection covers a simd that restarted since the last event.

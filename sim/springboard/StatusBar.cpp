@@ -16,7 +16,7 @@ bool StatusBar::show(const std::string& item, const std::string& route,
                      std::optional<int64_t> pid) {
     if (std::find(items_.begin(), items_.end(), item) != items_.end()) return false;
     items_.push_back(item);
-    changed("statusbar-show", item, route, pid);
+    changed<wire::events::StatusBarShow>(item, route, pid);
     return true;
 }
 
@@ -25,7 +25,7 @@ bool StatusBar::hide(const std::string& item, const std::string& route,
     auto it = std::find(items_.begin(), items_.end(), item);
     if (it == items_.end()) return false;
     items_.erase(it);
-    changed("statusbar-hide", item, route, pid);
+    changed<wire::events::StatusBarHide>(item, route, pid);
     return true;
 }
 
@@ -34,7 +34,8 @@ void StatusBar::forgetEarlierState() {
     std::filesystem::remove(stateFile_, ec);
 }
 
-void StatusBar::changed(const char* event, const std::string& item, const std::string& route,
+template <class E>
+void StatusBar::changed(const std::string& item, const std::string& route,
                         std::optional<int64_t> pid) {
     PList::Array state;
     for (const std::string& name : items_) {
@@ -44,11 +45,7 @@ void StatusBar::changed(const char* event, const std::string& item, const std::s
     if (!base::writeFileAtomically(stateFile_, base::plistToXml(state)))
         NSLog("SpringBoard: could not write %s", stateFile_.c_str());
 
-    PList::Dictionary fields;
-    fields.Set("item", PList::String(item));
-    fields.Set("route", PList::String(route));
-    if (pid) fields.Set("pid", PList::Integer(static_cast<uint64_t>(*pid)));
-    events_.event(event, fields);
+    events_.send(E{{item, route, pid}});
 }
 
 }  // namespace springboard

@@ -25,8 +25,9 @@ class StatusBar {
     void forgetEarlierState();
 
   private:
-    void changed(const char* event, const std::string& item, const std::string& route,
-                 std::optional<int64_t> pid);
+    // E: StatusBarShow or StatusBarHide.
+    template <class E>
+    void changed(const std::string& item, const std::string& route, std::optional<int64_t> pid);
 
     std::string stateFile_;
     EventSink& events_;

@@ -59,9 +59,11 @@ class AppOnDevice : public testing::Test {
         const pid_t pid = app.pid();
         ASSERT_TRUE(app.quit(kHostBudget));
         ASSERT_TRUE(device.waitForEvents(
-            [&](const Events& e) { return !eventsWith(e, "process-ended", "pid", pid).empty(); },
+            [&](const Events& e) {
+                return !eventsWith<wire::events::ProcessEnded>(e, "pid", pid).empty();
+            },
             kHostBudget));
-        const Events ended = eventsWith(device.events(), "process-ended", "pid", pid);
+        const Events ended = eventsWith<wire::events::ProcessEnded>(device.events(), "pid", pid);
         EXPECT_EQ(ended[0].value("status", -1), 0) << ended[0].dump();
     }
 
@@ -72,7 +74,7 @@ class AppOnDevice : public testing::Test {
             << device.lastOutput();
         ASSERT_TRUE(device.waitForEvents(
             [&](const Events& e) {
-                return !eventsWith(e, "alert-shown", "body", sentinel).empty();
+                return !eventsWith<wire::events::AlertShown>(e, "body", sentinel).empty();
             },
             kHostBudget));
     }

@@ -56,7 +56,7 @@ TEST_F(DeviceBadInput, WithoutLaunchctlTheGuardReadsOffAndTheScreenStillWorks) {
     ASSERT_TRUE(app.waitForState([](const Json& s) { return mainScreen(s, false); }, kHostBudget))
         << app.lastState().dump();
     const Events events = device.events();
-    EXPECT_TRUE(e2e::eventsNamed(events, "job-loaded").empty());
+    EXPECT_TRUE(e2e::eventsNamed<wire::events::JobLoaded>(events).empty());
     EXPECT_TRUE(apptest::daemonStarts(events).empty());
     ASSERT_NO_FATAL_FAILURE(quitCleanly());
 }

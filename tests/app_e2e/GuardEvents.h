@@ -35,7 +35,7 @@ inline std::vector<long long> daemonStarts(const Events& events) {
 }
 
 inline bool daemonEnded(const Events& events, long long pid) {
-    return !eventsWith(events, "job-ended", "pid", pid).empty();
+    return !eventsWith<wire::events::JobEnded>(events, "pid", pid).empty();
 }
 
 // `simctl defaults read` of one setting, without its line end; empty when it is not stored.

@@ -112,12 +112,17 @@ TEST_F(LaunchdPath, GuardOnLoadsTheJobAndShowsItsItemOffUnloadsItAndTheItemGoes)
         << app.lastState().dump();
     ASSERT_TRUE(device.waitForEvents(
         [](const Events& e) {
-            return !apptest::eventsWith(e, "job-unloaded", "label", apptest::kJobLabel).empty();
+            return !apptest::eventsWith<wire::events::JobUnloaded>(e, "label", apptest::kJobLabel)
+                        .empty();
         },
         kHostBudget));
     const Events events = device.events();
-    EXPECT_EQ(apptest::eventsWith(events, "job-loaded", "label", apptest::kJobLabel).size(), 1u);
-    EXPECT_EQ(apptest::eventsWith(events, "job-unloaded", "label", apptest::kJobLabel).size(), 1u);
+    EXPECT_EQ(
+        apptest::eventsWith<wire::events::JobLoaded>(events, "label", apptest::kJobLabel).size(),
+        1u);
+    EXPECT_EQ(
+        apptest::eventsWith<wire::events::JobUnloaded>(events, "label", apptest::kJobLabel).size(),
+        1u);
     EXPECT_EQ(daemonStarts(events).size(), 1u);
     const Json after = apptest::guardJob(device.status());
     ASSERT_TRUE(after.is_object());
@@ -187,11 +192,12 @@ TEST_F(LaunchdPath, ScheduleAndNewTimesRestartTheDaemonAndReopeningShowsTheRealS
     // a wake-up for the window's start.
     ASSERT_TRUE(device.waitForEvents(
         [&](const Events& e) {
-            return !apptest::eventsWith(e, "wake-booked", "pid", third).empty();
+            return !apptest::eventsWith<wire::events::WakeBooked>(e, "pid", third).empty();
         },
         kHostBudget))
         << "the third daemon booked no wake-up";
-    const Events booked = apptest::eventsWith(device.events(), "wake-booked", "pid", third);
+    const Events booked =
+        apptest::eventsWith<wire::events::WakeBooked>(device.events(), "pid", third);
     // Within the start minute: the daemon keeps the seconds of the minute it booked in.
     EXPECT_TRUE(booked[0].value("wakeTime", "").starts_with("2010-01-01T23:05:"))
         << booked[0].dump();

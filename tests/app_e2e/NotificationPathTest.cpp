@@ -26,7 +26,7 @@ using e2e::eventsNamed;
 constexpr double kRate = 20;
 
 size_t keepAliveAlertsShown(const Events& events) {
-    return apptest::eventsWith(events, "alert-shown", "body", kKeepAliveBody).size();
+    return apptest::eventsWith<wire::events::AlertShown>(events, "body", kKeepAliveBody).size();
 }
 
 class NotificationPath : public apptest::AppOnDevice {
@@ -43,7 +43,9 @@ class NotificationPath : public apptest::AppOnDevice {
                                          kHostBudget))
             << device.lastOutput();
         ASSERT_TRUE(device.waitForEvents(
-            [](const Events& e) { return !eventsNamed(e, "notification-booked").empty(); },
+            [](const Events& e) {
+                return !eventsNamed<wire::events::NotificationBooked>(e).empty();
+            },
             kHostBudget));
         ASSERT_TRUE(app.waitForState(
             [](const Json& s) { return mainScreen(s, true) && apptest::statusBarShows(s, kItem); },
@@ -77,32 +79,33 @@ TEST_F(NotificationPath, OnBooksOneHiddenNotificationAndShowsTheItemOffCancelsBo
     EXPECT_EQ(booked[0].value("body", ""), kKeepAliveBody);
     EXPECT_EQ(booked[0].value("launchImage", ""), kKeepAliveLaunchImage);
     EXPECT_EQ(booked[0].value("repeat", ""), "minute");
-    const Events bookings = eventsNamed(device.events(), "notification-booked");
+    const Events bookings = eventsNamed<wire::events::NotificationBooked>(device.events());
     ASSERT_EQ(bookings.size(), 1u);
     EXPECT_NEAR(deviceSeconds(bookings[0].value("fireDate", Json())) -
                     deviceSeconds(bookings[0].value("time", Json())),
                 60, 2);
     ASSERT_TRUE(device.waitForEvents(
         [](const Events& e) {
-            return !apptest::eventsWith(e, "statusbar-show", "item", kItem).empty();
+            return !apptest::eventsWith<wire::events::StatusBarShow>(e, "item", kItem).empty();
         },
         kHostBudget));
-    const Events shows = apptest::eventsWith(device.events(), "statusbar-show", "item", kItem);
+    const Events shows =
+        apptest::eventsWith<wire::events::StatusBarShow>(device.events(), "item", kItem);
     ASSERT_EQ(shows.size(), 1u);
     EXPECT_EQ(shows[0].value("route", ""), "libstatusbar");
     EXPECT_EQ(apptest::storedSetting(device, "NotificationsEnabled"), "1");
     EXPECT_EQ(apptest::storedSetting(device, "StatusBarIconWarning"), "") << "hint recorded";
-    EXPECT_TRUE(eventsNamed(device.events(), "job-loaded").empty());
+    EXPECT_TRUE(eventsNamed<wire::events::JobLoaded>(device.events()).empty());
 
     // A couple of device minutes of firings, none of them shown.
     ASSERT_TRUE(device.waitForEvents(
-        [](const Events& e) { return eventsNamed(e, "notification-fired").size() >= 3; },
+        [](const Events& e) { return eventsNamed<wire::events::NotificationFired>(e).size() >= 3; },
         kHostBudget + 180 / kRate))
         << "the keep-alive notification did not fire three times";
     ASSERT_NO_FATAL_FAILURE(flushSpringBoard("after the firings"));
     Events events = device.events();
     EXPECT_EQ(keepAliveAlertsShown(events), 0u);
-    for (const Json& fired : eventsNamed(events, "notification-fired"))
+    for (const Json& fired : eventsNamed<wire::events::NotificationFired>(events))
         EXPECT_EQ(fired.value("launchImage", ""), kKeepAliveLaunchImage);
 
     // The schedule is refused here; nothing is booked again.
@@ -114,32 +117,32 @@ TEST_F(NotificationPath, OnBooksOneHiddenNotificationAndShowsTheItemOffCancelsBo
     ASSERT_TRUE(app.tap("OK"));
     EXPECT_TRUE(apptest::switchOn(app.state(), "scheduleSwitch"));
     EXPECT_EQ(apptest::storedSetting(device, "Schedule"), "1");
-    EXPECT_EQ(eventsNamed(device.events(), "notification-booked").size(), 1u);
+    EXPECT_EQ(eventsNamed<wire::events::NotificationBooked>(device.events()).size(), 1u);
 
     ASSERT_NO_FATAL_FAILURE(switchOff());
     EXPECT_EQ(apptest::storedSetting(device, "NotificationsEnabled"), "0");
     // SpringBoard writes its state before it logs the change.
     ASSERT_TRUE(device.waitForEvents(
         [](const Events& e) {
-            return !eventsNamed(e, "notifications-cancelled").empty() &&
-                   !apptest::eventsWith(e, "statusbar-hide", "item", kItem).empty();
+            return !eventsNamed<wire::events::NotificationsCancelled>(e).empty() &&
+                   !apptest::eventsWith<wire::events::StatusBarHide>(e, "item", kItem).empty();
         },
         kHostBudget));
     events = device.events();
-    EXPECT_EQ(eventsNamed(events, "notifications-cancelled").size(), 1u);
-    const Events hides = apptest::eventsWith(events, "statusbar-hide", "item", kItem);
+    EXPECT_EQ(eventsNamed<wire::events::NotificationsCancelled>(events).size(), 1u);
+    const Events hides = apptest::eventsWith<wire::events::StatusBarHide>(events, "item", kItem);
     ASSERT_EQ(hides.size(), 1u);
     EXPECT_EQ(hides[0].value("route", ""), "libstatusbar");
 
     // Over the next device minute and a half nothing fires any more.
-    const size_t firedBefore = eventsNamed(events, "notification-fired").size();
+    const size_t firedBefore = eventsNamed<wire::events::NotificationFired>(events).size();
     const long long cancelledAt = deviceNow();
     ASSERT_TRUE(device.waitForStatus(
         [&](const Json& s) { return deviceSeconds(s.value("time", Json())) >= cancelledAt + 90; },
         kHostBudget));
     ASSERT_NO_FATAL_FAILURE(flushSpringBoard("after the cancellation"));
     events = device.events();
-    EXPECT_EQ(eventsNamed(events, "notification-fired").size(), firedBefore);
+    EXPECT_EQ(eventsNamed<wire::events::NotificationFired>(events).size(), firedBefore);
     EXPECT_EQ(keepAliveAlertsShown(events), 0u);
 }
 
@@ -153,7 +156,7 @@ TEST_F(NotificationPath, ReopeningShowsTheGuardOnUntilItIsSwitchedOff) {
         kHostBudget))
         << app.lastState().dump();
     // Opening the app books nothing more: the notification outlived the app.
-    EXPECT_EQ(eventsNamed(device.events(), "notification-booked").size(), 1u);
+    EXPECT_EQ(eventsNamed<wire::events::NotificationBooked>(device.events()).size(), 1u);
     EXPECT_EQ(notifications(device.status()).size(), 1u);
 
     ASSERT_NO_FATAL_FAILURE(switchOff());

@@ -27,15 +27,16 @@ constexpr char kStarted[] = "VigilantSubstrate: successfully started.";
 
 // The events logged after the respring; none when there was no respring.
 Events afterRespring(const Events& events) {
-    const auto at = std::find_if(events.begin(), events.end(),
-                                 [](const Json& e) { return e.value("event", "") == "respring"; });
+    const auto at = std::find_if(events.begin(), events.end(), [](const Json& e) {
+        return wire::events::is<wire::events::Respring>(e);
+    });
     return at == events.end() ? Events() : Events(std::next(at), events.end());
 }
 
 // The extension's log lines written by the SpringBoard with this pid, in order.
 std::vector<std::string> extensionLines(const Events& events, long long springBoard) {
     std::vector<std::string> lines;
-    for (const Json& e : eventsWith(events, "log", "pid", springBoard)) {
+    for (const Json& e : eventsWith<wire::events::Log>(events, "pid", springBoard)) {
         const std::string text = e.value("text", "");
         if (text.rfind("VigilantSubstrate:", 0) == 0) lines.push_back(text);
     }
@@ -52,13 +53,13 @@ class Respring : public apptest::AppOnDevice {
 TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt) {
     ASSERT_TRUE(app.tap("preventSleepSwitch"));
     ASSERT_TRUE(device.waitForEvents(
-        [](const Events& e) { return !eventsNamed(e, "notification-fired").empty(); },
+        [](const Events& e) { return !eventsNamed<wire::events::NotificationFired>(e).empty(); },
         kHostBudget + 60 / kRate))
         << "the keep-alive notification never fired";
 
     const e2e::CommandResult respring = device.simctl({"respring", device.root()});
     ASSERT_EQ(respring.status, 0) << respring.output;
-    const Events restarts = eventsNamed(device.events(), "respring");
+    const Events restarts = eventsNamed<wire::events::Respring>(device.events());
     ASSERT_EQ(restarts.size(), 1u) << "no respring in the log";
     const long long newSpringBoard = restarts[0].value("new", -1LL);
     ASSERT_GT(newSpringBoard, 0) << restarts[0].dump();
@@ -67,7 +68,7 @@ TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt
     ASSERT_TRUE(device.waitForEvents(
         [&](const Events& e) {
             return extensionLines(e, newSpringBoard).size() == 2 &&
-                   eventsNamed(afterRespring(e), "notification-fired").size() >= 2;
+                   eventsNamed<wire::events::NotificationFired>(afterRespring(e)).size() >= 2;
         },
         kHostBudget + 120 / kRate))
         << "no extension start or too few firings after the respring";
@@ -77,11 +78,12 @@ TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt
     const Events events = device.events();
     EXPECT_EQ(extensionLines(events, newSpringBoard),
               (std::vector<std::string>{kStartingUp, kStarted}));
-    for (const Json& fired : eventsNamed(afterRespring(events), "notification-fired"))
+    for (const Json& fired : eventsNamed<wire::events::NotificationFired>(afterRespring(events)))
         EXPECT_EQ(fired.value("launchImage", ""), kKeepAliveLaunchImage) << fired.dump();
-    EXPECT_TRUE(eventsWith(events, "alert-shown", "body", kKeepAliveBody).empty())
+    EXPECT_TRUE(eventsWith<wire::events::AlertShown>(events, "body", kKeepAliveBody).empty())
         << "a keep-alive alert reached the screen";
-    EXPECT_EQ(eventsWith(afterRespring(events), "alert-shown", "body", "an app's alert").size(),
+    EXPECT_EQ(eventsWith<wire::events::AlertShown>(afterRespring(events), "body", "an app's alert")
+                  .size(),
               1u);
     const Json kept = notifications(device.status());
     ASSERT_EQ(kept.size(), 1u) << kept.dump();
@@ -95,7 +97,8 @@ TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt
         [](const Json& s) { return notifications(s).is_array() && notifications(s).empty(); },
         kHostBudget))
         << device.lastOutput();
-    const Events cancelled = eventsNamed(afterRespring(device.events()), "notifications-cancelled");
+    const Events cancelled =
+        eventsNamed<wire::events::NotificationsCancelled>(afterRespring(device.events()));
     ASSERT_EQ(cancelled.size(), 1u);
     EXPECT_EQ(cancelled[0].value("count", -1), 1) << cancelled[0].dump();
 }

@@ -26,6 +26,7 @@
 
 #include "DaemonLoop.h"
 #include "DeviceSession.h"
+#include "LogLines.h"
 #include "VigilantProIdentity.h"
 
 namespace {
@@ -86,20 +87,20 @@ bool waitUntil(const wire::DeviceClock& clock, double deviceTime, long long pid)
 }
 
 long long daemonPid(const std::vector<Json>& events) {
-    for (const Json& e : e2e::eventsNamed(events, "job-started"))
+    for (const Json& e : e2e::eventsNamed<wire::events::JobStarted>(events))
         if (e.value("label", "") == kJobLabel) return e.value("pid", -1LL);
     return -1;
 }
 
 bool itemShownBy(const std::vector<Json>& events, long long pid) {
-    for (const Json& e : e2e::eventsNamed(events, "statusbar-show"))
+    for (const Json& e : e2e::eventsNamed<wire::events::StatusBarShow>(events))
         if (e.value("pid", -1LL) == pid && e.value("item", "") == kStatusBarImageName) return true;
     return false;
 }
 
 size_t powerMessages(const std::vector<Json>& events) {
     size_t n = 0;
-    for (const Json& e : e2e::eventsNamed(events, "message"))
+    for (const Json& e : e2e::eventsNamed<wire::events::PowerMessage>(events))
         if (e.value("source", "") == "powerd") ++n;
     return n;
 }

@@ -54,7 +54,7 @@ class RealDisplay : public apptest::AppOnDevice {
   protected:
     RealDisplay() : AppOnDevice("3.1.3") {}
     long long deviceNow() { return deviceSeconds(device.status()["time"]); }
-    size_t sleeps() { return eventsNamed(device.events(), "sleep").size(); }
+    size_t sleeps() { return eventsNamed<wire::events::Sleep>(device.events()).size(); }
 
     bool click(Point at) { return screen.click(window, at.x, at.y); }
     bool waitForApp(const std::function<bool(const Json&)>& condition) {
@@ -116,8 +116,10 @@ TEST_F(RealDisplay, ClicksKeepTheDeviceAwakeAndItSleepsItsIdleTimeAfterTheLastOn
 
     // Untouched, it sleeps its idle time after the last click (told within a real second).
     ASSERT_TRUE(device.waitForEvents(
-        [](const std::vector<Json>& e) { return !eventsNamed(e, "sleep").empty(); }, kHostBudget));
-    const long long sleptAt = deviceSeconds(eventsNamed(device.events(), "sleep")[0]["time"]);
+        [](const std::vector<Json>& e) { return !eventsNamed<wire::events::Sleep>(e).empty(); },
+        kHostBudget));
+    const long long sleptAt =
+        deviceSeconds(eventsNamed<wire::events::Sleep>(device.events())[0]["time"]);
     EXPECT_GE(sleptAt - lastClick, kIdleSleep - 2);
     EXPECT_LE(sleptAt - lastClick, kIdleSleep + 2 * kRate + 5);
 
@@ -199,8 +201,10 @@ TEST_F(RealDisplay, TheRoadByHandIsStoredAndTheDeviceSleepsDarkFiveIdleMinutesAf
     ASSERT_TRUE(lit.has_value()) << "no pixels of the window in the framebuffer";
     EXPECT_LT(lit->darkShare(), 0.5) << "the app was not on the screen";
     ASSERT_TRUE(device.waitForEvents(
-        [](const std::vector<Json>& e) { return !eventsNamed(e, "sleep").empty(); }, kHostBudget));
-    const long long sleptAt = deviceSeconds(eventsNamed(device.events(), "sleep")[0]["time"]);
+        [](const std::vector<Json>& e) { return !eventsNamed<wire::events::Sleep>(e).empty(); },
+        kHostBudget));
+    const long long sleptAt =
+        deviceSeconds(eventsNamed<wire::events::Sleep>(device.events())[0]["time"]);
     EXPECT_GE(sleptAt - lastClick, kRoadIdleSleep - 2);
     EXPECT_LE(sleptAt - lastClick, kRoadIdleSleep + 2 * kRate + 5);
     EXPECT_TRUE(waitForPicture([](const display::Picture& p) { return p.darkShare() > 0.99; }))

@@ -146,7 +146,8 @@ TEST_P(BadFilesOnDevice, TheDaemonKeepsRunningAndAnswering) {
     ASSERT_GT(pid, 0) << "the daemon never started";
     // What start-up ends with: the item shown, or the wake-up booked.
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
-        return !eventsWith(e, c.guardOnAllDay ? "statusbar-show" : "wake-booked", "pid", pid)
+        return !(c.guardOnAllDay ? eventsWith<wire::events::StatusBarShow>(e, "pid", pid)
+                                 : eventsWith<wire::events::WakeBooked>(e, "pid", pid))
                     .empty();
     })) << "start-up never finished";
 
@@ -157,15 +158,16 @@ TEST_P(BadFilesOnDevice, TheDaemonKeepsRunningAndAnswering) {
     const Events questions = sleepQuestions(events);
     ASSERT_EQ(questions.size(), 1u);
     expectAnswered(events, questions, pid, c.guardOnAllDay ? "cancel" : "allow");
-    EXPECT_TRUE(eventsNamed(events, "job-ended").empty()) << "the daemon ended by itself";
+    EXPECT_TRUE(eventsNamed<wire::events::JobEnded>(events).empty())
+        << "the daemon ended by itself";
     EXPECT_TRUE(e2e::processAlive(static_cast<pid_t>(pid)));
 
-    const Events booked = eventsWith(events, "wake-booked", "pid", pid);
+    const Events booked = eventsWith<wire::events::WakeBooked>(events, "pid", pid);
     std::vector<std::string> withdrawn;
-    for (const Json& w : eventsWith(events, "wake-withdrawn", "pid", pid))
+    for (const Json& w : eventsWith<wire::events::WakeWithdrawn>(events, "pid", pid))
         withdrawn.push_back(w.value("wakeTime", ""));
     EXPECT_EQ(withdrawn, c.withdrawn);
-    EXPECT_TRUE(eventsWith(events, "wake-not-found", "pid", pid).empty());
+    EXPECT_TRUE(eventsWith<wire::events::WakeNotFound>(events, "pid", pid).empty());
     if (c.guardOnAllDay) {
         EXPECT_TRUE(booked.empty()) << Json(booked).dump();
         EXPECT_EQ(device.status()["statusBar"], Json::array({kItem}));

@@ -39,20 +39,20 @@ TEST_F(FallBackNight, WakesAtTheWindowsLocalStartHoldsAndBooksTheNextMorning) {
     ASSERT_GT(pid, 0) << "the daemon never started";
 
     auto secondBooking = [&](const Events& e) {
-        return eventsWith(e, "wake-booked", "pid", pid).size() >= 2;
+        return eventsWith<wire::events::WakeBooked>(e, "pid", pid).size() >= 2;
     };
     ASSERT_TRUE(device.waitFor(secondBooking)) << "the morning was never booked again";
 
     const Events events = device.events();
-    const Events booked = eventsWith(events, "wake-booked", "pid", pid);
+    const Events booked = eventsWith<wire::events::WakeBooked>(events, "pid", pid);
     EXPECT_TRUE(startsWith(booked[0]["wakeTime"], "2027-10-31T04:00:")) << booked[0].dump();
     EXPECT_TRUE(startsWith(booked[1]["wakeTime"], "2027-11-01T04:00:")) << booked[1].dump();
-    const size_t woke = indexOf(events, "wake");
+    const size_t woke = indexOf<wire::events::Wake>(events);
     ASSERT_LT(woke, events.size()) << "never woke";
     EXPECT_EQ(events[woke].value("reason", ""), "wake-request") << events[woke].dump();
     EXPECT_EQ(events[woke].value("wakeTime", ""), booked[0].value("wakeTime", ""));
-    const size_t shown = indexOf(events, "statusbar-show", woke);
-    const size_t hidden = indexOf(events, "statusbar-hide", woke);
+    const size_t shown = indexOf<wire::events::StatusBarShow>(events, woke);
+    const size_t hidden = indexOf<wire::events::StatusBarHide>(events, woke);
     ASSERT_LT(shown, hidden) << "no item after the wake";
     EXPECT_EQ(events[shown].value("pid", -1LL), pid);
     // The window's three hours end at 08:00 CET, 07:00 UTC. SpringBoard logs the hide a little
@@ -61,7 +61,7 @@ TEST_F(FallBackNight, WakesAtTheWindowsLocalStartHoldsAndBooksTheNextMorning) {
     EXPECT_GE(timeOf(events[hidden]), end);
     EXPECT_LT(timeOf(events[hidden]), e2e::deviceSeconds("2027-10-31T07:10:00"));
     const Events night = slice(events, woke, hidden);
-    EXPECT_EQ(indexOf(night, "sleep"), night.size()) << "slept inside the window";
+    EXPECT_EQ(indexOf<wire::events::Sleep>(night), night.size()) << "slept inside the window";
     const Events questions = sleepQuestionsBefore(night, end);
     EXPECT_FALSE(questions.empty()) << "no sleep question in the window";
     expectAnswered(events, questions, pid, "cancel");

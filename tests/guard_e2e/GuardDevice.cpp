@@ -60,7 +60,7 @@ long long GuardDevice::waitForDaemon(size_t n) {
 Json GuardDevice::waitForEnd(long long pid) {
     Json ended = nullptr;
     waitFor([&](const Events& e) {
-        const Events found = eventsWith(e, "job-ended", "pid", pid);
+        const Events found = eventsWith<wire::events::JobEnded>(e, "pid", pid);
         if (found.empty()) return false;
         ended = found.front();
         return true;

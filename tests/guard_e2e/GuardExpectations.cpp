@@ -6,7 +6,7 @@ namespace guard_e2e {
 
 void expectAnswered(const Events& all, const Events& questions, long long pid,
                     const std::string& answer) {
-    const Events answers = eventsWith(all, "answer", "pid", pid);
+    const Events answers = eventsWith<wire::events::Answer>(all, "pid", pid);
     for (const Json& question : questions) {
         const long long argument = question.value("argument", -1LL);
         size_t count = 0;
@@ -21,9 +21,10 @@ void expectAnswered(const Events& all, const Events& questions, long long pid,
 }
 
 void expectNoMissedOrStrayAnswers(const Events& all, long long pid) {
-    for (const char* name : {"no-answer", "stray-answer"})
-        EXPECT_TRUE(eventsWith(all, name, "pid", pid).empty())
-            << name << ": " << eventsWith(all, name, "pid", pid).front().dump();
+    const Events missed = eventsWith<wire::events::NoAnswer>(all, "pid", pid);
+    const Events stray = eventsWith<wire::events::StrayAnswer>(all, "pid", pid);
+    EXPECT_TRUE(missed.empty()) << missed.front().dump();
+    EXPECT_TRUE(stray.empty()) << stray.front().dump();
 }
 
 }  // namespace guard_e2e

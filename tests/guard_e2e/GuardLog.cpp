@@ -6,11 +6,11 @@ namespace guard_e2e {
 
 Events itemChanges(const Events& events) {
     Events found;
-    for (const Json& e : events) {
-        const std::string name = e.value("event", "");
-        if ((name == "statusbar-show" || name == "statusbar-hide") && e.value("item", "") == kItem)
+    for (const Json& e : events)
+        if ((wire::events::is<wire::events::StatusBarShow>(e) ||
+             wire::events::is<wire::events::StatusBarHide>(e)) &&
+            e.value("item", "") == kItem)
             found.push_back(e);
-    }
     return found;
 }
 
@@ -23,7 +23,7 @@ Events slice(const Events& events, size_t from, size_t until) {
 
 Events sleepQuestions(const Events& events) {
     Events found;
-    for (const Json& e : e2e::eventsNamed(events, "message"))
+    for (const Json& e : e2e::eventsNamed<wire::events::PowerMessage>(events))
         if (e.value("message", "") == kCanSleep) found.push_back(e);
     return found;
 }
@@ -36,17 +36,17 @@ Events sleepQuestionsBefore(const Events& events, long long until) {
 }
 
 Json answerOf(const Events& events, long long pid, long long argument) {
-    for (const Json& e : eventsWith(events, "answer", "pid", pid))
+    for (const Json& e : eventsWith<wire::events::Answer>(events, "pid", pid))
         if (e.value("argument", -1LL) == argument) return e;
     return nullptr;
 }
 
 Events wakeChanges(const Events& events) {
     Events found;
-    for (const Json& e : events) {
-        const std::string name = e.value("event", "");
-        if (name == "wake-booked" || name == "wake-withdrawn") found.push_back(e);
-    }
+    for (const Json& e : events)
+        if (wire::events::is<wire::events::WakeBooked>(e) ||
+            wire::events::is<wire::events::WakeWithdrawn>(e))
+            found.push_back(e);
     return found;
 }
 
@@ -56,7 +56,7 @@ size_t mostOwnRequestsAtOnce(const Events& events, std::set<std::string> initial
     for (const Json& e : wakeChanges(events)) {
         if (e.value("scheduledby", "") != kLabel) continue;
         // The list holds one request per identifier and second: a booking again is no new one.
-        if (e.value("event", "") == "wake-booked")
+        if (wire::events::is<wire::events::WakeBooked>(e))
             listed.insert(e.value("wakeTime", ""));
         else
             listed.erase(e.value("wakeTime", ""));
@@ -71,12 +71,6 @@ long long timeOf(const Json& event, const std::string& field) {
 
 bool startsWith(const Json& text, const std::string& prefix) {
     return text.is_string() && text.get<std::string>().rfind(prefix, 0) == 0;
-}
-
-size_t indexOf(const Events& events, const std::string& name, size_t from) {
-    for (size_t i = from; i < events.size(); ++i)
-        if (events[i].value("event", "") == name) return i;
-    return events.size();
 }
 
 }  // namespace guard_e2e

@@ -63,19 +63,21 @@ class NightWindow : public testing::Test {
         ASSERT_EQ(load.status, 0) << load.output;
         pid = device.waitForDaemon(1);
         ASSERT_GT(pid, 0) << "the daemon never started";
-        ASSERT_TRUE(device.waitFor([](const Events& e) { return !eventsNamed(e, "wake").empty(); }))
-            << "the device never slept and woke";
+        ASSERT_TRUE(device.waitFor([](const Events& e) {
+            return !eventsNamed<wire::events::Wake>(e).empty();
+        })) << "the device never slept and woke";
 
         const Events events = device.events();
-        const Events booked = eventsWith(events, "wake-booked", "pid", pid);
+        const Events booked = eventsWith<wire::events::WakeBooked>(events, "pid", pid);
         ASSERT_FALSE(booked.empty());
         EXPECT_EQ(booked[0].value("scheduledby", ""), kLabel);
         EXPECT_TRUE(startsWith(booked[0]["wakeTime"], kFirstEvening)) << booked[0].dump();
         bookedFor = booked[0].value("wakeTime", "");
         // Booked during start-up, before any question: it was not waiting for a tick.
-        EXPECT_LT(indexOf(events, "wake-booked"), indexOf(events, "sleep-attempt"));
+        EXPECT_LT(indexOf<wire::events::WakeBooked>(events),
+                  indexOf<wire::events::SleepAttempt>(events));
 
-        const size_t slept = indexOf(events, "sleep");
+        const size_t slept = indexOf<wire::events::Sleep>(events);
         ASSERT_LT(slept, events.size());
         EXPECT_EQ(events[slept].value("wakeAt", ""), bookedFor) << events[slept].dump();
         const Events before = sleepQuestions(slice(events, 0, slept));
@@ -83,7 +85,7 @@ class NightWindow : public testing::Test {
         expectAnswered(events, before, pid, "allow");
         EXPECT_TRUE(itemChanges(slice(events, 0, slept)).empty()) << "shown outside the window";
 
-        const Json woke = events[indexOf(events, "wake", slept)];
+        const Json woke = events[indexOf<wire::events::Wake>(events, slept)];
         EXPECT_EQ(woke.value("reason", ""), "wake-request") << woke.dump();
         EXPECT_EQ(woke.value("scheduledby", ""), kLabel) << woke.dump();
         EXPECT_EQ(woke.value("wakeTime", ""), bookedFor) << woke.dump();
@@ -111,29 +113,32 @@ TEST_F(NightWindow, WokenAtItsRequestItShowsTheItemWithinTenDeviceSecondsAndRefu
     ASSERT_NO_FATAL_FAILURE(startInTheEvening("2010-01-01 21:58:00", 10, 30));
     constexpr size_t kRefused = 3;
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
-        const size_t woke = indexOf(e, "wake");
-        return eventsWith(slice(e, woke, e.size()), "answer", "pid", pid).size() >= kRefused;
+        const size_t woke = indexOf<wire::events::Wake>(e);
+        return eventsWith<wire::events::Answer>(slice(e, woke, e.size()), "pid", pid).size() >=
+               kRefused;
     })) << "too few questions after the wake";
 
     const Events events = device.events();
-    const size_t woke = indexOf(events, "wake");
+    const size_t woke = indexOf<wire::events::Wake>(events);
     const Events after = slice(events, woke, events.size());
     const Events changes = itemChanges(after);
     ASSERT_FALSE(changes.empty()) << "no item after the wake";
-    EXPECT_EQ(changes[0].value("event", ""), "statusbar-show");
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(changes[0]));
     EXPECT_EQ(changes[0].value("pid", -1LL), pid);
     const long long delay = timeOf(changes[0]) - timeOf(events[woke]);
     EXPECT_GE(delay, 0);
     EXPECT_LE(delay, 10) << "shown " << delay << " device seconds after the wake";
     // Active before the first question of the window, and refusing every one since.
-    EXPECT_LT(indexOf(after, "statusbar-show"), indexOf(after, "sleep-attempt"));
+    EXPECT_LT(indexOf<wire::events::StatusBarShow>(after),
+              indexOf<wire::events::SleepAttempt>(after));
     const Events questions = sleepQuestions(after);
     EXPECT_GE(questions.size(), kRefused);
     expectAnswered(events, questions, pid, "cancel");
-    EXPECT_EQ(indexOf(after, "sleep"), after.size()) << "slept inside the window";
+    EXPECT_EQ(indexOf<wire::events::Sleep>(after), after.size()) << "slept inside the window";
     expectNoMissedOrStrayAnswers(events, pid);
     ASSERT_NO_FATAL_FAILURE(expectOthersLeftAlone(events));
-    EXPECT_EQ(eventsWith(events, "wake-booked", "pid", pid).size(), 1u) << "booked inside";
+    EXPECT_EQ(eventsWith<wire::events::WakeBooked>(events, "pid", pid).size(), 1u)
+        << "booked inside";
 
     // Shown, so SIGTERM hides the item and ends the daemon with status 0.
     ASSERT_EQ(device.unload().status, 0) << device.lastOutput();
@@ -153,26 +158,29 @@ TEST_F(NightWindow, GuardsTheWholeNightThenBooksTheNextEveningAndLetsTheDeviceSl
     // The hide goes to SpringBoard, the booking to the power manager: their lines may come in
     // either order. The second sleep follows both.
     auto morningSleep = [](const Events& e) {
-        const size_t rebooked = indexOf(e, "wake-booked", indexOf(e, "wake-booked") + 1);
-        return indexOf(e, "sleep", std::max(indexOf(e, "statusbar-hide"), rebooked));
+        const size_t rebooked =
+            indexOf<wire::events::WakeBooked>(e, indexOf<wire::events::WakeBooked>(e) + 1);
+        return indexOf<wire::events::Sleep>(
+            e, std::max(indexOf<wire::events::StatusBarHide>(e), rebooked));
     };
     ASSERT_TRUE(device.waitFor([&](const Events& e) { return morningSleep(e) < e.size(); }))
         << "the item never went, nothing was booked or the device never slept again";
 
     const Events events = device.events();
-    const size_t woke = indexOf(events, "wake");
-    const size_t hidden = indexOf(events, "statusbar-hide", woke);
+    const size_t woke = indexOf<wire::events::Wake>(events);
+    const size_t hidden = indexOf<wire::events::StatusBarHide>(events, woke);
     ASSERT_LT(hidden, events.size());
     const size_t sleptAgain = morningSleep(events);
     ASSERT_LT(sleptAgain, events.size());
 
     // The night: shown once, every question refused with its own argument, no sleep.
     const Events night = slice(events, woke, hidden);
-    const Events shows = eventsNamed(itemChanges(night), "statusbar-show");
+    const Events shows = eventsNamed<wire::events::StatusBarShow>(itemChanges(night));
     ASSERT_EQ(shows.size(), 1u) << Json(itemChanges(night)).dump();
     EXPECT_EQ(shows[0].value("pid", -1LL), pid);
-    EXPECT_LT(indexOf(night, "statusbar-show"), indexOf(night, "sleep-attempt"));
-    EXPECT_EQ(indexOf(night, "sleep"), night.size()) << "slept inside the window";
+    EXPECT_LT(indexOf<wire::events::StatusBarShow>(night),
+              indexOf<wire::events::SleepAttempt>(night));
+    EXPECT_EQ(indexOf<wire::events::Sleep>(night), night.size()) << "slept inside the window";
     const Events beforeMorning = sleepQuestionsBefore(night, morning);
     // Eight hours of 20-minute idle periods: 24 questions, fewer only if the machine lagged.
     EXPECT_GE(beforeMorning.size(), 12u);
@@ -185,18 +193,19 @@ TEST_F(NightWindow, GuardsTheWholeNightThenBooksTheNextEveningAndLetsTheDeviceSl
     EXPECT_EQ(hide.value("route", ""), "SpringBoardServices");
     EXPECT_GE(timeOf(hide), morning) << hide.dump();
     EXPECT_LT(timeOf(hide), morning + 3600) << hide.dump();
-    const Events booked = eventsWith(events, "wake-booked", "pid", pid);
+    const Events booked = eventsWith<wire::events::WakeBooked>(events, "pid", pid);
     ASSERT_EQ(booked.size(), 2u) << Json(booked).dump();
     const Json& rebooked = booked[1];
     EXPECT_GE(timeOf(rebooked), morning) << rebooked.dump();
     EXPECT_LT(timeOf(rebooked), morning + 3600) << rebooked.dump();
     EXPECT_TRUE(startsWith(rebooked["wakeTime"], kSecondEvening)) << rebooked.dump();
-    const Events withdrawn = eventsWith(events, "wake-withdrawn", "pid", pid);
+    const Events withdrawn = eventsWith<wire::events::WakeWithdrawn>(events, "pid", pid);
     ASSERT_EQ(withdrawn.size(), 1u);
     EXPECT_EQ(withdrawn[0].value("wakeTime", ""), bookedFor);
     EXPECT_GE(timeOf(withdrawn[0]), morning) << withdrawn[0].dump();
-    const size_t secondBooking = indexOf(events, "wake-booked", indexOf(events, "wake-booked") + 1);
-    EXPECT_LT(indexOf(events, "wake-withdrawn"), secondBooking);
+    const size_t secondBooking =
+        indexOf<wire::events::WakeBooked>(events, indexOf<wire::events::WakeBooked>(events) + 1);
+    EXPECT_LT(indexOf<wire::events::WakeWithdrawn>(events), secondBooking);
 
     // After the hide every question is allowed, and the device sleeps until that request.
     const Events morningAfter = slice(events, hidden, sleptAgain);

@@ -43,7 +43,7 @@ TEST_P(Respring, TheHoldingGuardPutsItsItemBackWithinItsRefreshAndHidesItFromThe
     const long long daemon = device.waitForDaemon(1);
     ASSERT_GT(daemon, 0) << "the daemon never started";
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
-        return !eventsWith(e, "statusbar-show", "pid", daemon).empty();
+        return !eventsWith<wire::events::StatusBarShow>(e, "pid", daemon).empty();
     })) << "the item was never shown";
     const Json before = device.status();
     ASSERT_TRUE(before.is_object());
@@ -57,25 +57,25 @@ TEST_P(Respring, TheHoldingGuardPutsItsItemBackWithinItsRefreshAndHidesItFromThe
         << respring.output;
 
     Events events = device.events();
-    const size_t at = indexOf(events, "respring");
+    const size_t at = indexOf<wire::events::Respring>(events);
     ASSERT_LT(at, events.size()) << "no respring in the log";
     const Json restart = events[at];  // a copy: `events` is read again below
     EXPECT_EQ(restart.value("old", -1LL), oldSpringBoard) << restart.dump();
     const long long newSpringBoard = restart.value("new", -1LL);
     EXPECT_GT(newSpringBoard, 0) << restart.dump();
     EXPECT_NE(newSpringBoard, oldSpringBoard);
-    const Events ended = eventsWith(events, "process-ended", "pid", oldSpringBoard);
+    const Events ended = eventsWith<wire::events::ProcessEnded>(events, "pid", oldSpringBoard);
     ASSERT_EQ(ended.size(), 1u) << "the old SpringBoard's end is not logged";
     EXPECT_EQ(ended[0].value("signal", -1), 15) << ended[0].dump();
 
     // The new status bar starts empty: the item is shown afresh, by the same daemon.
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
         return !changesAfter(e, at, daemon).empty() &&
-               !eventsNamed(slice(e, at, e.size()), "sleep-cancelled").empty();
+               !eventsNamed<wire::events::SleepCancelled>(slice(e, at, e.size())).empty();
     })) << "the item never came back after the respring";
     events = device.events();
     const Events back = changesAfter(events, at, daemon);
-    EXPECT_EQ(back[0].value("event", ""), "statusbar-show") << back[0].dump();
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(back[0])) << back[0].dump();
     EXPECT_EQ(back[0].value("route", ""), route) << back[0].dump();
     EXPECT_LE(timeOf(back[0]) - timeOf(restart), kRefresh + kLateness)
         << "not within the refresh: " << back[0].dump() << " after " << restart.dump();
@@ -91,12 +91,12 @@ TEST_P(Respring, TheHoldingGuardPutsItsItemBackWithinItsRefreshAndHidesItFromThe
     ASSERT_TRUE(device.waitForEnd(daemon).is_object()) << "the daemon did not end";
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
         const Events changes = changesAfter(e, at, daemon);
-        return !changes.empty() && changes.back().value("event", "") == "statusbar-hide";
+        return !changes.empty() && wire::events::is<wire::events::StatusBarHide>(changes.back());
     })) << "the item was never hidden from the new SpringBoard";
     const Json after = device.status();
     ASSERT_TRUE(after.is_object());
     EXPECT_EQ(after["statusBar"], Json::array()) << after.dump();
-    EXPECT_TRUE(eventsNamed(device.events(), "sleep").empty()) << "the device slept";
+    EXPECT_TRUE(eventsNamed<wire::events::Sleep>(device.events()).empty()) << "the device slept";
 }
 
 INSTANTIATE_TEST_SUITE_P(Systems, Respring, everySystem(), routeName);

@@ -38,8 +38,8 @@ TEST_P(ScheduleOff, KeepsTheDeviceAwakeWithItsItemUntilUnloadedThenHidesItAndExi
 
     // Shown by the system's route, then idle period after idle period without sleep.
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
-        return !eventsWith(e, "statusbar-show", "pid", pid).empty() &&
-               eventsNamed(e, "sleep-cancelled").size() >= kIdlePeriods;
+        return !eventsWith<wire::events::StatusBarShow>(e, "pid", pid).empty() &&
+               eventsNamed<wire::events::SleepCancelled>(e).size() >= kIdlePeriods;
     })) << "no item or too few idle periods";
     // launchctl lists it with its pid: the line ends in a tab and the label.
     const e2e::CommandResult list = device.session().spawn({"/bin/launchctl", "list"});
@@ -57,33 +57,34 @@ TEST_P(ScheduleOff, KeepsTheDeviceAwakeWithItsItemUntilUnloadedThenHidesItAndExi
     ASSERT_TRUE(ended.is_object()) << "the daemon did not end";
     // The hide may reach SpringBoard's log after launchd has seen the end.
     ASSERT_TRUE(device.waitFor([&](const Events& e) {
-        return !eventsWith(e, "statusbar-hide", "pid", pid).empty();
+        return !eventsWith<wire::events::StatusBarHide>(e, "pid", pid).empty();
     })) << "the item was never hidden";
 
     const Events events = device.events();
     EXPECT_EQ(ended.value("status", -1), 0) << ended.dump();
     EXPECT_FALSE(ended.contains("signal")) << ended.dump();
-    EXPECT_TRUE(eventsNamed(events, "job-killed").empty()) << "SIGTERM was not enough";
-    EXPECT_EQ(eventsWith(events, "client-registered", "pid", pid).size(), 1u);
+    EXPECT_TRUE(eventsNamed<wire::events::JobKilled>(events).empty()) << "SIGTERM was not enough";
+    EXPECT_EQ(eventsWith<wire::events::ClientRegistered>(events, "pid", pid).size(), 1u);
 
     const Events changes = itemChanges(events);
     ASSERT_EQ(changes.size(), 2u) << Json(changes).dump();
-    EXPECT_EQ(changes[0].value("event", ""), "statusbar-show");
-    EXPECT_EQ(changes[1].value("event", ""), "statusbar-hide");
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(changes[0]));
+    EXPECT_TRUE(wire::events::is<wire::events::StatusBarHide>(changes[1]));
     for (const Json& change : changes) {
         EXPECT_EQ(change.value("route", ""), route) << change.dump();
         EXPECT_EQ(change.value("pid", -1LL), pid) << change.dump();
     }
 
     // Every question from the daemon's subscription to its end: refused with its own argument.
-    const size_t from = indexOf(events, "client-registered");
-    const size_t until = indexOf(events, "job-ended", from);
+    const size_t from = indexOf<wire::events::ClientRegistered>(events);
+    const size_t until = indexOf<wire::events::JobEnded>(events, from);
     const Events questions = sleepQuestions(slice(events, from, until));
     EXPECT_GE(questions.size(), kIdlePeriods);
     expectAnswered(events, questions, pid, "cancel");
     expectNoMissedOrStrayAnswers(events, pid);
-    EXPECT_TRUE(eventsNamed(events, "sleep").empty()) << "the device slept";
-    EXPECT_TRUE(eventsWith(events, "wake-booked", "pid", pid).empty()) << "no schedule, no wake";
+    EXPECT_TRUE(eventsNamed<wire::events::Sleep>(events).empty()) << "the device slept";
+    EXPECT_TRUE(eventsWith<wire::events::WakeBooked>(events, "pid", pid).empty())
+        << "no schedule, no wake";
 
     // launchd's record and the status bar after the end.
     const Json after = device.status();

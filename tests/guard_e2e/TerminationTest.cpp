@@ -57,7 +57,7 @@ TEST_P(Termination, AtAnyMomentAfterTheFirstShowTheItemIsHiddenOnceAndTheExitIsZ
         const long long pid = device.waitForDaemon(static_cast<size_t>(run));
         ASSERT_GT(pid, 0) << "the daemon never started";
         ASSERT_TRUE(device.waitFor([&](const Events& e) {
-            return !eventsWith(e, "statusbar-show", "pid", pid).empty();
+            return !eventsWith<wire::events::StatusBarShow>(e, "pid", pid).empty();
         })) << "never shown";
 
         {
@@ -69,7 +69,7 @@ TEST_P(Termination, AtAnyMomentAfterTheFirstShowTheItemIsHiddenOnceAndTheExitIsZ
         ASSERT_TRUE(ended.is_object()) << "the daemon did not end";
         EXPECT_EQ(ended.value("status", -1), 0) << ended.dump();
         ASSERT_TRUE(device.waitFor([&](const Events& e) {
-            return !eventsWith(e, "statusbar-hide", "pid", pid).empty();
+            return !eventsWith<wire::events::StatusBarHide>(e, "pid", pid).empty();
         })) << "never hidden";
 
         Events changes;
@@ -77,10 +77,10 @@ TEST_P(Termination, AtAnyMomentAfterTheFirstShowTheItemIsHiddenOnceAndTheExitIsZ
             if (c.value("pid", -1LL) == pid) changes.push_back(c);
         ASSERT_EQ(changes.size(), 2u) << Json(changes).dump();
         // Whatever it answered before the end, it refused.
-        for (const Json& a : eventsWith(device.events(), "answer", "pid", pid))
+        for (const Json& a : eventsWith<wire::events::Answer>(device.events(), "pid", pid))
             EXPECT_EQ(a.value("answer", ""), "cancel") << a.dump();
-        EXPECT_EQ(changes[0].value("event", ""), "statusbar-show");
-        EXPECT_EQ(changes[1].value("event", ""), "statusbar-hide");
+        EXPECT_TRUE(wire::events::is<wire::events::StatusBarShow>(changes[0]));
+        EXPECT_TRUE(wire::events::is<wire::events::StatusBarHide>(changes[1]));
         EXPECT_EQ(device.status()["statusBar"], Json::array());
         // The job stays loaded after its program ended: unload it for the next run.
         ASSERT_EQ(device.unload().status, 0) << device.lastOutput();

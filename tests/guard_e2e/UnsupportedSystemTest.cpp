@@ -62,8 +62,10 @@ TEST_P(UnsupportedSystem, TheDaemonDoesNothingAndIdlesWithoutProcessorTime) {
         << std::chrono::seconds(kIdleInterval).count() << " s";
 
     const Events events = device.events();
-    EXPECT_TRUE(eventsWith(events, "client-registered", "pid", pid).empty()) << "subscribed";
-    EXPECT_TRUE(eventsWith(events, "answer", "pid", pid).empty()) << "answered a question";
+    EXPECT_TRUE(eventsWith<wire::events::ClientRegistered>(events, "pid", pid).empty())
+        << "subscribed";
+    EXPECT_TRUE(eventsWith<wire::events::Answer>(events, "pid", pid).empty())
+        << "answered a question";
     EXPECT_TRUE(itemChanges(events).empty()) << Json(itemChanges(events)).dump();
     EXPECT_TRUE(wakeChanges(events).empty()) << Json(wakeChanges(events)).dump();
     const Json status = device.status();
@@ -71,7 +73,7 @@ TEST_P(UnsupportedSystem, TheDaemonDoesNothingAndIdlesWithoutProcessorTime) {
     EXPECT_EQ(status["statusBar"], Json::array());
     EXPECT_EQ(status["wakeRequests"], Json::array());
     EXPECT_EQ(status["powerClients"], Json::array());
-    EXPECT_TRUE(eventsNamed(events, "job-ended").empty()) << "the daemon did not stay";
+    EXPECT_TRUE(eventsNamed<wire::events::JobEnded>(events).empty()) << "the daemon did not stay";
 
     // Nothing shown, so no termination handler: SIGTERM ends it the default way.
     ASSERT_EQ(device.unload().status, 0) << device.lastOutput();

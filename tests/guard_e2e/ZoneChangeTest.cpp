@@ -35,7 +35,7 @@ class ZoneChange : public testing::Test {
     }
     static std::function<bool(const Events&)> booked(long long pid, size_t n) {
         return [pid, n](const Events& e) {
-            return eventsWith(e, "wake-booked", "pid", pid).size() >= n;
+            return eventsWith<wire::events::WakeBooked>(e, "pid", pid).size() >= n;
         };
     }
 
@@ -45,7 +45,7 @@ class ZoneChange : public testing::Test {
 TEST_F(ZoneChange, MovesTheBookingToTheNewZonesWindowStart) {
     const long long pid = guardWaitingForTheEvening();
     ASSERT_GT(pid, 0) << "the guard never booked the evening: " << device.lastOutput();
-    const Json first = eventsWith(device.events(), "wake-booked", "pid", pid)[0];
+    const Json first = eventsWith<wire::events::WakeBooked>(device.events(), "pid", pid)[0];
     ASSERT_TRUE(startsWith(first["wakeTime"], "2026-12-07T21:00:")) << first.dump();
 
     ASSERT_EQ(device.session().simctl({"set-timezone", device.root(), "America/New_York"}).status,
@@ -54,12 +54,12 @@ TEST_F(ZoneChange, MovesTheBookingToTheNewZonesWindowStart) {
     ASSERT_TRUE(device.waitFor(booked(pid, 2))) << "the booking never moved";
 
     const Events events = device.events();
-    const Json moved = eventsWith(events, "wake-booked", "pid", pid)[1];
+    const Json moved = eventsWith<wire::events::WakeBooked>(events, "pid", pid)[1];
     EXPECT_TRUE(startsWith(moved["wakeTime"], "2026-12-08T03:00:")) << moved.dump();
-    const size_t changed = indexOf(events, "timezone-changed");
+    const size_t changed = indexOf<wire::events::TimezoneChanged>(events);
     ASSERT_LT(changed, events.size());
     EXPECT_LT(timeOf(moved) - timeOf(events[changed]), 10) << moved.dump();
-    const Events withdrawn = eventsWith(events, "wake-withdrawn", "pid", pid);
+    const Events withdrawn = eventsWith<wire::events::WakeWithdrawn>(events, "pid", pid);
     ASSERT_EQ(withdrawn.size(), 1u);
     EXPECT_EQ(withdrawn[0].value("wakeTime", ""), first.value("wakeTime", ""));
 
@@ -80,7 +80,7 @@ TEST_F(ZoneChange, AClockSetPastTheStartMovesTheBookingToTheNextEvening) {
     ASSERT_EQ(device.session().simctl({"set-time", device.root(), "2026-12-08 06:00:00"}).status, 0)
         << device.lastOutput();
     ASSERT_TRUE(device.waitFor(booked(pid, 2))) << "the booking never moved";
-    const Json moved = eventsWith(device.events(), "wake-booked", "pid", pid)[1];
+    const Json moved = eventsWith<wire::events::WakeBooked>(device.events(), "pid", pid)[1];
     EXPECT_TRUE(startsWith(moved["wakeTime"], "2026-12-08T21:00:")) << moved.dump();
 }
 

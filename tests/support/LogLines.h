@@ -1,6 +1,11 @@
-// Queries over a device's event log that the end-to-end suites share.
+// Queries over a device's event log that the end-to-end suites share, by the log's event types
+// (wire/events/).
 #pragma once
 
+#include <wire/events/All.h>
+
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -8,9 +13,25 @@
 
 namespace e2e {
 
-// Events of one kind whose field `key` equals `value`.
-std::vector<Json> eventsWith(const std::vector<Json>& events, const std::string& name,
-                             const std::string& key, const Json& value);
+// The events of type E, in log order.
+template <wire::events::Event E>
+std::vector<Json> eventsNamed(const std::vector<Json>& events) {
+    std::vector<Json> found;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
+                 [](const Json& e) { return wire::events::is<E>(e); });
+    return found;
+}
+
+// Those whose field `key` equals `value`.
+template <wire::events::Event E>
+std::vector<Json> eventsWith(const std::vector<Json>& events, const std::string& key,
+                             const Json& value) {
+    std::vector<Json> found;
+    for (const Json& e : eventsNamed<E>(events))
+        if (e.contains(key) && e[key] == value) found.push_back(e);
+    return found;
+}
+
 // Process ids of launchd's starts of the job `label`, in order.
 std::vector<long long> jobStarts(const std::vector<Json>& events, const std::string& label);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "DeviceSession.h"
+#include "LogLines.h"
 
 namespace sim_e2e {
 

@@ -3,7 +3,13 @@
 // refused and allowed, the wake-ups booked and why the device woke. Other power clients' answers
 // (the control app's screen allows every question) are not the guard's and are left out. The log
 // keeps every boot of the device; one boot is drawn, the last unless asked for another. The log's
-// times are UTC; the chart reads in the device's zone when it is named.
+// times are UTC; the chart reads in the device's zone when it is named. With --timeline it
+// tells the same log in words instead, a line a step, as the demo prints it.
+#include <wire/events/Launchd.h>
+#include <wire/events/Powerd.h>
+#include <wire/events/Simd.h>
+#include <wire/events/SpringBoard.h>
+
 #include <QColor>
 #include <QDateTime>
 #include <QFile>
@@ -26,6 +32,9 @@
 namespace {
 
 using Json = nlohmann::json;
+namespace events = wire::events;
+using events::is;
+using events::read;
 
 struct Span {
     long long from, to;
@@ -46,10 +55,6 @@ long long secondsOf(const Json& line) {
     return QDateTime(t.date(), t.time(), QTimeZone::utc()).toSecsSinceEpoch();
 }
 
-std::string field(const Json& line, const char* name) {
-    return line.contains(name) && line[name].is_string() ? line[name].get<std::string>() : "";
-}
-
 // The log's timed events, one list per boot: simd's "boot" event starts each.
 std::vector<std::vector<Json>> readBoots(std::istream& in) {
     std::vector<std::vector<Json>> boots;
@@ -57,7 +62,7 @@ std::vector<std::vector<Json>> readBoots(std::istream& in) {
     while (std::getline(in, text)) {
         Json line = Json::parse(text, nullptr, false);
         if (!line.is_object() || secondsOf(line) < 0) continue;
-        const bool boot = field(line, "source") == "simd" && field(line, "event") == "boot";
+        const bool boot = is<events::Boot>(line);
         if (boots.empty() || (boot && !boots.back().empty())) boots.emplace_back();
         boots.back().push_back(std::move(line));
     }
@@ -67,32 +72,29 @@ std::vector<std::vector<Json>> readBoots(std::istream& in) {
 Day readDay(const std::vector<Json>& lines) {
     Day day;
     long long sleptAt = -1, shownAt = -1;
-    std::set<long long> guards;  // the guard daemon's process ids, from launchd's starts
+    std::set<int64_t> guards;  // the guard daemon's process ids, from launchd's starts
     for (const Json& line : lines) {
         const long long t = secondsOf(line);
         if (day.first < 0) day.first = t;
         day.last = t;
-        const std::string event = field(line, "event");
-        if (event == "sleep") {
+        if (is<events::Sleep>(line)) {
             sleptAt = t;
-        } else if (event == "wake") {
+        } else if (const auto wake = read<events::Wake>(line)) {
             if (sleptAt >= 0) day.asleep.push_back({sleptAt, t});
             sleptAt = -1;
-            day.wakes.emplace_back(t, field(line, "reason"));
-        } else if (event == "statusbar-show" && field(line, "item") == "VigilantPro") {
-            if (shownAt < 0) shownAt = t;
-        } else if (event == "statusbar-hide" && field(line, "item") == "VigilantPro") {
-            if (shownAt >= 0) day.holding.push_back({shownAt, t});
-            shownAt = -1;
-        } else if (event == "job-started" && field(line, "label") == kJobLabel) {
-            if (line.contains("pid") && line["pid"].is_number())
-                guards.insert(line["pid"].get<long long>());
-        } else if (event == "answer") {
-            // An answer without a process id is taken for the guard's.
-            const bool guard = !line.contains("pid") || !line["pid"].is_number() ||
-                               guards.count(line["pid"].get<long long>()) > 0;
-            if (guard) (field(line, "answer") == "cancel" ? day.refused : day.allowed).push_back(t);
-        } else if (event == "wake-booked") {
+            day.wakes.emplace_back(t, wake->reason);
+        } else if (const auto show = read<events::StatusBarShow>(line)) {
+            if (show->item == "VigilantPro" && shownAt < 0) shownAt = t;
+        } else if (const auto hide = read<events::StatusBarHide>(line)) {
+            if (hide->item == "VigilantPro" && shownAt >= 0) day.holding.push_back({shownAt, t});
+            if (hide->item == "VigilantPro") shownAt = -1;
+        } else if (const auto start = read<events::JobStarted>(line)) {
+            if (start->label == kJobLabel && start->pid > 0) guards.insert(start->pid);
+        } else if (const auto answer = read<events::Answer>(line)) {
+            // An answer of no known process (pid 0, or none logged) is taken for the guard's.
+            const bool guard = answer->pid == 0 || guards.count(answer->pid) > 0;
+            if (guard) (answer->answer == "cancel" ? day.refused : day.allowed).push_back(t);
+        } else if (is<events::WakeBooked>(line)) {
             day.booked.push_back(t);
         }
     }
@@ -180,12 +182,78 @@ class Chart {
     QImage image_;
 };
 
+// The night in words, a line a step at the device's local time. The guard's refusals are
+// counted rather than told one by one: a run of them is one line, told before the next step.
+class Timeline {
+  public:
+    explicit Timeline(const QTimeZone& zone) : zone_(zone) {}
+
+    void add(const Json& line, long long t) {
+        if (const auto answer = read<events::Answer>(line)) {
+            if (answer->answer != "cancel") return;
+            if (refused_++ == 0) firstRefusal_ = t;
+            lastRefusal_ = t;
+            return;
+        }
+        const std::string what = step(line);
+        if (what.empty()) return;
+        tellRefusals();
+        std::printf("%s  %s\n", clock(t).c_str(), what.c_str());
+    }
+    // A run of refusals the log ends with is told too.
+    void end() { tellRefusals(); }
+
+  private:
+    // What a line tells; empty: nothing worth a line of its own.
+    std::string step(const Json& line) {
+        if (const auto job = read<events::JobLoaded>(line))
+            return job->label == kJobLabel ? "guard job loaded by launchctl" : "";
+        if (const auto job = read<events::JobUnloaded>(line))
+            return job->label == kJobLabel ? "guard job unloaded (restart)" : "";
+        if (const auto job = read<events::JobStarted>(line))
+            return job->label == kJobLabel ? "launchd started the guard daemon" : "";
+        if (is<events::WakeBooked>(line)) return "wake-up booked for the window's start";
+        if (is<events::WakeWithdrawn>(line)) return "earlier wake-up withdrawn";
+        // Each route's show counts; the guard holds from the first until an item goes.
+        if (is<events::StatusBarShow>(line)) {
+            if (shown_) return "";
+            shown_ = true;
+            return "guard holding: VigilantPro in the status bar";
+        }
+        if (is<events::StatusBarHide>(line)) {
+            shown_ = false;
+            return "status-bar item removed";
+        }
+        if (is<events::Sleep>(line)) return "device slept";
+        if (const auto wake = read<events::Wake>(line)) return "device woke (" + wake->reason + ")";
+        return "";
+    }
+
+    void tellRefusals() {
+        if (refused_ == 0) return;
+        std::printf("%s-%s  %d sleep attempts refused by the guard\n", clock(firstRefusal_).c_str(),
+                    clock(lastRefusal_).c_str(), refused_);
+        refused_ = 0;
+    }
+
+    std::string clock(long long t) const {
+        return QDateTime::fromSecsSinceEpoch(t, zone_).toString("HH:mm:ss").toStdString();
+    }
+
+    QTimeZone zone_;
+    bool shown_ = false;
+    int refused_ = 0;
+    long long firstRefusal_ = 0, lastRefusal_ = 0;
+};
+
 constexpr char kUsage[] =
     "usage: daychart [--boot N] [--timezone ZONE] EVENTS.jsonl OUT.png\n"
+    "       daychart --timeline [--timezone ZONE] EVENTS.jsonl\n"
     "Draws the device's day from its event log: asleep and awake, the guard holding,\n"
     "sleep questions refused and allowed, wake-ups booked and why the device woke.\n"
     "The log keeps every boot of the device; the last one is drawn.\n"
     "  --boot N         draw the Nth boot instead (1 is the first)\n"
+    "  --timeline       print the log's steps in words instead, every boot's\n"
     "  --timezone ZONE  the device's zone (tz database name), in which the chart reads\n"
     "                   (default UTC)\n";
 
@@ -204,6 +272,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     long wanted = 0;  // 0: the last boot
+    bool timeline = false;
     QTimeZone zone = QTimeZone::utc();
     std::vector<const char*> files;
     for (int i = 1; i < argc; ++i) {
@@ -213,6 +282,8 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "daychart: --boot wants a boot's number (1 or more)\n");
                 return 2;
             }
+        } else if (std::strcmp(argv[i], "--timeline") == 0) {
+            timeline = true;
         } else if (std::strcmp(argv[i], "--timezone") == 0 && i + 1 < argc) {
             zone = QTimeZone(QByteArray(argv[++i]));
             if (!zone.isValid()) {
@@ -223,7 +294,7 @@ int main(int argc, char** argv) {
             files.push_back(argv[i]);
         }
     }
-    if (files.size() != 2) {
+    if (files.size() != (timeline ? 1u : 2u)) {
         std::fputs(kUsage, stderr);
         return 2;
     }
@@ -233,6 +304,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::vector<std::vector<Json>> boots = readBoots(in);
+    if (timeline) {
+        Timeline told(zone);
+        for (const auto& boot : boots)
+            for (const Json& line : boot) told.add(line, secondsOf(line));
+        told.end();
+        return 0;
+    }
     if (boots.empty()) {
         std::fprintf(stderr, "daychart: %s holds no timed events\n", files[0]);
         return 1;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
+#include <wire/events/Event.h>
 #include <wire/messages/Device.h>
 
 #include <algorithm>
@@ -56,14 +57,11 @@ void DeviceProcess::log(const std::string& line) {
     const std::string& name = links.processName();
     std::fprintf(stderr, "%s[%d]: %s\n", name.c_str(), static_cast<int>(getpid()), line.c_str());
     // An event for the device's log; simd stamps the time.
-    PList::Dictionary details;
-    details.Set("pid", PList::Integer(static_cast<uint64_t>(DeviceLinks::pid())));
-    details.Set("process", PList::String(name));
-    details.Set("text", PList::String(line));
+    const wire::events::Log event{DeviceLinks::pid(), name, line};
     wire::LogEvent m;
-    m.details.dict = std::make_unique<PList::Dictionary>(details);
+    m.details.dict = std::make_unique<PList::Dictionary>(wire::encode(event));
     m.source = name;
-    m.event = "log";
+    m.event = wire::events::Log::kEvent;
     links.simd().send(m);
 }
 

@@ -162,7 +162,7 @@ TEST_F(BadInputOnDevice, BootSkipsDamagedJobFilesWithANote) {
     }
     ASSERT_TRUE(device.boot(10)) << device.lastOutput();
     simdPid = device.status().value("simdPid", -1LL);
-    const Events invalid = eventsNamed(device.events(), "job-invalid");
+    const Events invalid = eventsNamed<wire::events::JobInvalid>(device.events());
     EXPECT_EQ(invalid.size(), present);
     for (const Json& e : invalid) {
         EXPECT_FALSE(e.value("error", "").empty()) << e.dump();
@@ -221,7 +221,7 @@ TEST_F(BadInputOnDevice, DamagedWakeListsAreReportedAndNothingOfThemIsLost) {
     const std::vector<BadWakeList> all = badWakeLists();
     const size_t setAside =
         std::count_if(all.begin(), all.end(), [](const BadWakeList& b) { return b.setAside; });
-    EXPECT_EQ(eventsNamed(device.events(), "wake-list-invalid").size(), setAside);
+    EXPECT_EQ(eventsNamed<wire::events::WakeListInvalid>(device.events()).size(), setAside);
 }
 
 }  // namespace

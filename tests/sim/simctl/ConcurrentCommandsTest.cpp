@@ -49,8 +49,8 @@ int mostDevicesAtOnce(const Events& events) {
     int serving = 0, most = 0;
     for (const Json& event : events) {
         if (event.value("source", "") != "simd") continue;
-        if (event.value("event", "") == "boot") most = std::max(most, ++serving);
-        if (event.value("event", "") == "shutdown-complete") --serving;
+        if (wire::events::is<wire::events::Boot>(event)) most = std::max(most, ++serving);
+        if (wire::events::is<wire::events::ShutdownComplete>(event)) --serving;
     }
     return most;
 }

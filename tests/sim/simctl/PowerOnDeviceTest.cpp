@@ -102,14 +102,14 @@ TEST_F(PowerOnDevice, CancelledAttemptThenAllowedSleepThenUserWake) {
     ASSERT_EQ(asked.size(), 1u);
     const long long firstArgument = asked[0].value("argument", -1LL);
     EXPECT_EQ(asked[0].value("clients", -1), 1);
-    const Events answers = eventsNamed(events, "answer");
+    const Events answers = eventsNamed<wire::events::Answer>(events);
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0].value("pid", -1LL), clientPid);
     EXPECT_EQ(answers[0]["answer"], "cancel");
     EXPECT_EQ(answers[0]["message"], "kIOMessageCanSystemSleep");
     EXPECT_EQ(answers[0].value("argument", -2LL), firstArgument);
     EXPECT_EQ(messagesNamed(events, "kIOMessageSystemWillNotSleep").size(), 1u);
-    EXPECT_TRUE(eventsNamed(events, "sleep").empty());
+    EXPECT_TRUE(eventsNamed<wire::events::Sleep>(events).empty());
     EXPECT_TRUE(contains(clientLines(events),
                          "kIOMessageCanSystemSleep " + std::to_string(firstArgument) + " cancel"));
     EXPECT_EQ(device.status()["power"], "awake");
@@ -123,15 +123,15 @@ TEST_F(PowerOnDevice, CancelledAttemptThenAllowedSleepThenUserWake) {
     const Events secondAsk = messagesNamed(afterFirst, "kIOMessageCanSystemSleep");
     ASSERT_EQ(secondAsk.size(), 1u);
     EXPECT_NE(secondAsk[0].value("argument", -1LL), firstArgument);
-    const Events secondAnswers = eventsNamed(afterFirst, "answer");
+    const Events secondAnswers = eventsNamed<wire::events::Answer>(afterFirst);
     ASSERT_EQ(secondAnswers.size(), 2u);
     EXPECT_EQ(secondAnswers[0]["answer"], "allow");
     EXPECT_EQ(secondAnswers[0]["message"], "kIOMessageCanSystemSleep");
     EXPECT_EQ(secondAnswers[1]["message"], "kIOMessageSystemWillSleep");
     EXPECT_EQ(secondAnswers[1].value("pid", -1LL), clientPid);
     EXPECT_EQ(messagesNamed(afterFirst, "kIOMessageSystemWillSleep").size(), 1u);
-    ASSERT_EQ(eventsNamed(afterFirst, "sleep").size(), 1u);
-    EXPECT_EQ(eventsNamed(afterFirst, "sleep")[0]["wakeAt"], nullptr);
+    ASSERT_EQ(eventsNamed<wire::events::Sleep>(afterFirst).size(), 1u);
+    EXPECT_EQ(eventsNamed<wire::events::Sleep>(afterFirst)[0]["wakeAt"], nullptr);
     EXPECT_EQ(processState(static_cast<pid_t>(clientPid)), 'T');
 
     // The user's wake resumes the client, which hears that the system has powered on.
@@ -139,7 +139,7 @@ TEST_F(PowerOnDevice, CancelledAttemptThenAllowedSleepThenUserWake) {
     EXPECT_EQ(woken["power"], "awake") << woken.dump();
     ASSERT_TRUE(waitForClientLine("kIOMessageSystemHasPoweredOn"));
     events = device.events();
-    const Events wakes = eventsNamed(events, "wake");
+    const Events wakes = eventsNamed<wire::events::Wake>(events);
     ASSERT_EQ(wakes.size(), 1u);
     EXPECT_EQ(wakes[0]["reason"], "user");
     EXPECT_NE(processState(static_cast<pid_t>(clientPid)), 'T');
@@ -155,8 +155,8 @@ TEST_F(PowerOnDevice, CancelledAttemptThenAllowedSleepThenUserWake) {
         ASSERT_FALSE(event.is_discarded()) << line;
         ++parsed;
         EXPECT_TRUE(event.contains("time") && event.contains("source") && event.contains("event"));
-        if (event.value("event", "") == "answer" && event.value("answer", "") == "cancel" &&
-            event.value("pid", -1LL) == clientPid)
+        if (wire::events::is<wire::events::Answer>(event) &&
+            event.value("answer", "") == "cancel" && event.value("pid", -1LL) == clientPid)
             ++cancels;
     }
     EXPECT_GE(parsed, events.size());
@@ -172,8 +172,9 @@ TEST_F(PowerOnDevice, SleepsUntilTheBookedWakeRequest) {
     ASSERT_NO_FATAL_FAILURE(
         startClient({"--book-wake-in", std::to_string(kWakeIn), "--id", "e2e-wake"}));
     ASSERT_TRUE(device.waitForEvents(
-        [](const Events& e) { return !eventsNamed(e, "wake-booked").empty(); }, kHostBudget));
-    const Json booked = eventsNamed(device.events(), "wake-booked").front();
+        [](const Events& e) { return !eventsNamed<wire::events::WakeBooked>(e).empty(); },
+        kHostBudget));
+    const Json booked = eventsNamed<wire::events::WakeBooked>(device.events()).front();
     const long long wakeTime = deviceSeconds(booked["wakeTime"]);
     EXPECT_EQ(booked["scheduledby"], "e2e-wake");
     EXPECT_EQ(booked.value("pid", -1LL), clientPid);
@@ -189,15 +190,15 @@ TEST_F(PowerOnDevice, SleepsUntilTheBookedWakeRequest) {
     EXPECT_EQ(asleep["power"], "asleep");
     EXPECT_EQ(asleep["wakeAt"], booked["wakeTime"]);
 
-    ASSERT_TRUE(
-        device.waitForEvents([](const Events& e) { return !eventsNamed(e, "wake").empty(); },
-                             kHostBudget + kWakeIn / kRate))
+    ASSERT_TRUE(device.waitForEvents(
+        [](const Events& e) { return !eventsNamed<wire::events::Wake>(e).empty(); },
+        kHostBudget + kWakeIn / kRate))
         << "the device did not wake at its request";
     ASSERT_TRUE(waitForClientLine("kIOMessageSystemHasPoweredOn"));
     const Events events = device.events();
-    const Json sleep = eventsNamed(events, "sleep").front();
+    const Json sleep = eventsNamed<wire::events::Sleep>(events).front();
     EXPECT_EQ(sleep["wakeAt"], booked["wakeTime"]);
-    const Json wake = eventsNamed(events, "wake").front();
+    const Json wake = eventsNamed<wire::events::Wake>(events).front();
     EXPECT_EQ(wake["reason"], "wake-request");
     EXPECT_EQ(wake["wakeTime"], booked["wakeTime"]);
     EXPECT_EQ(wake["scheduledby"], "e2e-wake");

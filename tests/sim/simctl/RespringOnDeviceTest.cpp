@@ -17,8 +17,9 @@ constexpr double kRate = 20;  // a device minute is 3 s of real time
 
 // The events of one kind logged after the respring, whose "body" is `body`.
 Events afterRespring(const Events& events, const std::string& name, const std::string& body) {
-    const auto at = std::find_if(events.begin(), events.end(),
-                                 [](const Json& e) { return e.value("event", "") == "respring"; });
+    const auto at = std::find_if(events.begin(), events.end(), [](const Json& e) {
+        return wire::events::is<wire::events::Respring>(e);
+    });
     Events found;
     if (at == events.end()) return found;
     for (const Json& e : eventsNamed(Events(std::next(at), events.end()), name))
@@ -53,9 +54,10 @@ TEST_F(RespringOnDevice, BookedNotificationsAreKeptAndFireOnceFromTheNewSpringBo
 
     ASSERT_EQ(device.simctl({"respring", device.root()}).status, 0) << device.lastOutput();
     const Json kept = device.status();
-    ASSERT_EQ(eventsNamed(device.events(), "respring").size(), 1u);
+    ASSERT_EQ(eventsNamed<wire::events::Respring>(device.events()).size(), 1u);
     EXPECT_EQ(kept["notifications"], booked) << "the bookings changed across the respring";
-    EXPECT_TRUE(eventsNamed(device.events(), "notification-fired").empty()) << "fired early";
+    EXPECT_TRUE(eventsNamed<wire::events::NotificationFired>(device.events()).empty())
+        << "fired early";
 
     ASSERT_TRUE(device.waitForEvents(
         [](const Events& e) {
@@ -69,7 +71,7 @@ TEST_F(RespringOnDevice, BookedNotificationsAreKeptAndFireOnceFromTheNewSpringBo
     ASSERT_EQ(once.size(), 1u);
     EXPECT_EQ(once[0]["fireDate"], booked[0]["fireDate"]) << once[0].dump();
     EXPECT_EQ(once[0].value("launchImage", ""), "Default-once");
-    EXPECT_EQ(eventsNamed(events, "notification-fired").size(),
+    EXPECT_EQ(eventsNamed<wire::events::NotificationFired>(events).size(),
               afterRespring(events, "notification-fired", "once").size() +
                   afterRespring(events, "notification-fired", "minutely").size())
         << "something fired before the respring";
@@ -88,7 +90,7 @@ TEST_F(RespringOnDevice, ASleepingDeviceRefusesItAndKeepsItsSpringBoard) {
     EXPECT_NE(refused.output.find("asleep"), std::string::npos) << refused.output;
     ASSERT_EQ(device.simctl({"wake", device.root()}).status, 0) << device.lastOutput();
     EXPECT_EQ(device.status().value("springBoardPid", -1LL), springBoard);
-    EXPECT_TRUE(eventsNamed(device.events(), "respring").empty());
+    EXPECT_TRUE(eventsNamed<wire::events::Respring>(device.events()).empty());
 }
 
 }  // namespace

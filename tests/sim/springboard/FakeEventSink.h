@@ -1,9 +1,7 @@
-// Keeps SpringBoard's events for tests, with their fields as text (dates as device times).
+// Keeps SpringBoard's events for tests, with their fields as text.
 #pragma once
 
-#include <base/PlistFile.h>
 #include <sim/springboard/EventSink.h>
-#include <wire/DeviceTime.h>
 
 #include <map>
 #include <string>
@@ -25,9 +23,6 @@ class FakeEventSink : public springboard::EventSink {
             std::string text;
             if (value->GetType() == PLIST_STRING)
                 text = static_cast<const PList::String*>(value)->GetValue();
-            else if (value->GetType() == PLIST_DATE)
-                text = wire::formatDeviceTime(
-                    base::dateSeconds(*static_cast<const PList::Date*>(value)));
             else if (value->GetType() == PLIST_UINT)
                 text = std::to_string(static_cast<const PList::Integer*>(value)->GetValue());
             else

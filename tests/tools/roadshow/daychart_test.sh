@@ -92,4 +92,28 @@ status=$?
 set -e
 [ $status -eq 2 ] || fail "an unknown zone ended with $status, not 2"
 [ ! -e "$work/atlantis.png" ] || fail "an unknown zone left a picture"
+# The timeline tells the night in words at the zone's local time: a run of the guard's refusals
+# is one line before the next step, and one the log ends with is told too; a second show while
+# the guard holds and another job's start are no steps of their own.
+guard_night > "$work/told.jsonl"
+cat >> "$work/told.jsonl" <<'LOG'
+{"time":"2026-12-09T06:00:06","source":"SpringBoard","event":"statusbar-show","item":"VigilantPro","route":"UIApplication"}
+{"time":"2026-12-09T06:00:07","source":"SpringBoard","event":"statusbar-show","item":"VigilantPro","route":"SpringBoardServices"}
+{"time":"2026-12-09T06:00:08","source":"launchd","event":"job-started","label":"com.example.other","pid":77}
+{"time":"2026-12-09T06:01:00","source":"powerd","event":"sleep","wakeAt":null}
+{"time":"2026-12-09T06:30:00","source":"powerd","event":"wake","reason":"user"}
+{"time":"2026-12-09T06:31:00","source":"powerd","event":"answer","pid":40,"answer":"cancel"}
+LOG
+told=$("$daychart" --timeline --timezone Europe/Berlin "$work/told.jsonl")
+expected="22:01:00  launchd started the guard daemon
+23:00:05  guard holding: VigilantPro in the status bar
+01:00:00-04:00:00  4 sleep attempts refused by the guard
+07:00:04  status-bar item removed
+07:00:06  guard holding: VigilantPro in the status bar
+07:01:00  device slept
+07:30:00  device woke (user)
+07:31:00-07:31:00  1 sleep attempts refused by the guard"
+[ "$told" = "$expected" ] || fail "the timeline told:
+$told"
+
 echo "daychart: all cases hold"

@@ -2,6 +2,7 @@
 
 #include <IOKit/IOMessage.h>
 #include <wire/DeviceTime.h>
+#include <wire/messages/Wake.h>
 
 #include <algorithm>
 
@@ -270,6 +271,8 @@ void PowerManager::wake(const std::string& reason, const std::optional<wire::Wak
     host_.powerEvent("wake", std::move(fields));
     broadcast(kIOMessageSystemHasPoweredOn, freshArgument());
     restartIdle(now);
+    if (request && request->scheduledBy == wire::kSpringBoardWakeIdentifier && idleDeadline_)
+        idleDeadline_ = std::min(*idleDeadline_, now + settings_.darkWakeGrace);
     startNext(now);
 }
 

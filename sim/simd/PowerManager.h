@@ -10,7 +10,12 @@
 // earliest wake request after the attempt began or a user wake, and greets the clients with
 // kIOMessageSystemHasPoweredOn. A request that came due while the clients were being asked
 // wakes the device at once: a slow client must not make it sleep through a booked wake-up. A client
-// that never answers is given up after the answer timeout and counts as allowing.
+// that never answers is given up after the answer timeout and counts as allowing. A wake-up
+// SpringBoard booked for a notification is a dark wake: the idle timer is the short dark-wake
+// grace until something (a shown alert, a touch) counts as the owner's attention. Other bookers'
+// wake-ups keep a full idle period: a program acts on its own timer after waking (the guard
+// daemon takes hold at its next tick), and a grace shorter than that would put the device back
+// to sleep with its booking spent.
 #pragma once
 
 #include <wire/WakeList.h>
@@ -60,6 +65,11 @@ class PowerManager {
     struct Settings {
         double idleSleep = 30;      // device seconds; 0: never try on its own
         double answerTimeout = 30;  // device seconds
+        // Device seconds a device woken for SpringBoard's notification stays awake with its
+        // screen dark, unless an alert lights it or a client holds it. About what a phone takes
+        // to fire what woke it and let go again: far below the idle timeout, so a minute's
+        // wake-up costs a few seconds awake.
+        double darkWakeGrace = 10;
     };
     enum class SleepOutcome { Slept, Cancelled, AlreadyAsleep };
     using RoundDone = std::function<void(const PowerRound&)>;

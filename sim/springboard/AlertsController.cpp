@@ -72,6 +72,7 @@ void AlertsController::show(const AlertItem& item) {
     if (item.body()) fields.Set("body", PList::String(*item.body()));
     if (item.launchImage()) fields.Set("launchImage", PList::String(*item.launchImage()));
     events_.event("alert-shown", fields);
+    if (shown_) shown_();
 }
 
 }  // namespace springboard

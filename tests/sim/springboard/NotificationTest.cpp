@@ -2,8 +2,10 @@
 // keeping them across SpringBoard restarts.
 #include <base/PlistFile.h>
 #include <wire/DeviceTime.h>
+#include <wire/messages/Wake.h>
 
 #include <fstream>
+#include <functional>
 
 #include "KeepAliveMarker.h"
 #include "SpringBoardFixture.h"
@@ -23,6 +25,16 @@ class Notifications : public SpringBoardTest {
                              .integer("repeatInterval", repeatInterval)
                              .text("body", kBody)
                              .text("launchImage", kImage));
+    }
+    Request cancel(const char* app) {
+        return std::move(Request("cancel-notifications").text("app", app));
+    }
+    // SpringBoard's own wake-ups, as the wake-request list holds them.
+    std::vector<double> springBoardWakes() const {
+        std::vector<double> times;
+        for (const auto& entry : backend.wake().autoWakeEntries())
+            if (entry.scheduledBy == wire::kSpringBoardWakeIdentifier) times.push_back(entry.time);
+        return times;
     }
     std::vector<double> firedDates() const {
         std::vector<double> dates;
@@ -204,6 +216,44 @@ TEST_F(Notifications, WithoutTheExtensionTheKeepAliveAlertIsShownWithItsBody) {
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(textAt(*alerts[0], "body"), kBody);
     EXPECT_EQ(textAt(*alerts[0], "launchImage"), kKeepAliveLaunchImage);
+}
+
+TEST_F(Notifications, OneWakeUpIsBookedForTheEarliestAndFollowsBookingsFiringsAndCancels) {
+    const auto app = "another.app";
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        std::vector<double> wakes;
+    };
+    const std::vector<Step> steps = {
+        {"a one-shot booked", [&] { send(schedule(kStart + 300.5, 0, app)); }, {kStart + 300}},
+        {"an earlier repeat booked", [&] { send(schedule(kStart + 60, 64)); }, {kStart + 60}},
+        {"the repeat fired", [&] { runFor(61); }, {kStart + 120}},
+        {"and again", [&] { runFor(60); }, {kStart + 180}},
+        {"the repeat cancelled", [&] { send(cancel(kApp)); }, {kStart + 300}},
+        {"the one-shot fired", [&] { runFor(200); }, {}},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(springBoardWakes(), step.wakes) << step.what;
+    }
+    // The log names the fire date to the second.
+    EXPECT_EQ(firedDates(), (std::vector<double>{kStart + 60, kStart + 120, kStart + 300}));
+}
+
+TEST_F(Notifications, ANewSpringBoardTakesOverTheWakeUpOfTheOneBefore) {
+    ASSERT_TRUE(ok(send(schedule(kStart + 60, 64))));
+    startSpringBoard();
+    EXPECT_EQ(springBoardWakes(), (std::vector<double>{kStart + 60}));
+    ASSERT_TRUE(ok(send(cancel(kApp))));
+    EXPECT_TRUE(springBoardWakes().empty()) << "the earlier SpringBoard's wake-up was left";
+}
+
+TEST_F(Notifications, AShownAlertCountsAsTheOwnersAttention) {
+    ASSERT_TRUE(ok(send(schedule(kStart + 60, 64))));
+    runFor(121);
+    EXPECT_EQ(arrayFile(files.alerts).size(), 2u);
+    EXPECT_EQ(backend.userActivities(), 2u);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // `simctl respring` on a booted device: the booked local notifications outlive the old
 // SpringBoard and the new one fires each at its date, once; a sleeping device refuses it and
-// keeps its SpringBoard.
+// keeps its SpringBoard. A SpringBoard that is killed comes back, as launchd brings it back,
+// at most once every 10 device seconds.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <iterator>
 
+#include "LogLines.h"
 #include "SimE2E.h"
 
 namespace {
@@ -89,6 +92,35 @@ TEST_F(RespringOnDevice, ASleepingDeviceRefusesItAndKeepsItsSpringBoard) {
     ASSERT_EQ(device.simctl({"wake", device.root()}).status, 0) << device.lastOutput();
     EXPECT_EQ(device.status().value("springBoardPid", -1LL), springBoard);
     EXPECT_TRUE(eventsNamed(device.events(), "respring").empty());
+}
+
+TEST_F(RespringOnDevice, AKilledSpringBoardComesBackAtMostOnceEveryTenDeviceSeconds) {
+    ASSERT_EQ(notify("minutely", "60", true), 0) << device.lastOutput();
+    long long springBoard = device.status().value("springBoardPid", -1LL);
+    Events restarts;
+    for (size_t kills = 1; kills <= 2; ++kills) {
+        ASSERT_GT(springBoard, 0);
+        ASSERT_EQ(::kill(static_cast<pid_t>(springBoard), SIGKILL), 0);
+        ASSERT_TRUE(device.waitForEvents(
+            [&](const Events& e) {
+                return eventsNamed(e, "springboard-restarted").size() == kills;
+            },
+            kHostBudget))
+            << "SpringBoard " << springBoard << " did not come back";
+        restarts = eventsNamed(device.events(), "springboard-restarted");
+        EXPECT_EQ(restarts.back().value("old", -1LL), springBoard) << restarts.back().dump();
+        springBoard = restarts.back().value("new", -1LL);
+    }
+    // Killed at once after its start, the second came back only after the throttle (the log's
+    // times are whole seconds).
+    EXPECT_GE(e2e::deviceSeconds(restarts[1]["time"]) - e2e::deviceSeconds(restarts[0]["time"]), 9);
+    EXPECT_EQ(device.status().value("springBoardPid", -1LL), springBoard);
+    // The new one serves: the booking still fires.
+    ASSERT_TRUE(device.waitForEvents(
+        [](const Events& e) {
+            return !e2e::eventsWith(e, "alert-shown", "body", "minutely").empty();
+        },
+        kHostBudget + 60 / kRate));
 }
 
 }  // namespace

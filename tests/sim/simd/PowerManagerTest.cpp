@@ -6,7 +6,6 @@
 #include <sim/simd/PowerManager.h>
 #include <sim/simd/PowerMessages.h>
 #include <wire/WakeList.h>
-#include <wire/messages/Wake.h>
 
 #include <map>
 #include <optional>
@@ -294,37 +293,6 @@ TEST(PowerManagerWakeRequests, TheDeviceWakesForTheEarliestRequestSinceTheAttemp
             "resume", "wake wake-request com.quillmoor.vigilantpro",
             "kIOMessageSystemHasPoweredOn -> 1", "kIOMessageSystemHasPoweredOn -> 2"};
         EXPECT_EQ(std::vector<std::string>(host.trail.end() - 4, host.trail.end()), woke);
-    }
-}
-
-TEST(PowerManagerWakeRequests, SpringBoardsWakeUpIsDarkForTheGraceOthersGetAFullIdlePeriod) {
-    constexpr double kIdle = 120;
-    constexpr double kGrace = 10;
-    struct Case {
-        const char* name;
-        const char* booker;
-        bool touched;        // an alert lit the screen a second after the wake
-        double sleepsAgain;  // device seconds after the wake
-    };
-    const std::vector<Case> cases = {
-        {"SpringBoard's, dark: back to sleep after the grace", wire::kSpringBoardWakeIdentifier,
-         false, kGrace},
-        {"SpringBoard's, an alert shown: a full idle period", wire::kSpringBoardWakeIdentifier,
-         true, 1 + kIdle},
-        {"the guard's: a full idle period to take hold", "com.quillmoor.vigilantpro", false, kIdle},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeHost host;
-        const double wakeTime = kStart + 100;
-        host.wakeList.add(wakeTime, c.booker);
-        PowerManager power(host, {kIdle, kTimeout, kGrace}, kStart);
-        power.requestSleep(kStart, {});
-        ASSERT_TRUE(power.asleep());
-        power.advance(wakeTime);
-        ASSERT_FALSE(power.asleep());
-        if (c.touched) power.userActivity(wakeTime + 1);
-        EXPECT_EQ(power.idleDeadline(), wakeTime + c.sleepsAgain);
     }
 }
 

@@ -26,16 +26,6 @@ class Notifications : public SpringBoardTest {
                              .text("body", kBody)
                              .text("launchImage", kImage));
     }
-    Request cancel(const char* app) {
-        return std::move(Request("cancel-notifications").text("app", app));
-    }
-    // SpringBoard's own wake-ups, as the wake-request list holds them.
-    std::vector<double> springBoardWakes() const {
-        std::vector<double> times;
-        for (const auto& entry : backend.wake().autoWakeEntries())
-            if (entry.scheduledBy == wire::kSpringBoardWakeIdentifier) times.push_back(entry.time);
-        return times;
-    }
     std::vector<double> firedDates() const {
         std::vector<double> dates;
         for (const auto& e : events.named("notification-fired"))
@@ -219,41 +209,23 @@ TEST_F(Notifications, WithoutTheExtensionTheKeepAliveAlertIsShownWithItsBody) {
 }
 
 TEST_F(Notifications, OneWakeUpIsBookedForTheEarliestAndFollowsBookingsFiringsAndCancels) {
-    const auto app = "another.app";
-    struct Step {
-        const char* what;
-        std::function<void()> act;
+    const std::vector<std::pair<std::function<void()>, std::vector<double>>> steps = {
+        {[&] { send(schedule(kStart + 300.5, 0, "another.app")); }, {kStart + 300}},
+        {[&] { send(schedule(kStart + 60, 64)); }, {kStart + 60}},
+        {[&] { runFor(61); }, {kStart + 120}},
+        {[&] { startSpringBoard(); }, {kStart + 120}},  // the new one takes it over
+        {[&] { runFor(60); }, {kStart + 180}},
+        {[&] { send(std::move(Request("cancel-notifications").text("app", kApp))); },
+         {kStart + 300}},
+        {[&] { runFor(200); }, {}},
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        steps[i].first();
         std::vector<double> wakes;
-    };
-    const std::vector<Step> steps = {
-        {"a one-shot booked", [&] { send(schedule(kStart + 300.5, 0, app)); }, {kStart + 300}},
-        {"an earlier repeat booked", [&] { send(schedule(kStart + 60, 64)); }, {kStart + 60}},
-        {"the repeat fired", [&] { runFor(61); }, {kStart + 120}},
-        {"and again", [&] { runFor(60); }, {kStart + 180}},
-        {"the repeat cancelled", [&] { send(cancel(kApp)); }, {kStart + 300}},
-        {"the one-shot fired", [&] { runFor(200); }, {}},
-    };
-    for (const Step& step : steps) {
-        step.act();
-        EXPECT_EQ(springBoardWakes(), step.wakes) << step.what;
+        for (const auto& entry : backend.wake().autoWakeEntries())
+            if (entry.scheduledBy == wire::kSpringBoardWakeIdentifier) wakes.push_back(entry.time);
+        EXPECT_EQ(wakes, steps[i].second) << "step " << i;
     }
-    // The log names the fire date to the second.
-    EXPECT_EQ(firedDates(), (std::vector<double>{kStart + 60, kStart + 120, kStart + 300}));
-}
-
-TEST_F(Notifications, ANewSpringBoardTakesOverTheWakeUpOfTheOneBefore) {
-    ASSERT_TRUE(ok(send(schedule(kStart + 60, 64))));
-    startSpringBoard();
-    EXPECT_EQ(springBoardWakes(), (std::vector<double>{kStart + 60}));
-    ASSERT_TRUE(ok(send(cancel(kApp))));
-    EXPECT_TRUE(springBoardWakes().empty()) << "the earlier SpringBoard's wake-up was left";
-}
-
-TEST_F(Notifications, AShownAlertCountsAsTheOwnersAttention) {
-    ASSERT_TRUE(ok(send(schedule(kStart + 60, 64))));
-    runFor(121);
-    EXPECT_EQ(arrayFile(files.alerts).size(), 2u);
-    EXPECT_EQ(backend.userActivities(), 2u);
 }
 
 }  // namespace

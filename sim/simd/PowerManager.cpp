@@ -83,6 +83,10 @@ void PowerManager::advance(double now) {
     }
     if (state_ == State::Awake && !attemptUnderWay() && !attemptWanted_ && idleDeadline_ &&
         now >= *idleDeadline_) {
+        idleDeadline_ = postponedFor(now);
+    }
+    if (state_ == State::Awake && !attemptUnderWay() && !attemptWanted_ && idleDeadline_ &&
+        now >= *idleDeadline_) {
         idleDeadline_.reset();
         attemptWanted_ = true;
         host_.powerEvent("sleep-attempt", {{"reason", "idle"}});
@@ -90,6 +94,13 @@ void PowerManager::advance(double now) {
     startNext(now);
     if (state_ == State::Asleep && wakeAt_ && now >= *wakeAt_)
         wake("wake-request", wakeRequest_, now);
+}
+
+std::optional<double> PowerManager::postponedFor(double now) {
+    const double grace = settings_.darkWakeGrace;
+    const std::optional<wire::WakeRequest> near = host_.nextWakeRequest(now - grace);
+    if (near && near->time <= now + grace && near->time + grace > now) return near->time + grace;
+    return idleDeadline_;
 }
 
 std::optional<double> PowerManager::nextDeadline() const {

@@ -15,7 +15,9 @@
 // grace until something (a shown alert, a touch) counts as the owner's attention. Other bookers'
 // wake-ups keep a full idle period: a program acts on its own timer after waking (the guard
 // daemon takes hold at its next tick), and a grace shorter than that would put the device back
-// to sleep with its booking spent.
+// to sleep with its booking spent. An idle attempt waits until the grace after a wake-up booked
+// within the grace of it has passed: the device would wake for it at once, and its booker, the
+// alarm or notification it stands for not yet served, must not be slept through.
 #pragma once
 
 #include <wire/WakeList.h>
@@ -129,6 +131,8 @@ class PowerManager {
     bool attemptUnderWay() const;
     long freshArgument() { return nextArgument_++; }
     void restartIdle(double now);
+    // When an idle attempt due `now` must wait for a wake-up booked within the grace around it.
+    std::optional<double> postponedFor(double now);
     void notifySleepers(SleepOutcome outcome, const std::vector<int>& cancelledBy);
 
     PowerHost& host_;

@@ -10,7 +10,8 @@ inline constexpr char kJobLabel[] = "com.quillmoor.vigilantpro";
 inline constexpr char kJobFilePath[] =
     "/System/Library/LaunchDaemons/com.quillmoor.vigilantpro.plist";
 
-// The image the guard shows in the status bar while it holds.
+// The image the guard shows in the status bar while it holds (on iOS 4 the extension puts it
+// back in a SpringBoard that started again).
 inline constexpr char kStatusBarImageName[] = "VigilantPro";
 
 // iPhone OS 2 and 3 (a version that begins with "2" or "3") run the guard as launchd's job; the

@@ -18,15 +18,19 @@ namespace events = wire::events;
 
 namespace {
 constexpr const char* kSpringBoardName = "SpringBoard";
-}
+// launchd's throttle: a job that keeps ending is not started more often than this.
+constexpr double kRestartThrottle = 10;  // device seconds
+}  // namespace
 
 DeviceProcesses::DeviceProcesses(std::string hostRoot, ProcessControl& control, EventWriter& log,
-                                 Launchd& launchd, SignalWatch& signals, double springBoardGrace)
+                                 Launchd& launchd, SignalWatch& signals, Clock now,
+                                 double springBoardGrace)
     : root_(std::move(hostRoot)),
       control_(control),
       log_(log),
       launchd_(launchd),
       signals_(signals),
+      now_(std::move(now)),
       springBoardGrace_(springBoardGrace) {}
 
 void DeviceProcesses::logEnd(const std::string& name, pid_t pid, int waitStatus) {
@@ -44,6 +48,7 @@ std::optional<pid_t> DeviceProcesses::startSpringBoard() {
         log_.write(events::SpringBoardAbsent{wire::paths::kSpringBoard});
         return std::nullopt;
     }
+    springBoardStart_ = now_();
     std::string error;
     const pid_t pid = control_.start(deviceProgram(root_, program, {wire::paths::kSpringBoard},
                                                    deviceEnvironment(root_), kSpringBoardName),
@@ -57,7 +62,10 @@ std::optional<pid_t> DeviceProcesses::startSpringBoard() {
     // Boot is over once SpringBoard takes requests (or has given up).
     const double until = wire::hostNow() + 30;
     while (wire::hostNow() < until) {
-        if (wire::connectToService(root_, wire::kSpringBoardService)) return pid;
+        if (wire::connectToService(root_, wire::kSpringBoardService)) {
+            springBoardGone_.reset();  // this one stands in for any that ended
+            return pid;
+        }
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) == pid) {
             children_.erase(pid);
@@ -84,8 +92,10 @@ void DeviceProcesses::respring(const Caller& caller, const wire::Respring&) {
     // A stopped SpringBoard would not even take its SIGTERM before the device wakes.
     if (suspended_) return caller.refuse("the device is asleep");
     const std::optional<pid_t> old = springBoardPid();
-    if (old && !endChild(*old, springBoardGrace_))
-        return caller.refuse("SpringBoard " + std::to_string(*old) + " did not end");
+    ending_ = true;
+    const bool ended = !old || endChild(*old, springBoardGrace_);
+    ending_ = false;
+    if (!ended) return caller.refuse("SpringBoard " + std::to_string(*old) + " did not end");
     const std::optional<pid_t> started = startSpringBoard();
     auto pidOrNull = [](std::optional<pid_t> pid) {
         return pid ? events::OrNull<int64_t>{*pid} : events::OrNull<int64_t>{};
@@ -94,6 +104,26 @@ void DeviceProcesses::respring(const Caller& caller, const wire::Respring&) {
     if (!started) return caller.refuse("SpringBoard did not come back (the event log says why)");
     caller.reply(wire::RespringReply{true, old ? std::optional<int64_t>(*old) : std::nullopt,
                                      int64_t{*started}});
+}
+
+void DeviceProcesses::advance(double now) {
+    const std::optional<double> due = nextDeadline();
+    if (!due || now < *due) return;
+    const pid_t old = *springBoardGone_;
+    const std::optional<pid_t> started = startSpringBoard();
+    log_.write(events::SpringBoardRestarted{
+        old, started ? events::OrNull<int64_t>{*started} : events::OrNull<int64_t>{}});
+    // One that would not come up is tried again after the throttle, as launchd does; a missing
+    // program is not (springboard-absent said so).
+    if (!started && access(wire::inRoot(root_, wire::paths::kSpringBoard).c_str(), X_OK) == 0)
+        springBoardGone_ = old;
+    else if (!started)
+        springBoardGone_.reset();
+}
+
+std::optional<double> DeviceProcesses::nextDeadline() const {
+    if (!springBoardGone_ || suspended_) return std::nullopt;
+    return springBoardStart_ ? *springBoardStart_ + kRestartThrottle : now_();
 }
 
 std::optional<pid_t> DeviceProcesses::springBoardPid() const {
@@ -181,6 +211,7 @@ void DeviceProcesses::reap() {
         auto it = children_.find(pid);
         if (it == children_.end()) continue;
         logEnd(it->second, pid, status);
+        if (it->second == kSpringBoardName && !ending_) springBoardGone_ = pid;
         control_.signal(-pid, SIGKILL);  // what it left in its process group
         children_.erase(it);
     }
@@ -198,6 +229,8 @@ bool DeviceProcesses::waitUntil(const std::function<bool()>& done, double hostSe
 }
 
 void DeviceProcesses::endAll(double jobGrace, double grace) {
+    ending_ = true;  // for good: the device is shutting down
+    springBoardGone_.reset();
     // Jobs first, with SIGTERM and their grace period, as launchd does.
     launchd_.terminateAll();
     auto jobsGone = [&] { return launchd_.runningPids().empty(); };

@@ -1,7 +1,8 @@
 // The device's processes apart from launchd's jobs: SpringBoard and the programs started on
 // request (simd's children), and every process that made itself known. They are stopped
 // while the device sleeps and resumed when it wakes; at shutdown every one of them is ended,
-// launchd's jobs first.
+// launchd's jobs first. A SpringBoard that ends without being asked is started again, as launchd
+// does on the phone, at most once every 10 device seconds.
 #pragma once
 
 #include <sys/types.h>
@@ -24,7 +25,7 @@ class DeviceProcesses {
   public:
     // `springBoardGrace`: host seconds SpringBoard has after SIGTERM on a respring.
     DeviceProcesses(std::string hostRoot, ProcessControl& control, EventWriter& log,
-                    Launchd& launchd, SignalWatch& signals, double springBoardGrace);
+                    Launchd& launchd, SignalWatch& signals, Clock now, double springBoardGrace);
     DeviceProcesses(const DeviceProcesses&) = delete;
     DeviceProcesses& operator=(const DeviceProcesses&) = delete;
 
@@ -32,6 +33,11 @@ class DeviceProcesses {
     // once it does.
     std::optional<pid_t> startSpringBoard();
     std::optional<pid_t> springBoardPid() const;
+    // Starts again a SpringBoard that ended on its own, once its throttle allows (and the device
+    // is awake: a sleeping phone starts nothing).
+    void advance(double now);
+    // When advance() next has something to do.
+    std::optional<double> nextDeadline() const;
 
     // Requests.
     void hello(const Caller& caller, const wire::Hello& request);
@@ -66,8 +72,12 @@ class DeviceProcesses {
     EventWriter& log_;
     Launchd& launchd_;
     SignalWatch& signals_;
+    Clock now_;
     double springBoardGrace_;
     bool suspended_ = false;
+    bool ending_ = false;  // SpringBoard is being ended on purpose (respring, shutdown)
+    std::optional<pid_t> springBoardGone_;            // ended on its own, to be started again
+    std::optional<double> springBoardStart_;          // device time of the last start
     std::map<pid_t, std::string> children_;           // simd's own, by pid: their names
     std::map<pid_t, unsigned long long> registered_;  // announced, with their start ticks
     std::set<pid_t> stopped_;                         // signalled one by one at sleep

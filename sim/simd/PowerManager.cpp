@@ -3,6 +3,7 @@
 #include <IOKit/IOMessage.h>
 #include <wire/DeviceTime.h>
 #include <wire/events/Powerd.h>
+#include <wire/messages/Wake.h>
 
 #include <algorithm>
 
@@ -85,6 +86,10 @@ void PowerManager::advance(double now) {
     }
     if (state_ == State::Awake && !attemptUnderWay() && !attemptWanted_ && idleDeadline_ &&
         now >= *idleDeadline_) {
+        idleDeadline_ = postponedFor(now);
+    }
+    if (state_ == State::Awake && !attemptUnderWay() && !attemptWanted_ && idleDeadline_ &&
+        now >= *idleDeadline_) {
         idleDeadline_.reset();
         attemptWanted_ = true;
         host_.powerEvent(events::SleepAttempt{"idle"});
@@ -92,6 +97,13 @@ void PowerManager::advance(double now) {
     startNext(now);
     if (state_ == State::Asleep && wakeAt_ && now >= *wakeAt_)
         wake("wake-request", wakeRequest_, now);
+}
+
+std::optional<double> PowerManager::postponedFor(double now) {
+    const double grace = settings_.darkWakeGrace;
+    const std::optional<wire::WakeRequest> near = host_.nextWakeRequest(now - grace);
+    if (near && near->time <= now + grace && near->time + grace > now) return near->time + grace;
+    return idleDeadline_;
 }
 
 std::optional<double> PowerManager::nextDeadline() const {
@@ -286,6 +298,8 @@ void PowerManager::wake(const std::string& reason, const std::optional<wire::Wak
     host_.powerEvent(event);
     broadcast(kIOMessageSystemHasPoweredOn, freshArgument());
     restartIdle(now);
+    if (request && request->scheduledBy == wire::kSpringBoardWakeIdentifier && idleDeadline_)
+        idleDeadline_ = std::min(*idleDeadline_, now + settings_.darkWakeGrace);
     startNext(now);
 }
 

@@ -10,7 +10,14 @@
 // earliest wake request after the attempt began or a user wake, and greets the clients with
 // kIOMessageSystemHasPoweredOn. A request that came due while the clients were being asked
 // wakes the device at once: a slow client must not make it sleep through a booked wake-up. A client
-// that never answers is given up after the answer timeout and counts as allowing.
+// that never answers is given up after the answer timeout and counts as allowing. A wake-up
+// SpringBoard booked for a notification is a dark wake: the idle timer is the short dark-wake
+// grace until something (a shown alert, a touch) counts as the owner's attention. Other bookers'
+// wake-ups keep a full idle period: a program acts on its own timer after waking (the guard
+// daemon takes hold at its next tick), and a grace shorter than that would put the device back
+// to sleep with its booking spent. An idle attempt waits until the grace after a wake-up booked
+// within the grace of it has passed: the device would wake for it at once, and its booker, the
+// alarm or notification it stands for not yet served, must not be slept through.
 #pragma once
 
 #include <wire/WakeList.h>
@@ -66,6 +73,11 @@ class PowerManager {
     struct Settings {
         double idleSleep = 30;      // device seconds; 0: never try on its own
         double answerTimeout = 30;  // device seconds
+        // Device seconds a device woken for SpringBoard's notification stays awake with its
+        // screen dark, unless an alert lights it or a client holds it. About what a phone takes
+        // to fire what woke it and let go again: far below the idle timeout, so a minute's
+        // wake-up costs a few seconds awake.
+        double darkWakeGrace = 10;
     };
     enum class SleepOutcome { Slept, Cancelled, AlreadyAsleep };
     using RoundDone = std::function<void(const PowerRound&)>;
@@ -134,6 +146,8 @@ class PowerManager {
     long freshArgument() { return nextArgument_++; }
     void restartIdle(double now);
     void lightScreen(double now);
+    // When an idle attempt due `now` must wait for a wake-up booked within the grace around it.
+    std::optional<double> postponedFor(double now);
     void notifySleepers(SleepOutcome outcome, const std::vector<int>& cancelledBy);
 
     PowerHost& host_;

@@ -46,9 +46,7 @@ bool PowerSources::advance(double now) {
     return true;
 }
 
-void PowerSources::levelReached(int level) {
-    log_.write(wire::events::BatteryLevel{level});
-}
+void PowerSources::levelReached(int level) { log_.write(wire::events::BatteryLevel{level}); }
 
 void PowerSources::changed() {
     if (!wire::saveBattery(root_, model_.record()))

@@ -25,6 +25,10 @@ double SimdOptions::killGrace() const { return std::max(20.0, minimumHostGrace *
 
 double SimdOptions::answerTimeout() const { return std::max(30.0, minimumHostGrace * rate); }
 
+// A quarter of a host second at least: SpringBoard, resumed with the device, must fire what woke
+// it before the device sleeps again, however fast the clock runs (15 device seconds at rate 60).
+double SimdOptions::darkWakeGrace() const { return std::max(10.0, 0.25 * rate); }
+
 Simd::Simd(const SimdOptions& options, const wire::DeviceClock& clock, Parts parts)
     : options_(options), clock_(clock), parts_(parts) {}
 
@@ -39,14 +43,14 @@ void Simd::run() {
         const double t = now();
         power.advance(t);
         parts_.launchd.advance(t);
+        parts_.processes.advance(t);
         server.closeDropped();
         if (!running_) break;
 
         std::optional<double> deadline = power.nextDeadline();
-        if (auto d = parts_.launchd.nextDeadline(); d && (!deadline || *d < *deadline))
-            deadline = d;
-        if (auto d = parts_.battery.nextDeadline(); d && (!deadline || *d < *deadline))
-            deadline = d;
+        for (auto d : {parts_.launchd.nextDeadline(), parts_.processes.nextDeadline(),
+                       parts_.battery.nextDeadline()})
+            if (d && (!deadline || *d < *deadline)) deadline = d;
         double waitSeconds = 60;
         if (deadline)
             waitSeconds = std::clamp(clock_.hostTimeAt(*deadline) - wire::hostNow(), 0.0, 60.0);

@@ -33,6 +33,8 @@ struct SimdOptions {
     double killGrace() const;
     // Device seconds the power manager waits for an answer.
     double answerTimeout() const;
+    // Device seconds a device woken for a notification stays awake in the dark.
+    double darkWakeGrace() const;
 };
 
 class Simd {

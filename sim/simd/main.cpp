@@ -114,13 +114,15 @@ int serveDevice(const simd::SimdOptions& options) {
     simd::Server server(std::move(listening), log);
     simd::SystemProcesses system;
     simd::Launchd launchd(root, log, system, now, options.killGrace());
-    simd::DeviceProcesses processes(root, system, log, launchd, signals, options.minimumHostGrace);
+    simd::DeviceProcesses processes(root, system, log, launchd, signals, now,
+                                    options.minimumHostGrace);
     processes.startSpringBoard();
     launchd.boot();
     simd::WakeBookings wakes(root, log);
     simd::PowerManager::Settings settings;
     settings.idleSleep = options.idleSleep;
     settings.answerTimeout = options.answerTimeout();
+    settings.darkWakeGrace = options.darkWakeGrace();
     simd::Powerd power(server, processes, wakes, log, now, settings);
     wakes.onChange([&] { power.manager().wakeListChanged(); });
     server.onClose([&](simd::ConnectionId id) { power.connectionClosed(id); });

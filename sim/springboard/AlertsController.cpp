@@ -69,6 +69,7 @@ void AlertsController::show(const AlertItem& item) {
         NSLog("SpringBoard: could not write %s", alertsFile_.c_str());
 
     events_.send(wire::events::AlertShown{item.body(), item.launchImage()});
+    if (shown_) shown_();
 }
 
 }  // namespace springboard

@@ -6,6 +6,7 @@
 
 #include <objc/objc.h>
 
+#include <functional>
 #include <string>
 
 #include "AlertItem.h"
@@ -19,6 +20,8 @@ class AlertsController : public objc_object {
 
     // Sends activateAlertItem: to this controller, as SpringBoard does for each new alert.
     void activateAlertItem(AlertItem& item);
+    // Runs after each alert that reached the screen (not one an extension dropped).
+    void onShown(std::function<void()> shown) { shown_ = std::move(shown); }
 
     // Registers the class and its activateAlertItem:; done before any extension loads.
     static Class controllerClass();
@@ -29,6 +32,7 @@ class AlertsController : public objc_object {
 
     std::string alertsFile_;
     EventSink& events_;
+    std::function<void()> shown_;
 };
 
 }  // namespace springboard

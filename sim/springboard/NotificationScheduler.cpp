@@ -15,9 +15,12 @@ namespace {
 constexpr double kMinute = 60.0;
 }
 
-NotificationScheduler::NotificationScheduler(std::string fileHostPath, EventSink& events,
-                                             Firing onFire)
-    : file_(std::move(fileHostPath)), events_(events), onFire_(std::move(onFire)) {}
+NotificationScheduler::NotificationScheduler(std::string fileHostPath, std::string wakeListHostPath,
+                                             EventSink& events, Firing onFire)
+    : file_(std::move(fileHostPath)),
+      events_(events),
+      onFire_(std::move(onFire)),
+      wake_(std::move(wakeListHostPath)) {}
 
 void NotificationScheduler::keepDamagedFile() {
     std::error_code ec;
@@ -27,6 +30,7 @@ void NotificationScheduler::keepDamagedFile() {
 
 void NotificationScheduler::load() {
     booked_.clear();
+    wake_.adopt();
     const base::PlistFile file = base::readPlistFile(file_);
     if (file.state == base::PlistFile::State::Missing) return;
     const PList::Array* array = base::arrayRoot(file);
@@ -69,13 +73,17 @@ void NotificationScheduler::book(LocalNotification notification) {
     events_.send(wire::events::NotificationBooked{notification.eventFields()});
     booked_.push_back(std::move(notification));
     save();
+    wake_.bookOnly(nextFireDate());
 }
 
 size_t NotificationScheduler::cancel(const std::string& app) {
     const size_t cancelled =
         std::erase_if(booked_, [&](const LocalNotification& n) { return n.app == app; });
     events_.send(wire::events::NotificationsCancelled{app, static_cast<int64_t>(cancelled)});
-    if (cancelled > 0) save();
+    if (cancelled > 0) {
+        save();
+        wake_.bookOnly(nextFireDate());
+    }
     return cancelled;
 }
 
@@ -95,9 +103,14 @@ size_t NotificationScheduler::fireDue(double now) {
             it = booked_.erase(it);
         }
     }
-    if (firings.empty()) return 0;
+    if (firings.empty()) {
+        wake_.bookOnly(nextFireDate());  // also what load() found left by an earlier SpringBoard
+        return 0;
+    }
     // The new state is on disk before any alert: a crash while one is shown fires nothing twice.
+    // The next wake-up is booked before any alert too: the device must not sleep through it.
     save();
+    wake_.bookOnly(nextFireDate());
     std::stable_sort(firings.begin(), firings.end(),
                      [](const auto& a, const auto& b) { return a.fireDate < b.fireDate; });
     for (const LocalNotification& n : firings) {

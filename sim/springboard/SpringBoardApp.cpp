@@ -1,6 +1,7 @@
 #include "SpringBoardApp.h"
 
 #include <CoreFoundation/CoreFoundation.h>
+#include <backend/Backend.h>
 #include <substrate/ExtensionLoader.h>
 #include <wire/DevicePaths.h>
 
@@ -11,7 +12,8 @@ namespace springboard {
 SpringBoardApp::Files SpringBoardApp::filesOfDevice(const std::string& hostRoot) {
     return {wire::inRoot(hostRoot, wire::paths::kStatusBar),
             wire::inRoot(hostRoot, wire::paths::kLocalNotifications),
-            wire::inRoot(hostRoot, wire::paths::kAlerts)};
+            wire::inRoot(hostRoot, wire::paths::kAlerts),
+            wire::inRoot(hostRoot, wire::paths::kAutoWake)};
 }
 
 SpringBoardApp::SpringBoardApp(const Files& files, EventSink& events, mach_port_t serverPort)
@@ -19,7 +21,7 @@ SpringBoardApp::SpringBoardApp(const Files& files, EventSink& events, mach_port_
       statusBar_(files.statusBar, events),
       center_(statusBar_),
       controller_(files.alerts, events),
-      notifications_(files.notifications, events,
+      notifications_(files.notifications, files.wakeList, events,
                      [this](const LocalNotification& n) {
                          present(AlertItem::notificationAlert(n.body, n.launchImage));
                      }),
@@ -28,7 +30,11 @@ SpringBoardApp::SpringBoardApp(const Files& files, EventSink& events, mach_port_
                 [this] { rearmNotificationTimer(); }, serverPort, events}),
       lowBattery_([this](const std::string& body) {
           present(AlertItem::systemAlert(body, std::nullopt));
-      }) {}
+      }) {
+    // An alert on the screen lights it: the owner's attention, a full idle period before the
+    // device may sleep. One the extension dropped leaves a woken device dark, to sleep again.
+    controller_.onShown([] { platform::activityService().userActivity(); });
+}
 
 SpringBoardApp::~SpringBoardApp() {
     if (notificationTimer_) notificationTimer_->invalidate();

@@ -25,6 +25,7 @@ class SpringBoardApp {
         std::string statusBar;
         std::string notifications;
         std::string alerts;
+        std::string wakeList;  // the system's wake-request list
     };
     // The files of the device at `hostRoot`.
     static Files filesOfDevice(const std::string& hostRoot);

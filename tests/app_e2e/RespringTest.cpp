@@ -1,7 +1,8 @@
 // A respring on iOS 4.0 while the guard holds by its keep-alive notification: the new SpringBoard
 // loads the extension again, keeps the booking, and hides the keep-alive alerts from its first
 // firing on while other alerts are shown; the app, which lives on, reaches the new SpringBoard
-// when it is switched off.
+// when it is switched off. The guard's item, gone with the old SpringBoard, is put back by the
+// extension.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -68,10 +69,13 @@ TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt
     ASSERT_TRUE(device.waitForEvents(
         [&](const Events& e) {
             return extensionLines(e, newSpringBoard).size() == 2 &&
-                   eventsNamed<wire::events::NotificationFired>(afterRespring(e)).size() >= 2;
+                   eventsNamed<wire::events::NotificationFired>(afterRespring(e)).size() >= 2 &&
+                   !eventsWith<wire::events::StatusBarShow>(afterRespring(e), "item",
+                                                            apptest::kItem)
+                        .empty();
         },
         kHostBudget + 120 / kRate))
-        << "no extension start or too few firings after the respring";
+        << "no extension start, too few firings or no item after the respring";
     ASSERT_EQ(device.simctl({"alert", device.root(), "--body", "an app's alert"}).status, 0)
         << device.lastOutput();
     ASSERT_NO_FATAL_FAILURE(flushSpringBoard("a system alert after the respring"));
@@ -85,6 +89,11 @@ TEST_F(Respring, TheNewSpringBoardHidesTheKeepAliveAlertsAgainAndTheAppReachesIt
     EXPECT_EQ(eventsWith<wire::events::AlertShown>(afterRespring(events), "body", "an app's alert")
                   .size(),
               1u);
+    const Events restored =
+        eventsWith<wire::events::StatusBarShow>(afterRespring(events), "item", apptest::kItem);
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0].value("route", ""), "libstatusbar");
+    EXPECT_EQ(restored[0].value("pid", -1LL), newSpringBoard) << "not the extension's";
     const Json kept = notifications(device.status());
     ASSERT_EQ(kept.size(), 1u) << kept.dump();
     EXPECT_EQ(kept[0].value("launchImage", ""), kKeepAliveLaunchImage);

@@ -1,6 +1,7 @@
 #include "DeviceProcess.h"
 
 #include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 #include <wire/DeviceTime.h>
 #include <wire/DeviceZone.h>
@@ -14,6 +15,32 @@
 #include "DeviceLinks.h"
 
 namespace platform::device {
+
+namespace {
+void continued(int) {}
+
+// simd stops every device process while the device sleeps and continues it at the wake. A wait
+// the stop interrupted would otherwise be restarted with the time it had left when it was
+// stopped, so a timer that fell due during the sleep would fire that much after the wake: too
+// late for the notification that woke the device. A handler (any, with SA_RESTART so no other
+// call notices) makes the wait return at the continue instead, and the run loop looks at its
+// timers again on the device clock. A program that handles SIGCONT itself keeps its handler.
+void endWaitsAtContinue() {
+    static const bool once = [] {
+        struct sigaction before {};
+        if (sigaction(SIGCONT, nullptr, &before) == 0 && before.sa_handler == SIG_DFL &&
+            !(before.sa_flags & SA_SIGINFO)) {
+            struct sigaction handler {};
+            handler.sa_handler = continued;
+            handler.sa_flags = SA_RESTART;
+            sigemptyset(&handler.sa_mask);
+            sigaction(SIGCONT, &handler, nullptr);
+        }
+        return true;
+    }();
+    (void)once;
+}
+}  // namespace
 
 DeviceProcess& DeviceProcess::instance() {
     static DeviceProcess* process = new DeviceProcess;  // never destroyed, as the links
@@ -29,6 +56,7 @@ std::string DeviceProcess::timeZoneName() {
 }
 
 std::vector<int> DeviceProcess::wait(const std::vector<int>& fds, std::optional<double> until) {
+    endWaitsAtContinue();
     std::vector<pollfd> polled;
     for (int fd : fds) polled.push_back({fd, POLLIN, 0});
     timespec timeout{};

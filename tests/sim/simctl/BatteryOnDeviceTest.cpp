@@ -2,6 +2,7 @@
 // the charger wakes the sleeping device, and an empty battery switches the device off and
 // keeps it off until it is plugged in.
 #include <gtest/gtest.h>
+#include <wire/events/All.h>
 
 #include "SimE2E.h"
 
@@ -14,7 +15,8 @@ using namespace sim_e2e;
 // The level of each battery-level event, in log order.
 std::vector<int> levels(const Events& events) {
     std::vector<int> out;
-    for (const Json& e : eventsNamed(events, "battery-level")) out.push_back(e.value("level", -1));
+    for (const Json& e : eventsNamed<wire::events::BatteryLevel>(events))
+        out.push_back(e.value("level", -1));
     return out;
 }
 
@@ -36,12 +38,13 @@ TEST_F(BatteryOnDevice, DrainsWarnsWakesOnThePlugAndSwitchesOffWhenEmpty) {
     ASSERT_TRUE(device.boot({"--rate", "10", "--idle-sleep", "0"})) << device.lastOutput();
     // SpringBoard hears of the level through IOKit's power sources, as any program does.
     ASSERT_TRUE(device.waitForEvents(
-        [](const Events& e) { return !eventsNamed(e, "alert-shown").empty(); }, kHostBudget))
+        [](const Events& e) { return !eventsNamed<wire::events::AlertShown>(e).empty(); },
+        kHostBudget))
         << "no low-battery alert";
     Events events = device.events();
     ASSERT_FALSE(levels(events).empty());
     EXPECT_EQ(levels(events).front(), 21);
-    EXPECT_EQ(eventsNamed(events, "alert-shown")[0]["body"],
+    EXPECT_EQ(eventsNamed<wire::events::AlertShown>(events)[0]["body"],
               "Low Battery\n20% of battery remaining");
     Json status = device.status();
     EXPECT_EQ(status["battery"]["state"], "unplugged") << status.dump();
@@ -52,10 +55,10 @@ TEST_F(BatteryOnDevice, DrainsWarnsWakesOnThePlugAndSwitchesOffWhenEmpty) {
     // The charger wakes the sleeping device; it charges.
     ASSERT_TRUE(simctlOk({"battery", device.root(), "--plug"}));
     events = device.events();
-    const Events wakes = eventsNamed(events, "wake");
+    const Events wakes = eventsNamed<wire::events::Wake>(events);
     ASSERT_EQ(wakes.size(), 1u);
     EXPECT_EQ(wakes[0]["reason"], "power-source");
-    const Events sources = eventsNamed(events, "power-source");
+    const Events sources = eventsNamed<wire::events::PowerSource>(events);
     ASSERT_EQ(sources.size(), 1u);
     EXPECT_EQ(sources[0]["state"], "charging");
     EXPECT_EQ(device.status()["battery"]["state"], "charging");
@@ -64,10 +67,11 @@ TEST_F(BatteryOnDevice, DrainsWarnsWakesOnThePlugAndSwitchesOffWhenEmpty) {
     // every process as at shutdown.
     ASSERT_TRUE(simctlOk({"battery", device.root(), "--unplug", "--level", "0.5"}));
     ASSERT_TRUE(device.waitForEvents(
-        [](const Events& e) { return !eventsNamed(e, "shutdown-complete").empty(); }, kHostBudget))
+        [](const Events& e) { return !eventsNamed<wire::events::ShutdownComplete>(e).empty(); },
+        kHostBudget))
         << "an empty battery did not switch the device off";
     events = device.events();
-    EXPECT_EQ(eventsNamed(events, "battery-empty").size(), 1u);
+    EXPECT_EQ(eventsNamed<wire::events::BatteryEmpty>(events).size(), 1u);
     EXPECT_EQ(levels(events).back(), 0);
     EXPECT_TRUE(device.waitForEvents(
         [&](const Events&) { return device.leftoverProcesses().empty(); }, kHostBudget));

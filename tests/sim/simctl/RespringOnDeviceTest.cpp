@@ -1,11 +1,15 @@
 // `simctl respring` on a booted device: the booked local notifications outlive the old
 // SpringBoard and the new one fires each at its date, once; a sleeping device refuses it and
-// keeps its SpringBoard.
+// keeps its SpringBoard. A SpringBoard that is killed comes back, as launchd brings it back,
+// at most once every 10 device seconds.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <wire/events/All.h>
 
 #include <algorithm>
 #include <iterator>
 
+#include "LogLines.h"
 #include "SimE2E.h"
 
 namespace {
@@ -91,6 +95,31 @@ TEST_F(RespringOnDevice, ASleepingDeviceRefusesItAndKeepsItsSpringBoard) {
     ASSERT_EQ(device.simctl({"wake", device.root()}).status, 0) << device.lastOutput();
     EXPECT_EQ(device.status().value("springBoardPid", -1LL), springBoard);
     EXPECT_TRUE(eventsNamed<wire::events::Respring>(device.events()).empty());
+}
+
+TEST_F(RespringOnDevice, AKilledSpringBoardComesBackAtMostOnceEveryTenDeviceSeconds) {
+    ASSERT_EQ(notify("minutely", "60", true), 0) << device.lastOutput();
+    long long springBoard = device.status().value("springBoardPid", -1LL);
+    for (size_t kills = 1; kills <= 2; ++kills) {  // the second at once after its start
+        ASSERT_EQ(::kill(static_cast<pid_t>(springBoard), SIGKILL), 0);
+        ASSERT_TRUE(device.waitForEvents(
+            [&](const Events& e) {
+                return eventsNamed<wire::events::SpringBoardRestarted>(e).size() == kills;
+            },
+            kHostBudget));
+        const Json restart =
+            eventsNamed<wire::events::SpringBoardRestarted>(device.events()).back();
+        EXPECT_EQ(restart.value("old", -1LL), springBoard);
+        springBoard = restart.value("new", -1LL);
+    }
+    const Events restarts = eventsNamed<wire::events::SpringBoardRestarted>(device.events());
+    EXPECT_GE(e2e::deviceSeconds(restarts[1]["time"]) - e2e::deviceSeconds(restarts[0]["time"]), 9);
+    EXPECT_EQ(device.status().value("springBoardPid", -1LL), springBoard);
+    ASSERT_TRUE(device.waitForEvents(  // and it serves: the booking fires from there
+        [](const Events& e) {
+            return !e2e::eventsWith<wire::events::AlertShown>(e, "body", "minutely").empty();
+        },
+        kHostBudget + 60 / kRate));
 }
 
 }  // namespace

@@ -325,4 +325,18 @@ TEST(PowerManagerWakeRequests, TheDeviceWakesForTheEarliestRequestSinceTheAttemp
     }
 }
 
+TEST(PowerManagerWakeRequests, AnIdleAttemptWaitsOutTheGraceOfAWakeUpBookedAroundIt) {
+    // Idle 120 s, grace 10 s: {booked at, attempt at}, seconds after the start.
+    for (const auto& [booked, attempt] :
+         std::vector<std::pair<double, double>>{{118, 128}, {125, 135}, {109, 120}, {131, 120}}) {
+        SCOPED_TRACE(booked);
+        FakeHost host;
+        host.wakeList.add(kStart + booked, "com.apple.springboard");
+        PowerManager power(host, {120, kTimeout, 10}, kStart);
+        double t = kStart;
+        while (host.trail.empty() && t < kStart + 200) power.advance(++t);
+        EXPECT_EQ(t - kStart, attempt);
+    }
+}
+
 }  // namespace

@@ -2,8 +2,10 @@
 // keeping them across SpringBoard restarts.
 #include <base/PlistFile.h>
 #include <wire/DeviceTime.h>
+#include <wire/messages/Wake.h>
 
 #include <fstream>
+#include <functional>
 
 #include "KeepAliveMarker.h"
 #include "SpringBoardFixture.h"
@@ -204,6 +206,26 @@ TEST_F(Notifications, WithoutTheExtensionTheKeepAliveAlertIsShownWithItsBody) {
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(textAt(*alerts[0], "body"), kBody);
     EXPECT_EQ(textAt(*alerts[0], "launchImage"), kKeepAliveLaunchImage);
+}
+
+TEST_F(Notifications, OneWakeUpIsBookedForTheEarliestAndFollowsBookingsFiringsAndCancels) {
+    const std::vector<std::pair<std::function<void()>, std::vector<double>>> steps = {
+        {[&] { send(schedule(kStart + 300.5, 0, "another.app")); }, {kStart + 300}},
+        {[&] { send(schedule(kStart + 60, 64)); }, {kStart + 60}},
+        {[&] { runFor(61); }, {kStart + 120}},
+        {[&] { startSpringBoard(); }, {kStart + 120}},  // the new one takes it over
+        {[&] { runFor(60); }, {kStart + 180}},
+        {[&] { send(std::move(Request("cancel-notifications").text("app", kApp))); },
+         {kStart + 300}},
+        {[&] { runFor(200); }, {}},
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        steps[i].first();
+        std::vector<double> wakes;
+        for (const auto& entry : backend.wake().autoWakeEntries())
+            if (entry.scheduledBy == wire::kSpringBoardWakeIdentifier) wakes.push_back(entry.time);
+        EXPECT_EQ(wakes, steps[i].second) << "step " << i;
+    }
 }
 
 }  // namespace

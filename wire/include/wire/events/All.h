@@ -12,12 +12,12 @@ namespace wire::events {
 using AllEvents =
     List<Boot, ProcessStarted, ProcessEnded, ProcessStartFailed, SpringBoardAbsent,
          SpringBoardNotAnswering, BadMessage, UnknownRequest, InternalError, ClockSet,
-         TimezoneChanged, Respring, Shutdown, ShutdownComplete, ClientRegistered,
-         ClientDeregistered, PowerMessage, Answer, NoAnswer, ClientGone, StrayAnswer, SleepAttempt,
-         SleepCancelled, Sleep, Wake, WakeBooked, WakeWithdrawn, WakeNotFound, WakeListInvalid,
-         BatteryLevel, PowerSource, BatteryEmpty,
-         JobLoaded, JobUnloaded, JobStarted, JobKilled, JobEnded, JobStartFailed, JobInvalid,
-         OverridesInvalid, OverridesUnwritable, StatusBarShow, StatusBarHide, NotificationBooked,
-         NotificationFired, NotificationsCancelled, AlertShown, UrlOpened, Log>;
+         TimezoneChanged, Respring, SpringBoardRestarted, Shutdown, ShutdownComplete,
+         ClientRegistered, ClientDeregistered, PowerMessage, Answer, NoAnswer, ClientGone,
+         StrayAnswer, SleepAttempt, SleepCancelled, Sleep, Wake, WakeBooked, WakeWithdrawn,
+         WakeNotFound, WakeListInvalid, BatteryLevel, PowerSource, BatteryEmpty, JobLoaded,
+         JobUnloaded, JobStarted, JobKilled, JobEnded, JobStartFailed, JobInvalid, OverridesInvalid,
+         OverridesUnwritable, StatusBarShow, StatusBarHide, NotificationBooked, NotificationFired,
+         NotificationsCancelled, AlertShown, UrlOpened, Log>;
 
 }  // namespace wire::events

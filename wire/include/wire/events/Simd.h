@@ -91,6 +91,13 @@ struct Respring {
     WIRE_FIELDS((OrNull<int64_t>, old), (OrNull<int64_t>, new_))
 };
 
+// A SpringBoard that ended without being asked, started again (new: null when it did not come up).
+struct SpringBoardRestarted {
+    static constexpr std::string_view kSource = kSimdSource;
+    static constexpr std::string_view kEvent = "springboard-restarted";
+    WIRE_FIELDS((int64_t, old, 0), (OrNull<int64_t>, new_))
+};
+
 struct Shutdown : NoFields {
     static constexpr std::string_view kSource = kSimdSource;
     static constexpr std::string_view kEvent = "shutdown";

@@ -9,6 +9,10 @@
 
 namespace wire {
 
+// The identifier SpringBoard books its wake-ups under: one for the earliest booked local
+// notification. The power manager gives a wake-up of this booker a short dark-wake grace.
+inline constexpr char kSpringBoardWakeIdentifier[] = "com.apple.springboard";
+
 struct WakeBooking {
     WIRE_FIELDS((std::optional<double>, time),  // device seconds since the reference date
                 (std::string, identifier), (std::optional<int64_t>, pid))  // none: the peer's own

@@ -13,8 +13,8 @@
 #include <wire/DeviceZone.h>
 #include <wire/SystemVersion.h>
 #include <wire/Wire.h>
-#include <wire/messages/Battery.h>
 #include <wire/events/Simd.h>
+#include <wire/messages/Battery.h>
 #include <wire/messages/Device.h>
 #include <wire/messages/Launchd.h>
 #include <wire/messages/Notify.h>

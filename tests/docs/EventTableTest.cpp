@@ -63,4 +63,22 @@ TEST(EventTable, EveryEventTheDeviceWritesIsDocumentedUnderItsSource) {
                                << testing::PrintToString(stale);
 }
 
+// A type that defines an event but is left out of the list would be written and never
+// documented: every kEvent the event headers spell must be in the list.
+TEST(EventTable, TheListHoldsEveryEventTypeTheHeadersDefine) {
+    const std::filesystem::path events =
+        std::filesystem::path(VIGILANT_SOURCE_DIR) / "wire" / "include" / "wire" / "events";
+    static const std::regex defined(R"re(kEvent\s*=\s*"([^"]+)")re");
+    std::set<std::string> inHeaders, inList;
+    for (const auto& entry : std::filesystem::directory_iterator(events)) {
+        const std::string text = readWhole(entry.path());
+        for (auto it = std::sregex_iterator(text.begin(), text.end(), defined);
+             it != std::sregex_iterator(); ++it)
+            inHeaders.insert((*it)[1].str());
+    }
+    wire::events::AllEvents::forEach([&]<class E>() { inList.emplace(E::kEvent); });
+    ASSERT_GT(inHeaders.size(), 40u) << "no event definitions found: has their shape changed?";
+    EXPECT_EQ(inHeaders, inList);
+}
+
 }  // namespace

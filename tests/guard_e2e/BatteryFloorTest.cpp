@@ -1,6 +1,6 @@
 // The guard with a battery floor of 20 % on iPhone OS 3.1.3, off the charger at 22 %, without a
 // schedule and inside its window: it refuses sleep while the charge lasts, lets go within a
-// device minute of the level falling to 19 % (the item goes; inside a window, the window's next
+// device minute of the level falling below 20 % (the item goes; inside a window, the window's next
 // start is booked so that a sleeping phone wakes for it), the device sleeps at its next idle
 // question, and plugging the charger in wakes it and the guard takes hold again. The journal
 // shows the period the floor ended and the one the charger began.
@@ -20,7 +20,7 @@ using e2e::eventsNamed;
 
 constexpr double kRate = 20;       // a device minute is 3 s of real time
 constexpr double kIdleSleep = 60;  // device seconds
-// Percent an hour, screen lit or dark: from 22 % to 19 % in four and a half device minutes.
+// Percent an hour, screen lit or dark: from 22 % to below 20 % in three device minutes.
 constexpr char kDrain[] = "40";
 constexpr long long kFloor = 20;
 
@@ -78,10 +78,11 @@ TEST_P(BatteryFloor, HoldsAboveTheFloorLetsGoBelowItAndTakesHoldAgainOnTheCharge
     ASSERT_EQ(device.load().status, 0) << device.lastOutput();
     const long long pid = device.waitForDaemon(1);
     ASSERT_GT(pid, 0) << "the daemon never started";
+    // The level reads rounded down: draining, it reads 19 from the moment it reaches 20.
     auto belowFloor = [](const Events& e) {
         for (size_t i = 0; i < e.size(); ++i)
             if (wire::events::is<wire::events::BatteryLevel>(e[i]) &&
-                e[i].value("level", 100LL) < kFloor)
+                e[i].value("level", 100LL) <= kFloor)
                 return i;
         return e.size();
     };
@@ -111,7 +112,7 @@ TEST_P(BatteryFloor, HoldsAboveTheFloorLetsGoBelowItAndTakesHoldAgainOnTheCharge
     // Held from its start to the fall below the floor: shown once, every question refused.
     const Events held = slice(events, indexOf<wire::events::ClientRegistered>(events), fell);
     const Events heldQuestions = sleepQuestions(held);
-    EXPECT_GE(heldQuestions.size(), 3u) << "too few idle periods above the floor";
+    EXPECT_GE(heldQuestions.size(), 2u) << "too few idle periods above the floor";
     expectAnswered(events, heldQuestions, pid, "cancel");
     ASSERT_EQ(itemChanges(slice(events, 0, hidden)).size(), 1u);
     EXPECT_EQ(indexOf<wire::events::Sleep>(events), slept) << "slept above the floor";

@@ -18,6 +18,12 @@ bool GuardDevice::writeSetting(const std::string& key, const std::string& type,
     return device_.simctl({"defaults", root(), "write", kLabel, key, type, value}).status == 0;
 }
 
+bool GuardDevice::battery(const std::vector<std::string>& options) {
+    std::vector<std::string> arguments{"battery", root()};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return device_.simctl(arguments).status == 0;
+}
+
 bool GuardDevice::installWithWindow(long long start, long long end) {
     return installPackage() && writeSetting("Schedule", "-bool", "true") &&
            writeSetting("ScheduleStart", "-int", std::to_string(start)) &&

@@ -18,6 +18,9 @@ namespace guard_e2e {
 inline constexpr char kJobFile[] = "/System/Library/LaunchDaemons/com.quillmoor.vigilantpro.plist";
 inline constexpr char kSettingsFile[] =
     "/var/root/Library/Preferences/com.quillmoor.vigilantpro.plist";
+// The guard's record of its periods, beside the settings file.
+inline constexpr char kJournalFile[] =
+    "/var/root/Library/Preferences/com.quillmoor.vigilantpro.journal.plist";
 inline constexpr char kWakeListFile[] =
     "/private/var/preferences/SystemConfiguration/com.apple.AutoWake.plist";
 
@@ -40,6 +43,8 @@ class GuardDevice {
     bool installAndBootUnscheduled(double rate, double idleSleep);
     // `simctl defaults write` of one setting; type is "-bool", "-int" or "-string".
     bool writeSetting(const std::string& key, const std::string& type, const std::string& value);
+    // `simctl battery` with these options (level, charger, rates), booted or not.
+    bool battery(const std::vector<std::string>& options);
     // Any bytes at a device path, folders made as needed.
     void writeFile(const std::string& devicePath, const std::string& bytes) const;
     // {"--time", T, "--rate", R, "--idle-sleep", S}.

@@ -204,8 +204,14 @@ class Chart {
         p.setPen(Qt::black);
         p.drawText(QRect(10, top, kLeft - 20, height), Qt::AlignVCenter, "battery");
         p.fillRect(kLeft, top, width, height, QColor(240, 240, 240));
-        for (const Span& s : day_.charging)
-            p.fillRect(xOf(s.from), top, std::max(2, xOf(s.to) - xOf(s.from)), height, kCharging);
+        for (const Span& s : day_.charging) {
+            const int x = xOf(s.from), w = std::max(2, xOf(s.to) - xOf(s.from));
+            p.fillRect(x, top, w, height, kCharging);
+            p.setPen(QColor(120, 90, 0));
+            if (w > 100)
+                p.drawText(QRect(x + 4, top + height - 20, w - 8, 18), Qt::AlignLeft,
+                           "on the charger");
+        }
         const auto yOf = [&](int64_t percent) {
             return top + height -
                    static_cast<int>(std::clamp<int64_t>(percent, 0, 100) * height / 100);

@@ -1,18 +1,30 @@
 #!/usr/bin/env bash
 # Builds what the demo runs, makes a fresh simulated iPhone OS 3.1.3 device with Vigilant
-# installed, in the host's own time zone (UTC when it cannot tell), and boots it with a fast
-# clock; every time it names is the device's local time.
+# installed, in the host's own time zone (UTC when it cannot tell), off the charger with its
+# battery at VIGILANT_DEMO_BATTERY percent (default 80), and boots it with a fast clock; every
+# time it names is the device's local time.
 # - With a display: boots at 21:55 with the clock 10 times as fast and opens the control app
-#   on the device, the event log streaming in this terminal, until Ctrl-C or the app is closed.
+#   on the device, the event log streaming in this terminal, until Ctrl-C or the app is closed;
+#   `simctl battery DEVICE --plug` (the command it prints) puts the phone on the charger.
 # - Without one: boots at 21:00 with the clock 200 times as fast and plays the typical road
 #   through the app's widgets (guard on, daily window 22:00-06:00, Spare Battery at 30 %),
-#   waits for the window to end, prints a timeline and writes screenshots and a picture of
-#   the night into the folder it names (argument 1, default a new temporary folder).
+#   waits for the window to end, prints a timeline (with the battery where the guard takes
+#   hold and lets go) and writes screenshots and a picture of the night, the battery's too,
+#   into the folder it names (argument 1, default a new temporary folder).
 # VIGILANT_DEMO_HEADLESS=1 plays the road even with a display; VIGILANT_DEMO_NO_BUILD=1 uses
 # the build in build/default (or VIGILANT_DEMO_BUILD) as it is.
 set -euo pipefail
-if [ "${1:-}" = --help ]; then sed -n '2,12s/^# \{0,1\}//p' "$0"; exit 0; fi
+if [ "${1:-}" = --help ]; then sed -n '2,15s/^# \{0,1\}//p' "$0"; exit 0; fi
 cd "$(dirname "$0")/.."
+# The night runs on the battery: the phone's own rates drain a guarded night by about a quarter,
+# plain to see in the picture of the night at any clock rate.
+battery=${VIGILANT_DEMO_BATTERY:-80}
+case $battery in
+  ''|*[!0-9]*) echo "demo: VIGILANT_DEMO_BATTERY is a percent from 1 to 100, not $battery" >&2; exit 64 ;;
+esac
+if [ "$battery" -lt 1 ] || [ "$battery" -gt 100 ]; then
+  echo "demo: VIGILANT_DEMO_BATTERY is a percent from 1 to 100, not $battery" >&2; exit 64
+fi
 if [ -z "${VIGILANT_DEMO_NO_BUILD:-}" ]; then
   if [ "$(id -u)" -eq 0 ]; then scripts/bootstrap.sh; else sudo scripts/bootstrap.sh; fi
   cmake --preset default >/dev/null
@@ -42,10 +54,10 @@ host_zone() {
   echo "${zone:-UTC}"
 }
 zone=$(host_zone)
-if ! "$simctl" create "$device" --version 3.1.3 --timezone "$zone" >/dev/null 2>&1; then
+if ! "$simctl" create "$device" --version 3.1.3 --timezone "$zone" --battery "$battery" >/dev/null 2>&1; then
   echo "demo: the device does not know the zone $zone; it runs in UTC" >&2
   zone=UTC
-  "$simctl" create "$device" --version 3.1.3 >/dev/null
+  "$simctl" create "$device" --version 3.1.3 --battery "$battery" >/dev/null
 fi
 day=$(TZ=$zone date '+%Y-%m-%d')
 # The device's clock is UTC: the UTC time of a local time of today in the device's zone.
@@ -60,6 +72,8 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${VIGILANT_DEMO_HEADLESS:-
   app=$("$simctl" launch "$device" </dev/null)
   echo "== control app (pid $app) on $device, in the zone $zone"
   echo "== the device sleeps after 5 idle device minutes unless the guard holds; press Enter to wake it"
+  echo "== the battery is at $battery % off the charger; to plug the phone in (and wake it):"
+  echo "==   $simctl battery $device --plug    (--unplug takes it off again)"
   echo "== event log below (Ctrl-C or close the app to stop)"
   "$simctl" log "$device" --follow &
   follower=$!

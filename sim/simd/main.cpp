@@ -108,8 +108,10 @@ int serveDevice(const simd::SimdOptions& options) {
                                        "/simd.sock: " + std::strerror(errno));
     const std::string pid = std::to_string(getpid()) + "\n";
     base::writeFileAtomically(wire::inRoot(root, wire::paths::kSimdPid), {pid.begin(), pid.end()});
+    // The level the night starts from: the first battery-level event is only the next percent.
     log.write(wire::events::Boot{wire::systemVersion(root), options.rate, options.idleSleep,
-                                 wire::deviceZone(root), getpid()});
+                                 wire::deviceZone(root), getpid(),
+                                 static_cast<int64_t>(std::floor(battery.level)), battery.plugged});
 
     simd::Server server(std::move(listening), log);
     simd::SystemProcesses system;

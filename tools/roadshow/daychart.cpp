@@ -1,14 +1,16 @@
 // daychart: draws a simulated device's day from its event log as a PNG: when the device was
 // awake and asleep, when the guard held (its status-bar item shown), the sleep questions it
-// refused and allowed, the wake-ups booked and why the device woke. Other power clients' answers
-// (the control app's screen allows every question) are not the guard's and are left out. The log
-// keeps every boot of the device; one boot is drawn, the last unless asked for another. The log's
-// times are UTC; the chart reads in the device's zone when it is named. With --timeline it
-// tells the same log in words instead, a line a step, as the demo prints it.
+// refused and allowed, the wake-ups booked and why the device woke, SpringBoard's wake-ups for
+// its notifications (a minute apart on iOS 4), and the battery's level and the charger. Other power
+// clients' answers (the control app's screen allows every question) are not the guard's and are
+// left out. The log keeps every boot of the device; one boot is drawn, the last unless asked for
+// another. The log's times are UTC; the chart reads in the device's zone when it is named. With
+// --timeline it tells the same log in words instead, a line a step, as the demo prints it.
 #include <wire/events/Launchd.h>
 #include <wire/events/Powerd.h>
 #include <wire/events/Simd.h>
 #include <wire/events/SpringBoard.h>
+#include <wire/messages/Wake.h>
 
 #include <QColor>
 #include <QDateTime>
@@ -17,12 +19,15 @@
 #include <QImage>
 #include <QMessageLogContext>
 #include <QPainter>
+#include <QPainterPath>
 #include <QTimeZone>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,12 +45,23 @@ struct Span {
     long long from, to;
 };
 
+struct Level {
+    long long at;
+    int64_t percent;
+};
+
 struct Day {
     long long first = -1, last = -1;
-    std::vector<Span> asleep, holding;
-    std::vector<long long> refused, allowed, booked;
+    std::vector<Span> asleep, holding, charging;
+    std::vector<long long> refused, allowed, booked, notificationWakes, emptied;
     std::vector<std::pair<long long, std::string>> wakes;
+    std::vector<Level> battery;  // the level at boot, when logged, then each percent reached
 };
+
+// SpringBoard books the device's wake-ups for its notifications; on iOS 4 one a minute.
+bool bookedBySpringBoard(const events::Wake& wake) {
+    return wake.scheduledby == wire::kSpringBoardWakeIdentifier;
+}
 
 long long secondsOf(const Json& line) {
     if (!line.contains("time") || !line["time"].is_string()) return -1;
@@ -71,18 +87,33 @@ std::vector<std::vector<Json>> readBoots(std::istream& in) {
 
 Day readDay(const std::vector<Json>& lines) {
     Day day;
-    long long sleptAt = -1, shownAt = -1;
+    long long sleptAt = -1, shownAt = -1, pluggedAt = -1;
     std::set<int64_t> guards;  // the guard daemon's process ids, from launchd's starts
     for (const Json& line : lines) {
         const long long t = secondsOf(line);
         if (day.first < 0) day.first = t;
         day.last = t;
-        if (is<events::Sleep>(line)) {
+        if (const auto boot = read<events::Boot>(line)) {
+            if (boot->battery) day.battery.push_back({t, *boot->battery});
+            if (boot->plugged.value_or(false)) pluggedAt = t;
+        } else if (const auto level = read<events::BatteryLevel>(line)) {
+            day.battery.push_back({t, level->level});
+        } else if (const auto source = read<events::PowerSource>(line)) {
+            if (source->plugged && pluggedAt < 0) pluggedAt = t;
+            if (!source->plugged && pluggedAt >= 0) day.charging.push_back({pluggedAt, t});
+            if (!source->plugged) pluggedAt = -1;
+        } else if (is<events::BatteryEmpty>(line)) {
+            day.emptied.push_back(t);
+        } else if (is<events::Sleep>(line)) {
             sleptAt = t;
         } else if (const auto wake = read<events::Wake>(line)) {
             if (sleptAt >= 0) day.asleep.push_back({sleptAt, t});
             sleptAt = -1;
-            day.wakes.emplace_back(t, wake->reason);
+            // Hundreds of them in a night: ticks of their own lane, not named one by one.
+            if (bookedBySpringBoard(*wake))
+                day.notificationWakes.push_back(t);
+            else
+                day.wakes.emplace_back(t, wake->reason);
         } else if (const auto show = read<events::StatusBarShow>(line)) {
             if (show->item == "VigilantPro" && shownAt < 0) shownAt = t;
         } else if (const auto hide = read<events::StatusBarHide>(line)) {
@@ -100,17 +131,20 @@ Day readDay(const std::vector<Json>& lines) {
     }
     if (sleptAt >= 0) day.asleep.push_back({sleptAt, day.last});
     if (shownAt >= 0) day.holding.push_back({shownAt, day.last});
+    if (pluggedAt >= 0) day.charging.push_back({pluggedAt, day.last});
     return day;
 }
 
-constexpr int kWidth = 1200, kLeft = 170, kRight = 30, kLaneHeight = 34, kTop = 50;
+constexpr int kWidth = 1200, kLeft = 170, kRight = 30, kLaneHeight = 34, kTop = 50, kLanes = 6;
+constexpr int kBatteryHeight = 110;  // the battery's panel, under the lanes
+const QColor kBatteryLine(20, 140, 70), kCharging(255, 225, 120), kEmpty(200, 40, 40);
 
 class Chart {
   public:
     Chart(const Day& day, const QTimeZone& zone)
         : day_(day),
           zone_(zone),
-          image_(kWidth, kTop + 5 * kLaneHeight + 60, QImage::Format_ARGB32) {
+          image_(kWidth, kTop + kLanes * kLaneHeight + kBatteryHeight + 60, QImage::Format_ARGB32) {
         image_.fill(Qt::white);
     }
 
@@ -135,6 +169,9 @@ class Chart {
             p.drawLine(x, y + 4, x, y + kLaneHeight - 4);
             p.drawText(x + 3, y + kLaneHeight - 6, QString::fromStdString(reason));
         }
+        lane(p, 5, "notification wake-ups");
+        for (long long t : day_.notificationWakes) tick(p, 5, t, QColor(120, 60, 170));
+        battery(p);
         axis(p);
         return image_;
     }
@@ -159,8 +196,54 @@ class Chart {
         p.setPen(QPen(colour, 1));
         p.drawLine(xOf(t), laneTop(lane) + 6, xOf(t), laneTop(lane) + kLaneHeight - 6);
     }
+    // The level as a line over the night, on the charger's periods shaded; from the level the
+    // device booted with, else from the first percent reached, held until the night's end.
+    void battery(QPainter& p) {
+        const int top = laneTop(kLanes) + 6, height = kBatteryHeight - 12;
+        const int width = kWidth - kLeft - kRight;
+        p.setPen(Qt::black);
+        p.drawText(QRect(10, top, kLeft - 20, height), Qt::AlignVCenter, "battery");
+        p.fillRect(kLeft, top, width, height, QColor(240, 240, 240));
+        for (const Span& s : day_.charging) {
+            const int x = xOf(s.from), w = std::max(2, xOf(s.to) - xOf(s.from));
+            p.fillRect(x, top, w, height, kCharging);
+            p.setPen(QColor(120, 90, 0));
+            if (w > 100)
+                p.drawText(QRect(x + 4, top + height - 20, w - 8, 18), Qt::AlignLeft,
+                           "on the charger");
+        }
+        const auto yOf = [&](int64_t percent) {
+            return top + height -
+                   static_cast<int>(std::clamp<int64_t>(percent, 0, 100) * height / 100);
+        };
+        p.setPen(QPen(QColor(200, 200, 200), 1, Qt::DashLine));
+        for (int percent : {20, 50, 80})
+            p.drawLine(kLeft, yOf(percent), kLeft + width, yOf(percent));
+        p.setPen(QColor(120, 120, 120));
+        for (int percent : {0, 50, 100})
+            p.drawText(QRect(kLeft - 45, yOf(percent) - 9, 40, 18),
+                       Qt::AlignRight | Qt::AlignVCenter, QString("%1%").arg(percent));
+        for (long long t : day_.emptied) {
+            p.setPen(QPen(kEmpty, 2));
+            p.drawLine(xOf(t), top, xOf(t), top + height);
+        }
+        if (day_.battery.empty()) return;
+        QPainterPath line(QPointF(xOf(day_.battery.front().at), yOf(day_.battery.front().percent)));
+        for (const Level& l : day_.battery) line.lineTo(xOf(l.at), yOf(l.percent));
+        line.lineTo(xOf(day_.last), yOf(day_.battery.back().percent));
+        p.setPen(QPen(kBatteryLine, 2));
+        p.drawPath(line);
+        p.setPen(Qt::black);
+        const auto label = [&](const Level& l, int x, Qt::Alignment side) {
+            const int y = std::clamp(yOf(l.percent) - 20, top, top + height - 18);
+            p.drawText(QRect(x - 60, y, 120, 18), side | Qt::AlignVCenter,
+                       QString(" %1% ").arg(l.percent));
+        };
+        label(day_.battery.front(), xOf(day_.battery.front().at) + 60, Qt::AlignLeft);
+        label(day_.battery.back(), xOf(day_.last) - 60, Qt::AlignRight);
+    }
     void axis(QPainter& p) {
-        const int y = laneTop(5) + 8;
+        const int y = laneTop(kLanes) + kBatteryHeight + 8;
         p.setPen(Qt::black);
         p.drawLine(kLeft, y, kWidth - kRight, y);
         const long long span = day_.last - day_.first;
@@ -184,11 +267,15 @@ class Chart {
 
 // The night in words, a line a step at the device's local time. The guard's refusals are
 // counted rather than told one by one: a run of them is one line, told before the next step.
+// The battery is told where the guard takes hold and where it lets go: the last percent the
+// level reached (or booted with) before then.
 class Timeline {
   public:
     explicit Timeline(const QTimeZone& zone) : zone_(zone) {}
 
     void add(const Json& line, long long t) {
+        if (const auto boot = read<events::Boot>(line)) level_ = boot->battery;
+        if (const auto level = read<events::BatteryLevel>(line)) level_ = level->level;
         if (const auto answer = read<events::Answer>(line)) {
             if (answer->answer != "cancel") return;
             if (refused_++ == 0) firstRefusal_ = t;
@@ -199,6 +286,9 @@ class Timeline {
         if (what.empty()) return;
         tellRefusals();
         std::printf("%s  %s\n", clock(t).c_str(), what.c_str());
+        if (holdChanged_ && level_)
+            std::printf("%s  battery %lld%%\n", clock(t).c_str(), static_cast<long long>(*level_));
+        holdChanged_ = false;
     }
     // A run of refusals the log ends with is told too.
     void end() { tellRefusals(); }
@@ -218,12 +308,18 @@ class Timeline {
         if (is<events::StatusBarShow>(line)) {
             if (shown_) return "";
             shown_ = true;
+            holdChanged_ = true;
             return "guard holding: VigilantPro in the status bar";
         }
         if (is<events::StatusBarHide>(line)) {
             shown_ = false;
+            holdChanged_ = true;
             return "status-bar item removed";
         }
+        if (const auto source = read<events::PowerSource>(line))
+            return source->plugged ? "charger plugged in (" + source->state + ")"
+                                   : "charger unplugged";
+        if (is<events::BatteryEmpty>(line)) return "battery empty: the device switches off";
         if (is<events::Sleep>(line)) return "device slept";
         if (const auto wake = read<events::Wake>(line)) return "device woke (" + wake->reason + ")";
         return "";
@@ -241,7 +337,8 @@ class Timeline {
     }
 
     QTimeZone zone_;
-    bool shown_ = false;
+    bool shown_ = false, holdChanged_ = false;
+    std::optional<int64_t> level_;
     int refused_ = 0;
     long long firstRefusal_ = 0, lastRefusal_ = 0;
 };
@@ -250,7 +347,8 @@ constexpr char kUsage[] =
     "usage: daychart [--boot N] [--timezone ZONE] EVENTS.jsonl OUT.png\n"
     "       daychart --timeline [--timezone ZONE] EVENTS.jsonl\n"
     "Draws the device's day from its event log: asleep and awake, the guard holding,\n"
-    "sleep questions refused and allowed, wake-ups booked and why the device woke.\n"
+    "sleep questions refused and allowed, wake-ups booked and why the device woke,\n"
+    "SpringBoard's wake-ups for notifications, the battery's level and the charger.\n"
     "The log keeps every boot of the device; the last one is drawn.\n"
     "  --boot N         draw the Nth boot instead (1 is the first)\n"
     "  --timeline       print the log's steps in words instead, every boot's\n"

@@ -116,4 +116,38 @@ expected="22:01:00  launchd started the guard daemon
 [ "$told" = "$expected" ] || fail "the timeline told:
 $told"
 
+# A night on the battery: booted unplugged at 63 %, SpringBoard's minute wake-ups, an hour on the
+# charger. The timeline tells the level where the guard takes hold and lets go, and the charger;
+# the picture draws the battery: without its events it is another picture.
+battery_night() {
+  echo '{"time":"2026-12-08T21:00:00","source":"simd","event":"boot","battery":63,"plugged":false}'
+  echo '{"time":"2026-12-08T22:00:05","source":"SpringBoard","event":"statusbar-show","item":"VigilantPro"}'
+  if [ "${1:-}" != unpowered ]; then
+    echo '{"time":"2026-12-08T23:00:00","source":"powerd","event":"battery-level","level":62}'
+    echo '{"time":"2026-12-09T01:00:00","source":"powerd","event":"battery-level","level":55}'
+    echo '{"time":"2026-12-09T03:00:00","source":"powerd","event":"power-source","plugged":true,"state":"charging"}'
+    echo '{"time":"2026-12-09T04:00:00","source":"powerd","event":"battery-level","level":90}'
+    echo '{"time":"2026-12-09T04:00:00","source":"powerd","event":"power-source","plugged":false,"state":"unplugged"}'
+  fi
+  echo '{"time":"2026-12-09T05:00:00","source":"powerd","event":"sleep","wakeAt":null}'
+  echo '{"time":"2026-12-09T05:01:00","source":"powerd","event":"wake","reason":"wake-request","scheduledby":"com.apple.springboard"}'
+  echo '{"time":"2026-12-09T06:00:04","source":"SpringBoard","event":"statusbar-hide","item":"VigilantPro"}'
+}
+battery_night > "$work/battery.jsonl"
+battery_night unpowered > "$work/unpowered.jsonl"
+told=$("$daychart" --timeline "$work/battery.jsonl")
+expected="22:00:05  guard holding: VigilantPro in the status bar
+22:00:05  battery 63%
+03:00:00  charger plugged in (charging)
+04:00:00  charger unplugged
+05:00:00  device slept
+05:01:00  device woke (wake-request)
+06:00:04  status-bar item removed
+06:00:04  battery 90%"
+[ "$told" = "$expected" ] || fail "the battery's night was told:
+$told"
+"$daychart" "$work/battery.jsonl" "$work/battery.png" >/dev/null
+"$daychart" "$work/unpowered.jsonl" "$work/unpowered.png" >/dev/null
+! cmp -s "$work/battery.png" "$work/unpowered.png" || fail "the battery was not drawn"
+
 echo "daychart: all cases hold"

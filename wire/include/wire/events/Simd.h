@@ -13,7 +13,9 @@ struct Boot {
     static constexpr std::string_view kSource = kSimdSource;
     static constexpr std::string_view kEvent = "boot";
     WIRE_FIELDS((std::string, version), (double, rate, 1), (double, idleSleep, 0),
-                (std::string, timeZone), (int64_t, pid, 0))  // simd's
+                (std::string, timeZone), (int64_t, pid, 0),  // simd's
+                (std::optional<int64_t>, battery),  // the level it boots with, rounded down
+                (std::optional<bool>, plugged))
 };
 
 // SpringBoard or a program `simctl launch` started.

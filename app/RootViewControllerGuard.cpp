@@ -19,7 +19,7 @@ namespace {
 // The sections that come and go with the guard.
 NSIndexSet guardedSections() {
     NSIndexSet sections;
-    for (NSUInteger s : {kScheduleSection, kBatterySection, kBatteryFooterSection})
+    for (NSUInteger s : {kScheduleSection, kBatterySection, kBatteryFooterSection, kStatusSection})
         sections.addIndex(s);
     return sections;
 }
@@ -104,6 +104,7 @@ void RootViewController::preventSleepSwitched(UIResponder*) {
         }
     }
     startDaemon();
+    refreshStatus();
     if (table)
         table->insertSectionsWithRowAnimation(guardedSections(), UITableViewRowAnimationRight);
 }

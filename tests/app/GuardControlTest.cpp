@@ -79,7 +79,7 @@ TEST(GuardControlLaunchd, SwitchingOnShowsTheHintLoadsTheJobAndInsertsTheSection
     EXPECT_EQ(alerts[0]->title(), std::optional<NSString>("Vigilant"));
     EXPECT_EQ(alerts[0]->message(), std::optional<NSString>(kRebootHint));
     EXPECT_TRUE(app.settingBool("StatusBarIconWarning"));
-    EXPECT_EQ(root->tableView()->numberOfSections(), 4);
+    EXPECT_EQ(root->tableView()->numberOfSections(), 5);
     // The hint comes first, is recorded as shown, and the sections slide in from the right.
     const size_t shown = firstOf<probe::AlertShown>(app);
     const size_t stored = firstCall(
@@ -145,7 +145,7 @@ TEST(GuardControlLaunchd, TogglingTheScheduleStoresItThenUnloadsAndLoads) {
         EXPECT_EQ(boolIn(at.get(), "Schedule"), expected[call]);
     }
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());
-    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 4);
+    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 5);
 }
 
 TEST(GuardControlNotification, SwitchingOnBooksOneRepeatingNotificationAndShowsTheImage) {
@@ -177,7 +177,7 @@ TEST(GuardControlNotification, SwitchingOnBooksOneRepeatingNotificationAndShowsT
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());  // no reboot hint on this path
     EXPECT_FALSE(app.settingBool("StatusBarIconWarning"));
     EXPECT_TRUE(app.launchctlCalls().empty());
-    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 4);
+    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 5);
 }
 
 TEST(GuardControlNotification, SwitchingOffCancelsRemovesTheImageAndStoresFalse) {
@@ -203,7 +203,7 @@ TEST(GuardControlNotification, TheStoredFlagIsTheGuardsStateAtLoad) {
         AppSettings::sharedSettings()->setNotificationsEnabled(stored);
         app.launch();
         EXPECT_EQ(app.root()->preventSleepSwitch()->isOn(), stored);
-        EXPECT_EQ(app.root()->tableView()->numberOfSections(), stored ? 4 : 1);
+        EXPECT_EQ(app.root()->tableView()->numberOfSections(), stored ? 5 : 1);
         EXPECT_TRUE(app.launchctlCalls().empty());
     }
 }

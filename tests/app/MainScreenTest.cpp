@@ -41,7 +41,7 @@ TEST(MainScreen, GuardOnAtLoadShowsTheScheduleAndBatterySections) {
     RootViewController* root = app.root();
     UITableView* table = root->tableView();
     EXPECT_TRUE(root->preventSleepSwitch()->isOn());
-    ASSERT_EQ(table->numberOfSections(), 4);
+    ASSERT_EQ(table->numberOfSections(), 5);
     EXPECT_EQ(table->numberOfRowsInSection(0), 1);
     EXPECT_EQ(table->numberOfRowsInSection(1), 2);
     EXPECT_EQ(table->numberOfRowsInSection(2), 1);  // the floor is off: its switch alone

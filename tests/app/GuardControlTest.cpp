@@ -84,7 +84,7 @@ TEST(GuardControlLaunchd, SwitchingOnShowsTheHintLoadsTheJobAndInsertsTheSection
     const size_t shown = firstOf<probe::AlertShown>(app);
     const size_t stored = firstCall(
         app, probe::DefaultsWritten{probe::DefaultsChange::boolean, "StatusBarIconWarning"});
-    const size_t inserted = firstCall(app, probe::SectionsInserted{{1, 2, 3}, 1});
+    const size_t inserted = firstCall(app, probe::SectionsInserted{{1, 2, 3, 4}, 1});
     EXPECT_LT(shown, stored);
     EXPECT_LT(stored, inserted);
     EXPECT_LT(inserted, app.device().calls().size());
@@ -123,7 +123,7 @@ TEST(GuardControlLaunchd, SwitchingOffDeletesTheSectionsThenUnloads) {
     EXPECT_EQ(app.launchctlCalls(), (std::vector<std::string>{"list", kUnload}));
     EXPECT_EQ(root->tableView()->numberOfSections(), 1);
     EXPECT_EQ(app.device().countCalls<probe::SectionsDeleted>(), 1u);
-    EXPECT_LT(firstCall(app, probe::SectionsDeleted{{1, 2, 3}, 2}), app.device().calls().size());
+    EXPECT_LT(firstCall(app, probe::SectionsDeleted{{1, 2, 3, 4}, 2}), app.device().calls().size());
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());
 }
 

@@ -103,6 +103,7 @@ TEST_F(LaunchdPath, GuardOnLoadsTheJobAndShowsItsItemOffUnloadsItAndTheItemGoes)
     EXPECT_TRUE(job.value("loaded", false));
     EXPECT_TRUE(job.value("enabled", false));
     EXPECT_EQ(job.value("pid", -1LL), daemon);
+    EXPECT_EQ(apptest::labelText(app.lastState(), "statusLabel"), "Guarding");
 
     ASSERT_TRUE(app.tap("preventSleepSwitch"));
     ASSERT_NO_FATAL_FAILURE(waitForDaemonEnd(daemon));
@@ -132,6 +133,15 @@ TEST_F(LaunchdPath, GuardOnLoadsTheJobAndShowsItsItemOffUnloadsItAndTheItemGoes)
     // A second time the hint stays away: it was shown once for these settings.
     ASSERT_NO_FATAL_FAILURE(switchGuardOn(false));
     ASSERT_GT(waitForNewDaemon({daemon}), 0);
+    // The first daemon's period, ended by the switch, is the latest the journal holds.
+    ASSERT_TRUE(app.waitForState(
+        [](const Json& s) {
+            const std::string line = apptest::labelText(s, "statusLabel");
+            return line.starts_with("Guarding\nLast night: 12:0") &&
+                   line.find(", 0 sleeps refused") != std::string::npos;
+        },
+        kHostBudget))
+        << app.lastState().dump();
 
     ASSERT_NO_FATAL_FAILURE(quitCleanly());
 }
@@ -196,6 +206,12 @@ TEST_F(LaunchdPath, ScheduleAndNewTimesRestartTheDaemonAndReopeningShowsTheRealS
         },
         kHostBudget))
         << "the third daemon booked no wake-up";
+    ASSERT_TRUE(app.waitForState(
+        [](const Json& s) {
+            return apptest::labelText(s, "statusLabel").starts_with("Next window at 23:05, in 1");
+        },
+        kHostBudget))
+        << app.lastState().dump();
     const Events booked =
         apptest::eventsWith<wire::events::WakeBooked>(device.events(), "pid", third);
     // Within the start minute: the daemon keeps the seconds of the minute it booked in.

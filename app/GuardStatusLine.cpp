@@ -104,10 +104,16 @@ bool endedEarly(const GuardStatusInput& in, const GuardPeriod& period) {
            wallMinutes(in.calendar, *period.ended) != in.windowEnd;
 }
 
+// Every change of a setting restarts the guard, which ends its period and may begin none (outside
+// the window): such a moment of guarding says nothing of a night and would hide the one before.
+bool restartOnly(const GuardPeriod& period) {
+    return period.sleepsRefused == 0 && period.ended->timeIntervalSinceDate(period.began) < 60.0;
+}
+
 std::optional<NSString> lastPeriod(const GuardStatusInput& in) {
     const GuardPeriod* latest = nullptr;
     for (const GuardPeriod& period : in.periods)
-        if (period.ended) latest = &period;
+        if (period.ended && !restartOnly(period)) latest = &period;
     if (!latest) return std::nullopt;
     const bool early = endedEarly(in, *latest);
     NSString line = "Last night: " + clockText(in.calendar, latest->began) + "\u2013" +

@@ -101,6 +101,16 @@ std::vector<Case> cases() {
          with(evening, [&](auto& in) { in.periods = {fullNight}; }),
          {"Next window at 22:00, in 3 h 12 min",
           "Last night: 22:00\u201306:00, 238 sleeps refused, battery 92% \u2192 61%"}},
+        {"ARestartAfterTheNightIsNoNight",
+         with(evening,
+              [&](auto& in) {
+                  in.periods = {fullNight,
+                                night(at(20, 18, 0), at(20, 18, 0).dateByAddingTimeInterval(5),
+                                      GuardEnd::SwitchedOff, 61)};
+                  in.periods.back().sleepsRefused = 0;
+              }),
+         {"Next window at 22:00, in 3 h 12 min",
+          "Last night: 22:00\u201306:00, 238 sleeps refused, battery 92% \u2192 61%"}},
         {"EndedByTheFloor",
          with(evening,
               [](auto& in) {

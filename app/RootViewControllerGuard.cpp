@@ -112,6 +112,7 @@ void RootViewController::preventSleepSwitched(UIResponder*) {
 void RootViewController::scheduleSwitched(UIResponder*) {
     const BOOL on = scheduleSwitch_ && scheduleSwitch_->isOn();
     AppSettings::sharedSettings()->setSchedule(on);
+    refreshStatus();  // the window now counts, or no longer
     if (VigilantUsesLaunchd()) {
         restartDaemon();
         return;
@@ -129,6 +130,7 @@ void RootViewController::batterySwitched(UIResponder*) {
     }
     AppSettings::sharedSettings()->setBatteryFloor(on ? kDefaultBatteryFloor : 0);
     refreshBatteryLabels();
+    refreshStatus();
     if (UITableView* table = tableView()) table->reloadData();  // the floor's row comes or goes
     if (VigilantUsesLaunchd()) restartDaemon();
 }

@@ -94,6 +94,11 @@ TEST(MainScreen, TheStatusLineFollowsTheJournalEveryMinute) {
     UILabel* status = app.root()->statusLabel();
     ASSERT_NE(status, nullptr);
     EXPECT_EQ(status->text(), std::optional<NSString>("Guarding"));
+    // Said again at once when the window is switched on (noon, inside 09:00 to 17:00).
+    app.flip(app.root()->scheduleSwitch());
+    EXPECT_EQ(status->text(), std::optional<NSString>("Guarding until 17:00"));
+    app.flip(app.root()->scheduleSwitch());
+    EXPECT_EQ(status->text(), std::optional<NSString>("Guarding"));
 
     GuardJournal journal;
     journal.begin(NSDate::date(), GuardStart::SwitchedOn, 80);

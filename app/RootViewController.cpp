@@ -1,11 +1,14 @@
 #include "RootViewController.h"
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
 #include "AppSettings.h"
 #include "BatteryFloorViewController.h"
 #include "GuardConstants.h"
+#include "GuardJournal.h"
+#include "GuardStatusLine.h"
 #include "HXWebViewController.h"
 #include "TimeSelectViewController.h"
 
@@ -22,8 +25,13 @@ NSString clockText(int hour, int minute) {
 RootViewController::RootViewController(std::optional<NSString> nibName, NSBundle* bundle)
     : UITableViewController(std::move(nibName), bundle) {}
 
+// The run loop keeps the timer and may outlive or predecease the screen: the timer holds the
+// screen weakly and ends itself once the screen is gone, and the screen never touches a timer
+// it did not see alive.
+RootViewController::~RootViewController() = default;
+
 NSInteger RootViewController::numberOfSectionsInTableView(UITableView*) {
-    return preventSleepSwitch_ && preventSleepSwitch_->isOn() ? kBatteryFooterSection + 1 : 1;
+    return preventSleepSwitch_ && preventSleepSwitch_->isOn() ? kStatusSection + 1 : 1;
 }
 
 NSInteger RootViewController::tableViewNumberOfRowsInSection(UITableView*, NSInteger section) {
@@ -31,7 +39,7 @@ NSInteger RootViewController::tableViewNumberOfRowsInSection(UITableView*, NSInt
     if (section == kScheduleSection) return 2;
     // The floor's row only while the floor is on.
     if (section == kBatterySection) return batterySwitch_ && batterySwitch_->isOn() ? 2 : 1;
-    if (section == kBatteryFooterSection) return 1;
+    if (section == kBatteryFooterSection || section == kStatusSection) return 1;
     return 0;
 }
 
@@ -43,6 +51,7 @@ UITableViewCell* RootViewController::tableViewCellForRowAtIndexPath(UITableView*
     if (indexPath.section() == kBatterySection)
         return indexPath.row() == 0 ? batteryCell_ : batteryFloorCell_;
     if (indexPath.section() == kBatteryFooterSection) return batteryFooterCell_;
+    if (indexPath.section() == kStatusSection) return statusCell_;
     // The table never asks for other sections; answer with a plain cell all the same.
     static const NSString kIdentifier = "Cell";
     UITableViewCell* cell =
@@ -57,6 +66,7 @@ CGFloat RootViewController::tableViewHeightForRowAtIndexPath(UITableView*,
     if (indexPath.section() == kScheduleSection) return indexPath.row() == 0 ? 44.0 : 70.0;
     if (indexPath.section() == kBatterySection) return 44.0;
     if (indexPath.section() == kBatteryFooterSection) return 40.0;
+    if (indexPath.section() == kStatusSection) return 60.0;  // two lines of footnote
     return 0.0;
 }
 
@@ -80,6 +90,47 @@ void RootViewController::viewWillAppear(BOOL animated) {
         startLabel_->setText(clockText(settings->startHour(), settings->startMinute()));
     if (endLabel_) endLabel_->setText(clockText(settings->endHour(), settings->endMinute()));
     refreshBatteryLabels();
+    refreshStatus();
+    if (!statusTimer_) {
+        const std::weak_ptr<RootViewController*> screen = alive_;
+        statusTimer_ = NSTimer::scheduledTimerWithTimeInterval(
+            kStatusRefreshInterval,
+            [screen](NSTimer* timer) {
+                if (auto root = screen.lock())
+                    (*root)->refreshStatus(timer);
+                else
+                    timer->invalidate();
+            },
+            nullptr, YES);
+    }
+}
+
+void RootViewController::viewWillDisappear(BOOL animated) {
+    UITableViewController::viewWillDisappear(animated);
+    if (statusTimer_) statusTimer_->invalidate();
+    statusTimer_ = nullptr;
+}
+
+void RootViewController::refreshStatus(NSTimer*) {
+    if (!statusLabel_) return;
+    AppSettings* settings = AppSettings::sharedSettings();
+    GuardStatusInput input;
+    input.schedule = settings->schedule();
+    input.windowStart = settings->scheduleStart();
+    input.windowEnd = settings->scheduleEnd();
+    input.batteryFloor = settings->batteryFloor();
+    UIDevice& device = UIDevice::currentDevice();
+    device.setBatteryMonitoringEnabled(YES);
+    if (const float level = device.batteryLevel(); level >= 0.0f)
+        input.batteryLevel = static_cast<int>(std::lround(level * 100.0f));
+    input.charging = device.batteryState() == UIDeviceBatteryStateCharging ||
+                     device.batteryState() == UIDeviceBatteryStateFull;
+    input.systemVersion = device.systemVersion();
+    if (VigilantUsesLaunchd())
+        input.periods = GuardJournal::periodsAt(GuardJournal::standardPath());
+    NSString text;
+    for (const NSString& line : guardStatusLines(input)) text += (text.empty() ? "" : "\n") + line;
+    statusLabel_->setText(text);
 }
 
 NSString RootViewController::batteryFooterText(int percent) {
@@ -180,6 +231,8 @@ BOOL RootViewController::setOutletNamed(const NSString& name, UIResponder* objec
            UIConnectOutlet(name, object, "batteryFloorLabel", batteryFloorLabel_) ||
            UIConnectOutlet(name, object, "batteryFooterCell", batteryFooterCell_) ||
            UIConnectOutlet(name, object, "batteryFooterLabel", batteryFooterLabel_) ||
+           UIConnectOutlet(name, object, "statusCell", statusCell_) ||
+           UIConnectOutlet(name, object, "statusLabel", statusLabel_) ||
            UITableViewController::setOutletNamed(name, object);
 }
 

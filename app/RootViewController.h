@@ -1,6 +1,7 @@
 // The main screen: the guard switch, and while the guard is on a second section with the
 // schedule switch and the daily window's times and a third with the battery floor (its switch,
-// the floor while it is on, and a footnote row saying what it does); the version below the
+// the floor while it is on, and a footnote row saying what it does) and a last one with the
+// guard's status line (where it stands, what it did last night); the version below the
 // table. It also runs the guard (launchd on iPhone OS 2 and 3, the keep-alive notification on
 // later systems), opens the time picker, the floor picker and the help.
 #pragma once
@@ -10,6 +11,7 @@
 
 #include <UIKit/UIKit.h>
 
+#include <memory>
 #include <optional>
 
 class RootViewController : public UITableViewController,
@@ -30,6 +32,8 @@ class RootViewController : public UITableViewController,
                                           const NSIndexPath& indexPath) override;
     void viewDidLoad() override;
     void viewWillAppear(BOOL animated) override;
+    void viewWillDisappear(BOOL animated) override;
+    ~RootViewController() override;
     void updateFooter();
 
     // ---- the guard
@@ -65,6 +69,10 @@ class RootViewController : public UITableViewController,
     UILabel* batteryFloorLabel() const { return batteryFloorLabel_; }
     UITableViewCell* batteryFooterCell() const { return batteryFooterCell_; }
     UILabel* batteryFooterLabel() const { return batteryFooterLabel_; }
+    UITableViewCell* statusCell() const { return statusCell_; }
+    UILabel* statusLabel() const { return statusLabel_; }
+    // Says afresh where the guard stands and what it did last; the minute's timer calls it.
+    void refreshStatus(NSTimer* timer = nullptr);
 
     BOOL setOutletNamed(const NSString& name, UIResponder* object) override;
     UIAction actionNamed(const NSString& name) override;
@@ -84,6 +92,11 @@ class RootViewController : public UITableViewController,
     UILabel* batteryFloorLabel_ = nullptr;
     UITableViewCell* batteryFooterCell_ = nullptr;
     UILabel* batteryFooterLabel_ = nullptr;
+    UITableViewCell* statusCell_ = nullptr;
+    UILabel* statusLabel_ = nullptr;
+    // Runs while the screen is shown; the run loop owns it, we end it.
+    NSTimer* statusTimer_ = nullptr;
+    std::shared_ptr<RootViewController*> alive_ = std::make_shared<RootViewController*>(this);
 
     // The floor the screen shows: the stored one, or the one switching on would set.
     int shownBatteryFloor() const;
@@ -92,10 +105,13 @@ class RootViewController : public UITableViewController,
 };
 
 // The sections shown while the guard is on, after the guard's own: the window, the battery and
-// the battery's footnote.
+// the battery's footnote, the status line.
 inline constexpr NSUInteger kScheduleSection = 1;
 inline constexpr NSUInteger kBatterySection = 2;
 inline constexpr NSUInteger kBatteryFooterSection = 3;
+inline constexpr NSUInteger kStatusSection = 4;
+// The status line says minutes ("in 3 h 12 min"): it is said again every minute.
+inline constexpr NSTimeInterval kStatusRefreshInterval = 60.0;
 
 // The guard is the launchd daemon on iPhone OS 2 and 3, the keep-alive notification on any
 // other system. Asked afresh at every use.

@@ -19,7 +19,7 @@ namespace {
 // The sections that come and go with the guard.
 NSIndexSet guardedSections() {
     NSIndexSet sections;
-    for (NSUInteger s : {kScheduleSection, kBatterySection, kBatteryFooterSection})
+    for (NSUInteger s : {kScheduleSection, kBatterySection, kBatteryFooterSection, kStatusSection})
         sections.addIndex(s);
     return sections;
 }
@@ -104,6 +104,7 @@ void RootViewController::preventSleepSwitched(UIResponder*) {
         }
     }
     startDaemon();
+    refreshStatus();
     if (table)
         table->insertSectionsWithRowAnimation(guardedSections(), UITableViewRowAnimationRight);
 }
@@ -111,6 +112,7 @@ void RootViewController::preventSleepSwitched(UIResponder*) {
 void RootViewController::scheduleSwitched(UIResponder*) {
     const BOOL on = scheduleSwitch_ && scheduleSwitch_->isOn();
     AppSettings::sharedSettings()->setSchedule(on);
+    refreshStatus();  // the window now counts, or no longer
     if (VigilantUsesLaunchd()) {
         restartDaemon();
         return;
@@ -128,6 +130,7 @@ void RootViewController::batterySwitched(UIResponder*) {
     }
     AppSettings::sharedSettings()->setBatteryFloor(on ? kDefaultBatteryFloor : 0);
     refreshBatteryLabels();
+    refreshStatus();
     if (UITableView* table = tableView()) table->reloadData();  // the floor's row comes or goes
     if (VigilantUsesLaunchd()) restartDaemon();
 }

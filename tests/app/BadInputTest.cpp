@@ -18,7 +18,7 @@ TEST(BadInput, WithoutLaunchctlTheGuardReadsOffAndTheSwitchStillWorks) {
     // The shell says the command is not there on its error stream; the output is empty.
     EXPECT_EQ(root->executeCommand("/bin/launchctl list"), std::optional<NSString>(""));
     app.flip(root->preventSleepSwitch());
-    EXPECT_EQ(root->tableView()->numberOfSections(), 4);
+    EXPECT_EQ(root->tableView()->numberOfSections(), 5);
     EXPECT_EQ(UIAlertView::visibleAlerts().size(), 1u);  // the reboot hint all the same
     app.flip(root->scheduleSwitch());
     EXPECT_TRUE(app.settingBool("Schedule"));

@@ -28,7 +28,7 @@ class BatteryFloorScreen : public testing::Test {
         if (storedFloor) AppSettings::sharedSettings()->setBatteryFloor(storedFloor);
         app.setListing(kListingWithGuard);
         app.launch();
-        ASSERT_EQ(app.root()->tableView()->numberOfSections(), 4);
+        ASSERT_EQ(app.root()->tableView()->numberOfSections(), 5);
     }
     NSInteger batteryRows() { return app.root()->tableView()->numberOfRowsInSection(2); }
     BatteryFloorViewController* openPicker() {
@@ -113,7 +113,7 @@ TEST(BatteryFloorOnIOS4, SwitchingOnIsRefusedAndNothingIsStored) {
     AppHarness app(options);
     AppSettings::sharedSettings()->setNotificationsEnabled(YES);
     app.launch();
-    ASSERT_EQ(app.root()->tableView()->numberOfSections(), 4);
+    ASSERT_EQ(app.root()->tableView()->numberOfSections(), 5);
     app.flip(app.root()->batterySwitch());
     const auto alerts = UIAlertView::visibleAlerts();
     ASSERT_EQ(alerts.size(), 1u);

@@ -79,12 +79,12 @@ TEST(GuardControlLaunchd, SwitchingOnShowsTheHintLoadsTheJobAndInsertsTheSection
     EXPECT_EQ(alerts[0]->title(), std::optional<NSString>("Vigilant"));
     EXPECT_EQ(alerts[0]->message(), std::optional<NSString>(kRebootHint));
     EXPECT_TRUE(app.settingBool("StatusBarIconWarning"));
-    EXPECT_EQ(root->tableView()->numberOfSections(), 4);
+    EXPECT_EQ(root->tableView()->numberOfSections(), 5);
     // The hint comes first, is recorded as shown, and the sections slide in from the right.
     const size_t shown = firstOf<probe::AlertShown>(app);
     const size_t stored = firstCall(
         app, probe::DefaultsWritten{probe::DefaultsChange::boolean, "StatusBarIconWarning"});
-    const size_t inserted = firstCall(app, probe::SectionsInserted{{1, 2, 3}, 1});
+    const size_t inserted = firstCall(app, probe::SectionsInserted{{1, 2, 3, 4}, 1});
     EXPECT_LT(shown, stored);
     EXPECT_LT(stored, inserted);
     EXPECT_LT(inserted, app.device().calls().size());
@@ -123,7 +123,7 @@ TEST(GuardControlLaunchd, SwitchingOffDeletesTheSectionsThenUnloads) {
     EXPECT_EQ(app.launchctlCalls(), (std::vector<std::string>{"list", kUnload}));
     EXPECT_EQ(root->tableView()->numberOfSections(), 1);
     EXPECT_EQ(app.device().countCalls<probe::SectionsDeleted>(), 1u);
-    EXPECT_LT(firstCall(app, probe::SectionsDeleted{{1, 2, 3}, 2}), app.device().calls().size());
+    EXPECT_LT(firstCall(app, probe::SectionsDeleted{{1, 2, 3, 4}, 2}), app.device().calls().size());
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());
 }
 
@@ -145,7 +145,7 @@ TEST(GuardControlLaunchd, TogglingTheScheduleStoresItThenUnloadsAndLoads) {
         EXPECT_EQ(boolIn(at.get(), "Schedule"), expected[call]);
     }
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());
-    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 4);
+    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 5);
 }
 
 TEST(GuardControlNotification, SwitchingOnBooksOneRepeatingNotificationAndShowsTheImage) {
@@ -177,7 +177,7 @@ TEST(GuardControlNotification, SwitchingOnBooksOneRepeatingNotificationAndShowsT
     EXPECT_TRUE(UIAlertView::visibleAlerts().empty());  // no reboot hint on this path
     EXPECT_FALSE(app.settingBool("StatusBarIconWarning"));
     EXPECT_TRUE(app.launchctlCalls().empty());
-    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 4);
+    EXPECT_EQ(app.root()->tableView()->numberOfSections(), 5);
 }
 
 TEST(GuardControlNotification, SwitchingOffCancelsRemovesTheImageAndStoresFalse) {
@@ -203,7 +203,7 @@ TEST(GuardControlNotification, TheStoredFlagIsTheGuardsStateAtLoad) {
         AppSettings::sharedSettings()->setNotificationsEnabled(stored);
         app.launch();
         EXPECT_EQ(app.root()->preventSleepSwitch()->isOn(), stored);
-        EXPECT_EQ(app.root()->tableView()->numberOfSections(), stored ? 4 : 1);
+        EXPECT_EQ(app.root()->tableView()->numberOfSections(), stored ? 5 : 1);
         EXPECT_TRUE(app.launchctlCalls().empty());
     }
 }

@@ -6,6 +6,7 @@
 
 #include "AppHarness.h"
 #include "AppSettings.h"
+#include "GuardJournal.h"
 #include "TableWidget.h"
 
 namespace {
@@ -41,21 +42,21 @@ TEST(MainScreen, GuardOnAtLoadShowsTheScheduleAndBatterySections) {
     RootViewController* root = app.root();
     UITableView* table = root->tableView();
     EXPECT_TRUE(root->preventSleepSwitch()->isOn());
-    ASSERT_EQ(table->numberOfSections(), 4);
+    ASSERT_EQ(table->numberOfSections(), 5);
     EXPECT_EQ(table->numberOfRowsInSection(0), 1);
     EXPECT_EQ(table->numberOfRowsInSection(1), 2);
     EXPECT_EQ(table->numberOfRowsInSection(2), 1);  // the floor is off: its switch alone
     EXPECT_EQ(table->numberOfRowsInSection(3), 1);
+    EXPECT_EQ(table->numberOfRowsInSection(4), 1);
     struct Row {
         NSIndexPath at;
         UITableViewCell* cell;
         CGFloat height;
     };
-    const Row rows[] = {{path(0, 0), root->preventSleepCell(), 44.0},
-                        {path(1, 0), root->scheduleCell(), 44.0},
-                        {path(1, 1), root->chooseScheduleCell(), 70.0},
-                        {path(2, 0), root->batteryCell(), 44.0},
-                        {path(3, 0), root->batteryFooterCell(), 40.0}};
+    const Row rows[] = {
+        {path(0, 0), root->preventSleepCell(), 44.0},   {path(1, 0), root->scheduleCell(), 44.0},
+        {path(1, 1), root->chooseScheduleCell(), 70.0}, {path(2, 0), root->batteryCell(), 44.0},
+        {path(3, 0), root->batteryFooterCell(), 40.0},  {path(4, 0), root->statusCell(), 60.0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.at.section() << "," << row.at.row());
         EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, row.at), row.cell);
@@ -71,17 +72,45 @@ TEST(MainScreen, AnyOtherSectionHasNoRowsAndAPlainCell) {
     app.launch();
     RootViewController* root = app.root();
     UITableView* table = root->tableView();
-    EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 4), 0);
-    EXPECT_EQ(root->tableViewHeightForRowAtIndexPath(table, path(4, 0)), 0.0);
-    UITableViewCell* made = root->tableViewCellForRowAtIndexPath(table, path(4, 0));
+    EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 5), 0);
+    EXPECT_EQ(root->tableViewHeightForRowAtIndexPath(table, path(5, 0)), 0.0);
+    UITableViewCell* made = root->tableViewCellForRowAtIndexPath(table, path(5, 0));
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(made->reuseIdentifier(), std::optional<NSString>("Cell"));
     EXPECT_EQ(made->style(), UITableViewCellStyleDefault);
     EXPECT_NE(made, root->preventSleepCell());
     // Once the table holds a cell of that identifier, that one is handed out again.
     table->tableWidget()->enqueue(made);
-    EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, path(4, 0)), made);
+    EXPECT_EQ(root->tableViewCellForRowAtIndexPath(table, path(5, 0)), made);
     EXPECT_EQ(root->tableViewNumberOfRowsInSection(table, 7), 0);
+}
+
+// The status line is said when the screen appears and again at the minute: a night the daemon
+// journals meanwhile shows without reopening the app.
+TEST(MainScreen, TheStatusLineFollowsTheJournalEveryMinute) {
+    AppHarness app;
+    app.setListing(kListingWithGuard);
+    app.launch();
+    UILabel* status = app.root()->statusLabel();
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text(), std::optional<NSString>("Guarding"));
+    // Said again at once when the window is switched on (noon, inside 09:00 to 17:00).
+    app.flip(app.root()->scheduleSwitch());
+    EXPECT_EQ(status->text(), std::optional<NSString>("Guarding until 17:00"));
+    app.flip(app.root()->scheduleSwitch());
+    EXPECT_EQ(status->text(), std::optional<NSString>("Guarding"));
+
+    GuardJournal journal;
+    journal.begin(NSDate::date(), GuardStart::SwitchedOn, 80);
+    journal.sleepRefused();
+    journal.end(NSDate::date().dateByAddingTimeInterval(1800), GuardEnd::SwitchedOff, 75);
+    app.device().advance(59);
+    EXPECT_EQ(status->text(), std::optional<NSString>("Guarding"));
+    app.device().advance(2);
+    EXPECT_EQ(
+        status->text(),
+        std::optional<NSString>(
+            "Guarding\nLast night: 12:00\u201312:30, 1 sleep refused, battery 80% \u2192 75%"));
 }
 
 struct LabelCase {

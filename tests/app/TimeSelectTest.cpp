@@ -38,7 +38,7 @@ class TimePicker : public testing::Test {
         if (end) AppSettings::sharedSettings()->setScheduleEnd(*end);
         app.setListing(kListingWithGuard);
         app.launch();
-        ASSERT_EQ(app.root()->tableView()->numberOfSections(), 4);
+        ASSERT_EQ(app.root()->tableView()->numberOfSections(), 5);
     }
     TimeSelectViewController* open() {
         app.tapRow(app.root()->tableView(), 1, 1);

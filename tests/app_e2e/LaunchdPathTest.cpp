@@ -103,6 +103,7 @@ TEST_F(LaunchdPath, GuardOnLoadsTheJobAndShowsItsItemOffUnloadsItAndTheItemGoes)
     EXPECT_TRUE(job.value("loaded", false));
     EXPECT_TRUE(job.value("enabled", false));
     EXPECT_EQ(job.value("pid", -1LL), daemon);
+    EXPECT_EQ(apptest::labelText(app.lastState(), "statusLabel"), "Guarding");
 
     ASSERT_TRUE(app.tap("preventSleepSwitch"));
     ASSERT_NO_FATAL_FAILURE(waitForDaemonEnd(daemon));
@@ -196,6 +197,12 @@ TEST_F(LaunchdPath, ScheduleAndNewTimesRestartTheDaemonAndReopeningShowsTheRealS
         },
         kHostBudget))
         << "the third daemon booked no wake-up";
+    ASSERT_TRUE(app.waitForState(
+        [](const Json& s) {
+            return apptest::labelText(s, "statusLabel").starts_with("Next window at 23:05, in 1");
+        },
+        kHostBudget))
+        << app.lastState().dump();
     const Events booked =
         apptest::eventsWith<wire::events::WakeBooked>(device.events(), "pid", third);
     // Within the start minute: the daemon keeps the seconds of the minute it booked in.

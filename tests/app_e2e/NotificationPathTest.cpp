@@ -51,6 +51,8 @@ class NotificationPath : public apptest::AppOnDevice {
             [](const Json& s) { return mainScreen(s, true) && apptest::statusBarShows(s, kItem); },
             kHostBudget))
             << app.lastState().dump();
+        EXPECT_EQ(apptest::labelText(app.lastState(), "statusLabel"),
+                  "Guarding: keep-alive every minute");
     }
 
     // Switches it off and waits until the booking and the item are gone.

@@ -130,7 +130,7 @@ void RootViewController::refreshStatus(NSTimer*) {
         input.periods = GuardJournal::periodsAt(GuardJournal::standardPath());
     NSString text;
     for (const NSString& line : guardStatusLines(input)) text += (text.empty() ? "" : "\n") + line;
-    statusLabel_->setText(text);
+    if (statusLabel_->text() != std::optional<NSString>(text)) statusLabel_->setText(text);
 }
 
 NSString RootViewController::batteryFooterText(int percent) {

@@ -110,8 +110,11 @@ inline constexpr NSUInteger kScheduleSection = 1;
 inline constexpr NSUInteger kBatterySection = 2;
 inline constexpr NSUInteger kBatteryFooterSection = 3;
 inline constexpr NSUInteger kStatusSection = 4;
-// The status line says minutes ("in 3 h 12 min"): it is said again every minute.
-inline constexpr NSTimeInterval kStatusRefreshInterval = 60.0;
+// The status line says minutes ("in 3 h 12 min"), so it must change with the clock's minute. It
+// is worked out again every ten seconds, not every minute: a timer counts the process's time,
+// which stops while the phone sleeps, and a minute's timer would go on showing the evening's
+// "Next window" for up to a minute after the wake-up at the window's start.
+inline constexpr NSTimeInterval kStatusRefreshInterval = 10.0;
 
 // The guard is the launchd daemon on iPhone OS 2 and 3, the keep-alive notification on any
 // other system. Asked afresh at every use.

@@ -25,9 +25,6 @@ NSString clockText(int hour, int minute) {
 RootViewController::RootViewController(std::optional<NSString> nibName, NSBundle* bundle)
     : UITableViewController(std::move(nibName), bundle) {}
 
-// The run loop keeps the timer and may outlive or predecease the screen: the timer holds the
-// screen weakly and ends itself once the screen is gone, and the screen never touches a timer
-// it did not see alive.
 RootViewController::~RootViewController() = default;
 
 NSInteger RootViewController::numberOfSectionsInTableView(UITableView*) {
@@ -92,6 +89,8 @@ void RootViewController::viewWillAppear(BOOL animated) {
     refreshBatteryLabels();
     refreshStatus();
     if (!statusTimer_) {
+        // The run loop keeps the timer and may outlive the screen: the timer holds the screen
+        // weakly and ends itself once the screen is gone.
         const std::weak_ptr<RootViewController*> screen = alive_;
         statusTimer_ = NSTimer::scheduledTimerWithTimeInterval(
             kStatusRefreshInterval,

@@ -196,7 +196,8 @@ BOOL Daemon::batteryAllows() {
 // The guard is active when it is today (no schedule, or inside the window) and the battery
 // allows it.
 void Daemon::timerFire(NSTimer*) {
-    const BOOL active = (!schedule_ || withinSchedule()) && batteryAllows();
+    const BOOL today = !schedule_ || withinSchedule();
+    const BOOL active = today && batteryAllows();
     if (active == inSchedule()) return;
     if (active) {
         if (journal_)
@@ -205,7 +206,8 @@ void Daemon::timerFire(NSTimer*) {
         heldBefore_ = YES;
         StatusBarController::sharedStatusBarController()->addIcon();
     } else {
-        const GuardEnd why = endReason();
+        // Still today, so the battery let go.
+        const GuardEnd why = today ? GuardEnd::BatteryFloor : GuardEnd::WindowEnd;
         letGoForBattery_ = why == GuardEnd::BatteryFloor;
         if (journal_) journal_->end(NSDate::date(), why, batteryPercent());
         inSchedule_ = NO;
@@ -219,10 +221,6 @@ GuardStart Daemon::startReason() const {
     if (letGoForBattery_) return GuardStart::BackOnCharger;
     if (schedule_ && (heldBefore_ || lateForBookedWake())) return GuardStart::WindowStart;
     return GuardStart::SwitchedOn;
-}
-
-GuardEnd Daemon::endReason() {
-    return schedule_ && !withinSchedule() ? GuardEnd::WindowEnd : GuardEnd::BatteryFloor;
 }
 
 std::optional<NSTimeInterval> Daemon::lateForBookedWake() const {

@@ -42,7 +42,6 @@ class Daemon : public PowerControllerDelegate {
   private:
     // Why the guard takes hold or lets go now, for the journal.
     GuardStart startReason() const;
-    GuardEnd endReason();
     std::optional<NSTimeInterval> lateForBookedWake() const;
 
     std::unique_ptr<PowerController> powerController_;

@@ -49,13 +49,16 @@ bool PowerSources::advance(double now) {
 void PowerSources::levelReached(int level) { log_.write(wire::events::BatteryLevel{level}); }
 
 void PowerSources::changed() {
-    if (!wire::saveBattery(root_, model_.record()))
-        std::fprintf(stderr, "simd: cannot write the battery file\n");
+    save();
     notify_.post(wire::kPowerSourcesNotification);
 }
 
 void PowerSources::keep(double now) {
     model_.settle(now);
+    save();
+}
+
+void PowerSources::save() {
     if (!wire::saveBattery(root_, model_.record()))
         std::fprintf(stderr, "simd: cannot write the battery file\n");
 }

@@ -49,6 +49,7 @@ class PowerSources {
     BatteryModel::Conditions conditions() const;
     void levelReached(int level);
     void changed();  // written and posted
+    void save();     // the battery file, whole
 
     std::string root_;
     PowerManager& power_;

@@ -55,12 +55,15 @@ double Picture::darkShare(uint8_t level) const {
     return double(dark) / double(pixels.size());
 }
 
-double Picture::sameShare(const Picture& other, int top) const {
-    if (other.width != width || other.height != height || top >= height) return 0;
-    const size_t from = static_cast<size_t>(std::max(0, top) * width);
+double Picture::sameShare(const Picture& other, int top, int bottom) const {
+    bottom = std::min(bottom, height);
+    top = std::max(0, top);
+    if (other.width != width || other.height != height || top >= bottom) return 0;
+    const size_t from = static_cast<size_t>(top * width);
+    const size_t to = static_cast<size_t>(bottom * width);
     size_t same = 0;
-    for (size_t i = from; i < pixels.size(); ++i) same += pixels[i] == other.pixels[i];
-    return double(same) / double(pixels.size() - from);
+    for (size_t i = from; i < to; ++i) same += pixels[i] == other.pixels[i];
+    return double(same) / double(to - from);
 }
 
 std::optional<Picture> Framebuffer::read(int x, int y, int width, int height) const {

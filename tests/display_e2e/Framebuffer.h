@@ -3,6 +3,7 @@
 // can be read without asking the server (nor needing a screenshot tool).
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,8 +23,9 @@ struct Picture {
     const Rgb& at(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
     // The share (0 to 1) of pixels no brighter than `level` in every channel.
     double darkShare(uint8_t level = 16) const;
-    // The share of pixels of the rows from `top` down that are the same in `other`.
-    double sameShare(const Picture& other, int top = 0) const;
+    // The share of pixels of the rows from `top` to just above `bottom` that are the same in
+    // `other`.
+    double sameShare(const Picture& other, int top = 0, int bottom = INT_MAX) const;
 };
 
 class Framebuffer {

@@ -42,6 +42,9 @@ constexpr Point kSaveButton{283, 42};  // the navigation bar's right end
 constexpr Point kEndRow{160, 180};     // the picker's table at 40 in its view: Start, End
 constexpr Point kHourWheel{130, 372};  // the 216-point band at the bottom, two 60-point wheels
 constexpr int kStatusBarHeight = 20;
+// The guard's status line, under the battery's footnote, counts down to the next window as the
+// status bar's clock runs: a picture of the screen is compared above it.
+constexpr int kStatusLineTop = 340;
 
 constexpr double kRoadIdleSleep = 300;  // five device minutes: 30 real seconds untouched
 
@@ -210,12 +213,13 @@ TEST_F(RealDisplay, TheRoadByHandIsStoredAndTheDeviceSleepsDarkFiveIdleMinutesAf
     EXPECT_TRUE(waitForPicture([](const display::Picture& p) { return p.darkShare() > 0.99; }))
         << "asleep, the window is not dark: " << (lastPicture ? lastPicture->darkShare() : 0);
 
-    // Woken, the window shows the app again as it was, bar the status bar's clock.
+    // Woken, the window shows the app again as it was, bar the status bar's clock and the
+    // status line's count.
     ASSERT_EQ(device.simctl({"wake", device.root()}).status, 0) << device.lastOutput();
     EXPECT_TRUE(waitForPicture([&](const display::Picture& p) {
-        return p.sameShare(*lit, kStatusBarHeight) > 0.99;
+        return p.sameShare(*lit, kStatusBarHeight, kStatusLineTop) > 0.99;
     })) << "woken, the window does not show the app: "
-        << (lastPicture ? lastPicture->sameShare(*lit, kStatusBarHeight) : 0);
+        << (lastPicture ? lastPicture->sameShare(*lit, kStatusBarHeight, kStatusLineTop) : 0);
     EXPECT_TRUE(waitForApp([](const Json& s) { return apptest::mainScreen(s, true); }))
         << app.lastState().dump();
 }

@@ -3,6 +3,7 @@
 #include <UIKit/UIKit.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,9 @@
 #include "TouchActivity.h"
 
 namespace {
+// Real time between passes of the run loop: half a device second at the display demo's rate,
+// ten at the headless road's.
+constexpr int kRunLoopPassMilliseconds = 50;
 
 const char* programName(int argc, char* argv[]) {
     const char* name = argc > 0 && argv && argv[0] ? argv[0] : "VigilantPro";
@@ -119,6 +123,13 @@ int UIApplicationMain(int argc, char* argv[], const char* principalClassName,
     auto automation = uikit::Automation::fromEnvironment();
     if (delegate) delegate->applicationDidFinishLaunching(application);
     if (UIWindow* key = UIWindow::keyWindow()) uikit::reportFirstFrame(key->widget());
+
+    // The application's loop is Qt's, but the app's own timers (NSTimer) live on the main
+    // thread's run loop, as on the phone: a pass of it, which waits for nothing, fires those due.
+    QTimer runLoopPass;
+    QObject::connect(&runLoopPass, &QTimer::timeout,
+                     [] { CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0, true); });
+    runLoopPass.start(kRunLoopPassMilliseconds);
 
     const int status = QApplication::exec();
 

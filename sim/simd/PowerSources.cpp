@@ -32,10 +32,10 @@ bool PowerSources::advance(double now) {
     bool crossed = false;
     if (after < before) {
         for (double w = std::ceil(before) - 1; w >= std::ceil(after); --w, crossed = true)
-            levelReached(static_cast<int>(w));
+            levelReached(static_cast<int>(w), static_cast<int>(w) - 1);
     } else if (after > before) {
         for (double w = std::floor(before) + 1; w <= std::floor(after); ++w, crossed = true)
-            levelReached(static_cast<int>(w));
+            levelReached(static_cast<int>(w), static_cast<int>(w));
     }
     if (crossed) changed();
     if (!model_.empty()) return false;
@@ -46,7 +46,9 @@ bool PowerSources::advance(double now) {
     return true;
 }
 
-void PowerSources::levelReached(int level) { log_.write(wire::events::BatteryLevel{level}); }
+void PowerSources::levelReached(int level, int reads) {
+    log_.write(wire::events::BatteryLevel{level, reads});
+}
 
 void PowerSources::changed() {
     save();
@@ -83,7 +85,8 @@ void PowerSources::set(const Caller& caller, const wire::SetBattery& request) {
     const bool plugging = battery.plugged != model_.record().plugged;
     model_.setRecord(battery, now);
     if (request.level) {
-        levelReached(static_cast<int>(std::floor(battery.level)));
+        const int level = static_cast<int>(std::floor(battery.level));
+        levelReached(level, level);
         emptyLogged_ = false;
     }
     if (plugging) {

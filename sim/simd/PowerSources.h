@@ -47,7 +47,7 @@ class PowerSources {
 
   private:
     BatteryModel::Conditions conditions() const;
-    void levelReached(int level);
+    void levelReached(int level, int reads);
     void changed();  // written and posted
     void save();     // the battery file, whole
 

@@ -41,13 +41,7 @@ Events wakeChanges(const Events& events);
 size_t mostOwnRequestsAtOnce(const Events& events, std::set<std::string> initially = {});
 // Device seconds of an event's "time" (or of another time field); -1 when unreadable.
 long long timeOf(const Json& event, const std::string& field = "time");
-// The first event of type E at or after index `from`; its index, or events.size().
-template <wire::events::Event E>
-size_t indexOf(const Events& events, size_t from = 0) {
-    for (size_t i = from; i < events.size(); ++i)
-        if (wire::events::is<E>(events[i])) return i;
-    return events.size();
-}
+using e2e::indexOf;
 // Whether a field is a text that begins with `prefix` (a time to the minute, say).
 bool startsWith(const Json& text, const std::string& prefix);
 

@@ -88,6 +88,10 @@ CommandResult DeviceSession::simctl(const std::vector<std::string>& arguments) {
     return result;
 }
 
+CommandResult DeviceSession::runOnHost(const std::vector<std::string>& programAndArguments) {
+    return run(programAndArguments, folder_ + "/host.out");
+}
+
 bool DeviceSession::installPackage() {
     return simctl({"install", root_, VIGILANT_PACKAGE_PATH}).status == 0;
 }

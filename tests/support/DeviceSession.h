@@ -44,6 +44,8 @@ class DeviceSession {
     CommandResult simctl(const std::vector<std::string>& arguments);
     // `simctl spawn ROOT program arguments...`: a program run as a process of the device.
     CommandResult spawn(const std::vector<std::string>& programAndArguments);
+    // A program of the host (one of the project's tools, say) run to its end, its output kept.
+    CommandResult runOnHost(const std::vector<std::string>& programAndArguments);
     const std::string& lastOutput() const { return lastOutput_; }
     // `simctl status` as JSON (null when it fails).
     Json status();

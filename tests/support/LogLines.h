@@ -32,6 +32,14 @@ std::vector<Json> eventsWith(const std::vector<Json>& events, const std::string&
     return found;
 }
 
+// The first event of type E at or after index `from`; its index, or events.size().
+template <wire::events::Event E>
+size_t indexOf(const std::vector<Json>& events, size_t from = 0) {
+    for (size_t i = from; i < events.size(); ++i)
+        if (wire::events::is<E>(events[i])) return i;
+    return events.size();
+}
+
 // Process ids of launchd's starts of the job `label`, in order.
 std::vector<long long> jobStarts(const std::vector<Json>& events, const std::string& label);
 

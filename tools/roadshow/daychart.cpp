@@ -267,15 +267,16 @@ class Chart {
 
 // The night in words, a line a step at the device's local time. The guard's refusals are
 // counted rather than told one by one: a run of them is one line, told before the next step.
-// The battery is told where the guard takes hold and where it lets go: the last percent the
-// level reached (or booted with) before then.
+// The battery is told where the guard takes hold and where it lets go, as the phone read it
+// then: the app's report of the night says the same.
 class Timeline {
   public:
     explicit Timeline(const QTimeZone& zone) : zone_(zone) {}
 
     void add(const Json& line, long long t) {
         if (const auto boot = read<events::Boot>(line)) level_ = boot->battery;
-        if (const auto level = read<events::BatteryLevel>(line)) level_ = level->level;
+        if (const auto level = read<events::BatteryLevel>(line))
+            level_ = level->reads.value_or(level->level);
         if (const auto answer = read<events::Answer>(line)) {
             if (answer->answer != "cancel") return;
             if (refused_++ == 0) firstRefusal_ = t;

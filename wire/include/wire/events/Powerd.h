@@ -119,11 +119,13 @@ struct WakeListInvalid {
     WIRE_FIELDS((std::string, error), (std::optional<std::string>, savedAs))
 };
 
-// The whole percent the battery reached, draining or charging, or the level that was set.
+// The whole percent the battery reached, draining or charging, or the level that was set; and
+// the percent the phone reads from then on. Readings are rounded down, so a level reached
+// draining reads one less: a phone at 79.9 % says 79.
 struct BatteryLevel {
     static constexpr std::string_view kSource = kPowerdSource;
     static constexpr std::string_view kEvent = "battery-level";
-    WIRE_FIELDS((int64_t, level, 0))
+    WIRE_FIELDS((int64_t, level, 0), (std::optional<int64_t>, reads))
 };
 
 // The charger was plugged in or out.

@@ -9,8 +9,9 @@
 # - Without one: boots at 21:00 with the clock 200 times as fast and plays the typical road
 #   through the app's widgets (guard on, daily window 22:00-06:00, Spare Battery at 30 %),
 #   waits for the window to end, prints a timeline (with the battery where the guard takes
-#   hold and lets go) and writes screenshots and a picture of the night, the battery's too,
-#   into the folder it names (argument 1, default a new temporary folder).
+#   hold and lets go) and writes screenshots (the main screen in the morning last) and a
+#   picture of the night, the battery's too, into the folder it names (argument 1, default a
+#   new temporary folder).
 # VIGILANT_DEMO_HEADLESS=1 plays the road even with a display; VIGILANT_DEMO_NO_BUILD=1 uses
 # the build in build/default (or VIGILANT_DEMO_BUILD) as it is.
 set -euo pipefail
@@ -144,6 +145,12 @@ held=0
 night_over=0
 for _ in $(seq 900); do
   if [ $held -eq 0 ] && grep -q '"statusbar-show".*SpringBoardServices' <(grep -A100000 '"reason":"wake-request"' "$log" 2>/dev/null); then
+    # The app's line catches up at its next refresh after the wake; the guard keeps the phone
+    # awake meanwhile, so this looks without waking it.
+    for _ in $(seq 50); do
+      "$uictl" "$socket" state | grep -qF 'Guarding until' && break
+      sleep 0.2
+    done
     "$uictl" "$socket" "screenshot $out/7-main-guard-holding.png" >/dev/null || true
     held=1
   fi
@@ -154,6 +161,10 @@ for _ in $(seq 900); do
   sleep 0.5
 done
 [ $night_over -eq 1 ] || echo "demo: the device had not slept after the window within 450 s; the timeline stops here" >&2
+if [ $night_over -eq 1 ]; then
+  # The morning: the phone woken, the main screen says what the guard did in the night.
+  ui_wait 'Last night: ' && ui "screenshot $out/10-main-morning.png"
+fi
 
 echo "== timeline (device time in $zone: what happened)"
 "$build/bin/daychart" --timeline --timezone "$zone" "$log"

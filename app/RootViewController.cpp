@@ -125,8 +125,16 @@ void RootViewController::refreshStatus(NSTimer*) {
     input.charging = device.batteryState() == UIDeviceBatteryStateCharging ||
                      device.batteryState() == UIDeviceBatteryStateFull;
     input.systemVersion = device.systemVersion();
-    if (VigilantUsesLaunchd())
-        input.periods = GuardJournal::periodsAt(GuardJournal::standardPath());
+    if (VigilantUsesLaunchd()) {
+        // Worked out again only when the daemon has written the file since.
+        std::optional<NSData> journal =
+            NSData::dataWithContentsOfFile(GuardJournal::standardPath());
+        if (journal != journalBytes_) {
+            journalPeriods_ = GuardJournal::periodsIn(journal);
+            journalBytes_ = std::move(journal);
+        }
+        input.periods = journalPeriods_;
+    }
     NSString text;
     for (const NSString& line : guardStatusLines(input)) text += (text.empty() ? "" : "\n") + line;
     if (statusLabel_->text() != std::optional<NSString>(text)) statusLabel_->setText(text);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "BatteryFloorViewControllerDelegate.h"
+#include "GuardJournal.h"
 #include "TimeSelectViewControllerDelegate.h"
 
 #include <UIKit/UIKit.h>
@@ -71,7 +72,7 @@ class RootViewController : public UITableViewController,
     UILabel* batteryFooterLabel() const { return batteryFooterLabel_; }
     UITableViewCell* statusCell() const { return statusCell_; }
     UILabel* statusLabel() const { return statusLabel_; }
-    // Says afresh where the guard stands and what it did last; the minute's timer calls it.
+    // Says afresh where the guard stands and what it did last; the status timer calls it.
     void refreshStatus(NSTimer* timer = nullptr);
 
     BOOL setOutletNamed(const NSString& name, UIResponder* object) override;
@@ -94,6 +95,9 @@ class RootViewController : public UITableViewController,
     UILabel* batteryFooterLabel_ = nullptr;
     UITableViewCell* statusCell_ = nullptr;
     UILabel* statusLabel_ = nullptr;
+    // The guard's journal as last read, and its periods.
+    std::optional<NSData> journalBytes_;
+    std::vector<GuardPeriod> journalPeriods_;
     // Runs while the screen is shown; the run loop owns it, we end it.
     NSTimer* statusTimer_ = nullptr;
     std::shared_ptr<RootViewController*> alive_ = std::make_shared<RootViewController*>(this);

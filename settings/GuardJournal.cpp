@@ -89,9 +89,8 @@ struct Loaded {
     std::optional<NSData> damaged;  // the bytes of a file that holds no journal
 };
 
-Loaded load(const NSString& path) {
+Loaded load(const std::optional<NSData>& data) {
     Loaded loaded;
-    const std::optional<NSData> data = NSData::dataWithContentsOfFile(path);
     if (!data || data->length() == 0) return loaded;  // none yet
     const auto top = NSDynamicCast<NSDictionary>(
         NSPropertyListSerialization::propertyListFromDataMutabilityOptionFormatErrorDescription(
@@ -115,12 +114,12 @@ NSString GuardJournal::standardPath() {
     return path + ".journal.plist";
 }
 
-std::vector<GuardPeriod> GuardJournal::periodsAt(const NSString& path) {
-    return load(path).periods;
+std::vector<GuardPeriod> GuardJournal::periodsIn(const std::optional<NSData>& data) {
+    return load(data).periods;
 }
 
 GuardJournal::GuardJournal(NSString path) : path_(std::move(path)) {
-    Loaded loaded = load(path_);
+    Loaded loaded = load(NSData::dataWithContentsOfFile(path_));
     periods_ = std::move(loaded.periods);
     if (loaded.damaged) {
         loaded.damaged->writeToFileAtomically(path_ + ".damaged", YES);

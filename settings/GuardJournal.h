@@ -39,8 +39,12 @@ class GuardJournal {
     explicit GuardJournal(NSString path = standardPath());
     // Beside the settings file: "<domain>.journal.plist" in the same folder.
     static NSString standardPath();
-    // The periods as the file at `path` holds them, oldest first; none when it holds no journal.
-    static std::vector<GuardPeriod> periodsAt(const NSString& path);
+    // The periods a journal file's bytes hold, oldest first; none when they hold no journal.
+    static std::vector<GuardPeriod> periodsIn(const std::optional<NSData>& data);
+    // The same of the file at `path`.
+    static std::vector<GuardPeriod> periodsAt(const NSString& path) {
+        return periodsIn(NSData::dataWithContentsOfFile(path));
+    }
 
     // A period that is still open is ended first, at the same moment, as switched off.
     void begin(const NSDate& now, GuardStart why, std::optional<int> battery,

@@ -1,5 +1,6 @@
 #include "RootViewController.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -63,7 +64,7 @@ CGFloat RootViewController::tableViewHeightForRowAtIndexPath(UITableView*,
     if (indexPath.section() == kScheduleSection) return indexPath.row() == 0 ? 44.0 : 70.0;
     if (indexPath.section() == kBatterySection) return 44.0;
     if (indexPath.section() == kBatteryFooterSection) return 40.0;
-    if (indexPath.section() == kStatusSection) return 60.0;  // two lines of footnote
+    if (indexPath.section() == kStatusSection) return statusRowHeight_;
     return 0.0;
 }
 
@@ -137,7 +138,23 @@ void RootViewController::refreshStatus(NSTimer*) {
     }
     NSString text;
     for (const NSString& line : guardStatusLines(input)) text += (text.empty() ? "" : "\n") + line;
-    if (statusLabel_->text() != std::optional<NSString>(text)) statusLabel_->setText(text);
+    if (statusLabel_->text() == std::optional<NSString>(text)) return;
+    statusLabel_->setText(text);
+    // The row grows with its lines: an early end's reason takes a line or two more.
+    const CGFloat height = statusRowHeightFor(*statusLabel_);
+    if (height == statusRowHeight_) return;
+    statusRowHeight_ = height;
+    if (UITableView* table = tableView()) table->reloadData();
+}
+
+CGFloat RootViewController::statusRowHeightFor(const UILabel& label) {
+    // On the phone a grouped table insets its cells by 10 points each side; the cell insets its
+    // text by 10 more.
+    constexpr CGFloat kTextInset = 40.0;
+    constexpr CGFloat kBelowText = 8.0;
+    const CGFloat width = (tableView() ? tableView()->frame().size.width : 320.0) - kTextInset;
+    const CGSize text = label.sizeThatFits(CGSize{width, 10000.0});
+    return std::max(kStatusRowMinimumHeight, std::ceil(text.height) + kBelowText);
 }
 
 NSString RootViewController::batteryFooterText(int percent) {

@@ -95,6 +95,10 @@ class RootViewController : public UITableViewController,
     UILabel* batteryFooterLabel_ = nullptr;
     UITableViewCell* statusCell_ = nullptr;
     UILabel* statusLabel_ = nullptr;
+    // Two lines of footnote at least, so that the table does not jump between the usual lines.
+    static constexpr CGFloat kStatusRowMinimumHeight = 60.0;
+    CGFloat statusRowHeight_ = kStatusRowMinimumHeight;
+    CGFloat statusRowHeightFor(const UILabel& label);
     // The guard's journal as last read, and its periods.
     std::optional<NSData> journalBytes_;
     std::vector<GuardPeriod> journalPeriods_;

@@ -113,6 +113,26 @@ TEST(MainScreen, TheStatusLineFollowsTheJournalWithinTheRefreshInterval) {
             "Guarding\nLast night: 12:00\u201312:30, 1 sleep refused, battery 80% \u2192 75%"));
 }
 
+// A night the floor cut short says why on lines of its own: the row grows to hold every line.
+TEST(MainScreen, TheStatusRowHoldsEveryLineOfAnEarlyEnd) {
+    AppHarness app;
+    app.setListing(kListingWithGuard);
+    AppSettings::sharedSettings()->setSchedule(YES);  // 09:00 to 17:00; the harness's noon
+    GuardJournal journal;
+    const NSDate now = NSDate::date();
+    journal.begin(now.dateByAddingTimeInterval(-3 * 3600), GuardStart::WindowStart, 92);
+    journal.end(now.dateByAddingTimeInterval(-3600), GuardEnd::BatteryFloor, 19);
+    app.launch();
+    UILabel* status = app.root()->statusLabel();
+    ASSERT_NE(status, nullptr);
+    ASSERT_NE(status->text().value_or("").find("battery floor"), std::string::npos)
+        << status->text().value_or("");
+    const CGRect row = app.root()->tableView()->rectForRowAtIndexPath(path(kStatusSection, 0));
+    const CGSize text = status->sizeThatFits(CGSize{status->frame().size.width, 10000.0});
+    EXPECT_GT(text.height, 60.0) << "fewer lines than an early end takes";
+    EXPECT_GE(row.size.height, text.height);
+}
+
 struct LabelCase {
     std::optional<int> start, end;
     const char* startText;

@@ -1,6 +1,7 @@
 #include <UIKit/UILabel.h>
 
 #include <QLabel>
+#include <algorithm>
 
 #include "Style.h"
 
@@ -42,13 +43,19 @@ void UILabel::setTextAlignment(UITextAlignment alignment) {
     label(this)->setAlignment(h | Qt::AlignVCenter);
 }
 
-CGSize UILabel::sizeThatFits(const CGSize&) const {
+CGSize UILabel::sizeThatFits(const CGSize& size) const {
     if (!widget()) return {};
     QLabel* l = label(this);
+    l->ensurePolished();  // its style sheet may set the font
     const QFontMetrics metrics(l->font());
-    const QRect r =
-        metrics.boundingRect(QRect(0, 0, 100000, 100000), Qt::AlignLeft | Qt::AlignTop, l->text());
     const QMargins m = l->contentsMargins();
+    const bool wraps = l->wordWrap() && size.width > 0;
+    const int width =
+        wraps ? std::max(1, static_cast<int>(size.width) - m.left() - m.right() - 2 * l->margin())
+              : 100000;
+    const QRect r = metrics.boundingRect(
+        QRect(0, 0, width, 100000), Qt::AlignLeft | Qt::AlignTop | (wraps ? Qt::TextWordWrap : 0),
+        l->text());
     return CGSize{static_cast<CGFloat>(r.width() + m.left() + m.right() + 2 * l->margin()),
                   static_cast<CGFloat>(std::max(r.height(), metrics.height()) + m.top() +
                                        m.bottom() + 2 * l->margin())};

@@ -17,6 +17,7 @@ class UILabel : public UIView {
     void setText(const std::optional<NSString>& text);
     UITextAlignment textAlignment() const;
     void setTextAlignment(UITextAlignment alignment);
-    // The size of the text on one line.
+    // The size of the text on one line; for a label of several lines (an interface file's
+    // word-wrapping one), wrapped within `size`'s width.
     CGSize sizeThatFits(const CGSize& size) const override;
 };

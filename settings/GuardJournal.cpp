@@ -135,7 +135,18 @@ GuardJournal::GuardJournal(NSString path) : path_(std::move(path)) {
 
 void GuardJournal::begin(const NSDate& now, GuardStart why, std::optional<int> battery,
                          std::optional<NSTimeInterval> lateForWakeUp) {
-    if (periodOpen()) end(now, GuardEnd::SwitchedOff, battery);
+    if (periodOpen()) {
+        end(now, GuardEnd::SwitchedOff, battery);
+    } else if (!periods_.empty() && periods_.back().endedBecause == GuardEnd::SwitchedOff &&
+               now >= *periods_.back().ended &&
+               now.timeIntervalSinceDate(*periods_.back().ended) < kRestartGap) {
+        // Every change of a setting restarts the guard: the daemon that ended cannot tell that
+        // from a switch-off, so the one that begins takes the night up where it was left.
+        periods_.back().ended.reset();
+        periods_.back().batteryAtEnd.reset();
+        write(now);
+        return;
+    }
     GuardPeriod period;
     period.began = now;
     period.beganBecause = why;

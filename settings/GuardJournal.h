@@ -32,6 +32,8 @@ class GuardJournal {
   public:
     static constexpr size_t kPeriodsKept = 14;
     static constexpr NSTimeInterval kCountWriteInterval = 300;
+    // A guard switched off and on again within this goes on with the same period.
+    static constexpr NSTimeInterval kRestartGap = 60;
 
     // Loads the journal. A period left open by a daemon that stopped without ending it (the
     // phone lost its power, the process was killed) is closed at the last moment the journal
@@ -46,7 +48,8 @@ class GuardJournal {
         return periodsIn(NSData::dataWithContentsOfFile(path));
     }
 
-    // A period that is still open is ended first, at the same moment, as switched off.
+    // A period that is still open is ended first, at the same moment, as switched off. One that
+    // was switched off less than kRestartGap ago is taken up again instead of a new one.
     void begin(const NSDate& now, GuardStart why, std::optional<int> battery,
                std::optional<NSTimeInterval> lateForWakeUp = std::nullopt);
     // Nothing when no period is open.

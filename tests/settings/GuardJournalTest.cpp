@@ -81,6 +81,37 @@ TEST(GuardJournal, RefusalsAreWrittenEveryFewMinutesAndAnOpenPeriodClosesAtTheLa
     EXPECT_FALSE(reopened.periodOpen());
 }
 
+// A setting's change restarts the daemon: switched off and on within the minute is one night.
+TEST(GuardJournal, ARestartWithinAMinuteGoesOnWithThePeriodALongerGapBeginsAnother) {
+    TestPlatform device;
+    for (const double gapMinutes : {0.5, 1.5}) {
+        SCOPED_TRACE(gapMinutes);
+        device.removeFile(kPath);
+        {
+            GuardJournal before(kPath);
+            before.begin(at(0), GuardStart::WindowStart, 90);
+            before.sleepRefused();
+            before.end(at(60), GuardEnd::SwitchedOff, 80);
+        }
+        GuardJournal after(kPath);
+        after.begin(at(60 + gapMinutes), GuardStart::SwitchedOn, 80);
+        after.sleepRefused();
+        after.end(at(120), GuardEnd::WindowEnd, 70);
+        const auto periods = GuardJournal::periodsAt(kPath);
+        if (gapMinutes < 1) {
+            ASSERT_EQ(periods.size(), 1u);
+            EXPECT_EQ(periods[0].beganBecause, GuardStart::WindowStart);
+            EXPECT_EQ(periods[0].sleepsRefused, 2);
+            EXPECT_EQ(periods[0].batteryAtStart, 90);
+            EXPECT_EQ(periods[0].batteryAtEnd, 70);
+        } else {
+            ASSERT_EQ(periods.size(), 2u);
+            EXPECT_EQ(periods[0].endedBecause, GuardEnd::SwitchedOff);
+            EXPECT_EQ(periods[1].sleepsRefused, 1);
+        }
+    }
+}
+
 TEST(GuardJournal, ADamagedFileIsPutAsideAndANewJournalStarted) {
     for (const char* damage : {"not a property list", "<plist><array/></plist>"}) {
         TestPlatform device;

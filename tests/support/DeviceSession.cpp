@@ -38,6 +38,24 @@ CommandResult run(const std::vector<std::string>& command, const std::string& ou
     return result;
 }
 
+// A test process that ctest kills at its timeout runs no destructor, and simd, which `simctl
+// boot` leaves running apart from it, would serve the device on with every program on it. A
+// watcher outside the test's process tree (its shell exits at once, so ctest, which kills a
+// test's descendants, does not find it) shuts the device down and removes the folder once the
+// test process is gone. The session ends it when it ends by itself.
+constexpr char kWatcherScript[] =
+    "owner=$1 simctl=$2 root=$3 folder=$4\n"
+    "( while kill -0 \"$owner\" 2>/dev/null; do sleep 1; done\n"
+    "  \"$simctl\" shutdown \"$root\"; rm -rf \"$folder\" ) >/dev/null 2>&1 </dev/null &\n"
+    "echo $!\n";
+
+pid_t startWatcher(const std::string& root, const std::string& folder) {
+    const CommandResult started = run({"/bin/sh", "-c", kWatcherScript, "vigilant-e2e-watcher",
+                                       std::to_string(getpid()), SIMCTL_PATH, root, folder},
+                                      folder + "/watcher.out");
+    return started.status == 0 ? std::atoi(started.output.c_str()) : -1;
+}
+
 }  // namespace
 
 bool processAlive(pid_t pid) {
@@ -62,9 +80,11 @@ DeviceSession::DeviceSession(const std::string& version, const std::string& subf
         fs::remove_all(folder_, ec);  // no destructor runs after a throwing constructor
         throw std::runtime_error("simctl create failed: " + lastOutput_);
     }
+    watcher_ = startWatcher(root_, folder_);
 }
 
 DeviceSession::~DeviceSession() {
+    if (watcher_ > 0) kill(watcher_, SIGKILL);
     if (booted_) shutdown();
     killLeftovers();
     std::error_code ec;

@@ -73,6 +73,7 @@ class DeviceSession {
     bool booted_ = false;
     std::vector<pid_t> simdPids_;
     std::string lastOutput_;
+    pid_t watcher_ = -1;  // ends the device should this process be killed
 };
 
 // True while a process with this id exists and is no zombie.

@@ -83,9 +83,7 @@ class NightReport : public apptest::AppOnDevice, public testing::WithParamInterf
     NightReport() : AppOnDevice("3.1.3") {}
 
     bool writeSetting(const std::string& key, const std::string& type, const std::string& value) {
-        return device
-                   .simctl({"defaults", device.root(), "write", kSettingsDomain, key, type, value})
-                   .status == 0;
+        return device.writeDefault(kSettingsDomain, key, type, value);
     }
     std::string statusLine() { return apptest::labelText(app.lastState(), "statusLabel"); }
 };
@@ -97,9 +95,7 @@ TEST_P(NightReport, TheMorningScreenSaysWhatTheGuardDidAsTheNightsTimelineTellsI
                 writeSetting("ScheduleEnd", "-int", "360") &&
                 writeSetting("BatteryFloor", "-int", GetParam().floor))
         << device.lastOutput();
-    std::vector<std::string> battery{"battery", device.root()};
-    battery.insert(battery.end(), GetParam().battery.begin(), GetParam().battery.end());
-    ASSERT_EQ(device.simctl(battery).status, 0) << device.lastOutput();
+    ASSERT_TRUE(device.battery(GetParam().battery)) << device.lastOutput();
     ASSERT_TRUE(
         device.boot({"--time", "2010-01-01 20:00:00", "--rate", kRate, "--idle-sleep", kIdleSleep}))
         << device.lastOutput();

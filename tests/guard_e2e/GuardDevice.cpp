@@ -15,13 +15,11 @@ GuardDevice::GuardDevice(const std::string& version) : device_(version) {}
 
 bool GuardDevice::writeSetting(const std::string& key, const std::string& type,
                                const std::string& value) {
-    return device_.simctl({"defaults", root(), "write", kLabel, key, type, value}).status == 0;
+    return device_.writeDefault(kLabel, key, type, value);
 }
 
 bool GuardDevice::battery(const std::vector<std::string>& options) {
-    std::vector<std::string> arguments{"battery", root()};
-    arguments.insert(arguments.end(), options.begin(), options.end());
-    return device_.simctl(arguments).status == 0;
+    return device_.battery(options);
 }
 
 bool GuardDevice::installWithWindow(long long start, long long end) {

@@ -108,6 +108,17 @@ CommandResult DeviceSession::simctl(const std::vector<std::string>& arguments) {
     return result;
 }
 
+bool DeviceSession::writeDefault(const std::string& domain, const std::string& key,
+                                 const std::string& type, const std::string& value) {
+    return simctl({"defaults", root_, "write", domain, key, type, value}).status == 0;
+}
+
+bool DeviceSession::battery(const std::vector<std::string>& options) {
+    std::vector<std::string> arguments{"battery", root_};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return simctl(arguments).status == 0;
+}
+
 CommandResult DeviceSession::runOnHost(const std::vector<std::string>& programAndArguments) {
     return run(programAndArguments, folder_ + "/host.out");
 }

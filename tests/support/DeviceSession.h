@@ -44,6 +44,11 @@ class DeviceSession {
     CommandResult simctl(const std::vector<std::string>& arguments);
     // `simctl spawn ROOT program arguments...`: a program run as a process of the device.
     CommandResult spawn(const std::vector<std::string>& programAndArguments);
+    // `simctl defaults write` of one key; type is "-bool", "-int" or "-string".
+    bool writeDefault(const std::string& domain, const std::string& key, const std::string& type,
+                      const std::string& value);
+    // `simctl battery` with these options (level, charger, rates), booted or not.
+    bool battery(const std::vector<std::string>& options);
     // A program of the host (one of the project's tools, say) run to its end, its output kept.
     CommandResult runOnHost(const std::vector<std::string>& programAndArguments);
     const std::string& lastOutput() const { return lastOutput_; }

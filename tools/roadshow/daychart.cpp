@@ -55,13 +55,16 @@ struct Day {
     std::vector<Span> asleep, holding, charging;
     std::vector<long long> refused, allowed, booked, notificationWakes, emptied;
     std::vector<std::pair<long long, std::string>> wakes;
-    std::vector<Level> battery;  // the level at boot, when logged, then each percent reached
+    std::vector<Level> battery;  // the level at boot, when logged, then each reading
 };
 
 // SpringBoard books the device's wake-ups for its notifications; on iOS 4 one a minute.
 bool bookedBySpringBoard(const events::Wake& wake) {
     return wake.scheduledby == wire::kSpringBoardWakeIdentifier;
 }
+
+// What the phone read from this event on; a log from before readings were logged has the level.
+int64_t readingOf(const events::BatteryLevel& level) { return level.reads.value_or(level.level); }
 
 long long secondsOf(const Json& line) {
     if (!line.contains("time") || !line["time"].is_string()) return -1;
@@ -97,7 +100,7 @@ Day readDay(const std::vector<Json>& lines) {
             if (boot->battery) day.battery.push_back({t, *boot->battery});
             if (boot->plugged.value_or(false)) pluggedAt = t;
         } else if (const auto level = read<events::BatteryLevel>(line)) {
-            day.battery.push_back({t, level->level});
+            day.battery.push_back({t, readingOf(*level)});
         } else if (const auto source = read<events::PowerSource>(line)) {
             if (source->plugged && pluggedAt < 0) pluggedAt = t;
             if (!source->plugged && pluggedAt >= 0) day.charging.push_back({pluggedAt, t});
@@ -197,7 +200,7 @@ class Chart {
         p.drawLine(xOf(t), laneTop(lane) + 6, xOf(t), laneTop(lane) + kLaneHeight - 6);
     }
     // The level as a line over the night, on the charger's periods shaded; from the level the
-    // device booted with, else from the first percent reached, held until the night's end.
+    // device booted with, else from the first reading, held until the night's end.
     void battery(QPainter& p) {
         const int top = laneTop(kLanes) + 6, height = kBatteryHeight - 12;
         const int width = kWidth - kLeft - kRight;
@@ -275,8 +278,7 @@ class Timeline {
 
     void add(const Json& line, long long t) {
         if (const auto boot = read<events::Boot>(line)) level_ = boot->battery;
-        if (const auto level = read<events::BatteryLevel>(line))
-            level_ = level->reads.value_or(level->level);
+        if (const auto level = read<events::BatteryLevel>(line)) level_ = readingOf(*level);
         if (const auto answer = read<events::Answer>(line)) {
             if (answer->answer != "cancel") return;
             if (refused_++ == 0) firstRefusal_ = t;

@@ -171,7 +171,9 @@ TEST_P(NightReport, TheMorningScreenSaysWhatTheGuardDidAsTheNightsTimelineTellsI
     EXPECT_EQ(std::stoi(said[3]), period.refused) << night << "\n" << told.output;
     EXPECT_TRUE(within(std::stoi(said[4]), *period.batteryAtHold)) << night << "\n" << told.output;
     EXPECT_TRUE(within(std::stoi(said[5]), *period.batteryAtLetGo)) << night << "\n" << told.output;
-    EXPECT_EQ(period.heldAt, "22:00") << told.output;
+    // The window's wake-up falls at the seconds of the minute it was booked in; at this rate a
+    // loaded machine's few milliseconds late can put the first hold in the next minute.
+    EXPECT_TRUE(period.heldAt == "22:00" || period.heldAt == "22:01") << told.output;
     if (!byTheFloor) {
         EXPECT_EQ(period.letGoAt, "06:00") << told.output;
     }

@@ -163,7 +163,9 @@ TEST_P(NightReport, TheMorningScreenSaysWhatTheGuardDidAsTheNightsTimelineTellsI
     const bool byTheFloor = std::string(GetParam().floor) != "0";
     const std::string endedAt = byTheFloor ? said[7].str() : said[2].str();
     EXPECT_EQ(said[1], period.heldAt) << night << "\n" << told.output;
-    EXPECT_EQ(said[2], "06:00") << night;
+    if (byTheFloor) {
+        EXPECT_EQ(said[2], "06:00") << "an early end shows the window's end: " << night;
+    }
     EXPECT_EQ(said[6].matched, byTheFloor) << night;
     EXPECT_TRUE(endedAt == period.letGoAt || endedAt == minuteBefore(period.letGoAt))
         << night << "\n"
@@ -171,11 +173,12 @@ TEST_P(NightReport, TheMorningScreenSaysWhatTheGuardDidAsTheNightsTimelineTellsI
     EXPECT_EQ(std::stoi(said[3]), period.refused) << night << "\n" << told.output;
     EXPECT_TRUE(within(std::stoi(said[4]), *period.batteryAtHold)) << night << "\n" << told.output;
     EXPECT_TRUE(within(std::stoi(said[5]), *period.batteryAtLetGo)) << night << "\n" << told.output;
-    // The window's wake-up falls at the seconds of the minute it was booked in; at this rate a
-    // loaded machine's few milliseconds late can put the first hold in the next minute.
+    // The window's wake-up falls at the seconds of the minute it was booked in, and the guard
+    // looks at the clock every ten device seconds: at this rate a loaded machine's few
+    // milliseconds late can put the hold, or the let-go at the window's end, a minute later.
     EXPECT_TRUE(period.heldAt == "22:00" || period.heldAt == "22:01") << told.output;
     if (!byTheFloor) {
-        EXPECT_EQ(period.letGoAt, "06:00") << told.output;
+        EXPECT_TRUE(period.letGoAt == "06:00" || period.letGoAt == "06:01") << told.output;
     }
 }
 

@@ -24,10 +24,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-CommandResult run(const std::vector<std::string>& command, const std::string& outputFile) {
+CommandResult run(const std::vector<std::string>& command, const std::string& outputFile,
+                  base::SpawnOptions::Group group = base::SpawnOptions::Group::Inherit) {
     CommandResult result;
     std::string error;
-    const pid_t child = base::spawn(test_support::programWithOutputIn(command, outputFile), &error);
+    base::SpawnOptions options = test_support::programWithOutputIn(command, outputFile);
+    options.group = group;
+    const pid_t child = base::spawn(options, &error);
     if (child < 0) {
         result.output = error;
         return result;
@@ -40,9 +43,10 @@ CommandResult run(const std::vector<std::string>& command, const std::string& ou
 
 // A test process that ctest kills at its timeout runs no destructor, and simd, which `simctl
 // boot` leaves running apart from it, would serve the device on with every program on it. A
-// watcher outside the test's process tree (its shell exits at once, so ctest, which kills a
-// test's descendants, does not find it) shuts the device down and removes the folder once the
-// test process is gone. The session ends it when it ends by itself.
+// watcher outside the test's process tree and session (its shell exits at once, so neither a
+// kill of the test's descendants nor one of its process group reaches it) shuts the device down
+// and removes the folder once the test process is gone. The session ends it when it ends by
+// itself.
 constexpr char kWatcherScript[] =
     "owner=$1 simctl=$2 root=$3 folder=$4\n"
     "( while kill -0 \"$owner\" 2>/dev/null; do sleep 1; done\n"
@@ -50,9 +54,10 @@ constexpr char kWatcherScript[] =
     "echo $!\n";
 
 pid_t startWatcher(const std::string& root, const std::string& folder) {
-    const CommandResult started = run({"/bin/sh", "-c", kWatcherScript, "vigilant-e2e-watcher",
-                                       std::to_string(getpid()), SIMCTL_PATH, root, folder},
-                                      folder + "/watcher.out");
+    const CommandResult started =
+        run({"/bin/sh", "-c", kWatcherScript, "vigilant-e2e-watcher", std::to_string(getpid()),
+             SIMCTL_PATH, root, folder},
+            folder + "/watcher.out", base::SpawnOptions::Group::NewSession);
     return started.status == 0 ? std::atoi(started.output.c_str()) : -1;
 }
 

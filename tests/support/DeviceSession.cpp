@@ -1,5 +1,6 @@
 #include "DeviceSession.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,13 +25,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-CommandResult run(const std::vector<std::string>& command, const std::string& outputFile,
-                  base::SpawnOptions::Group group = base::SpawnOptions::Group::Inherit) {
+CommandResult run(const std::vector<std::string>& command, const std::string& outputFile) {
     CommandResult result;
     std::string error;
-    base::SpawnOptions options = test_support::programWithOutputIn(command, outputFile);
-    options.group = group;
-    const pid_t child = base::spawn(options, &error);
+    const pid_t child = base::spawn(test_support::programWithOutputIn(command, outputFile), &error);
     if (child < 0) {
         result.output = error;
         return result;
@@ -44,21 +42,32 @@ CommandResult run(const std::vector<std::string>& command, const std::string& ou
 // A test process that ctest kills at its timeout runs no destructor, and simd, which `simctl
 // boot` leaves running apart from it, would serve the device on with every program on it. A
 // watcher outside the test's process tree and session (its shell exits at once, so neither a
-// kill of the test's descendants nor one of its process group reaches it) shuts the device down
-// and removes the folder once the test process is gone. The session ends it when it ends by
-// itself.
+// kill of the test's descendants nor one of its process group reaches it) waits on a pipe whose
+// write end only the test process holds: the session writes "done" when it ends by itself, and
+// an end of the pipe without it means the test process is gone, so the watcher shuts the device
+// down and removes the folder. No process id is kept that could meanwhile be another's.
 constexpr char kWatcherScript[] =
-    "owner=$1 simctl=$2 root=$3 folder=$4\n"
-    "( while kill -0 \"$owner\" 2>/dev/null; do sleep 1; done\n"
-    "  \"$simctl\" shutdown \"$root\"; rm -rf \"$folder\" ) >/dev/null 2>&1 </dev/null &\n"
-    "echo $!\n";
+    "fd=$1 simctl=$2 root=$3 folder=$4\n"
+    "( read -r _ <&\"$fd\" || { \"$simctl\" shutdown \"$root\"; rm -rf \"$folder\"; } )"
+    " >/dev/null 2>&1 </dev/null &\n";
 
-pid_t startWatcher(const std::string& root, const std::string& folder) {
-    const CommandResult started =
-        run({"/bin/sh", "-c", kWatcherScript, "vigilant-e2e-watcher", std::to_string(getpid()),
-             SIMCTL_PATH, root, folder},
-            folder + "/watcher.out", base::SpawnOptions::Group::NewSession);
-    return started.status == 0 ? std::atoi(started.output.c_str()) : -1;
+// The write end of the watcher's pipe; -1 when no watcher could be started.
+int startWatcher(const std::string& root, const std::string& folder) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return -1;
+    base::SpawnOptions options =
+        test_support::programWithOutputIn({"/bin/sh", "-c", kWatcherScript, "vigilant-e2e-watcher",
+                                           std::to_string(ends[0]), SIMCTL_PATH, root, folder},
+                                          folder + "/watcher.out");
+    options.group = base::SpawnOptions::Group::NewSession;
+    options.inheritedFds = {ends[0]};
+    const pid_t shell = base::spawn(options, nullptr);
+    close(ends[0]);
+    if (shell < 0 || base::waitForExit(shell) != 0) {
+        close(ends[1]);
+        return -1;
+    }
+    return ends[1];
 }
 
 }  // namespace
@@ -89,7 +98,11 @@ DeviceSession::DeviceSession(const std::string& version, const std::string& subf
 }
 
 DeviceSession::~DeviceSession() {
-    if (watcher_ > 0) kill(watcher_, SIGKILL);
+    if (watcher_ >= 0) {
+        const char done[] = "done\n";
+        (void)!write(watcher_, done, sizeof done - 1);
+        close(watcher_);
+    }
     if (booted_) shutdown();
     killLeftovers();
     std::error_code ec;

@@ -78,7 +78,7 @@ class DeviceSession {
     bool booted_ = false;
     std::vector<pid_t> simdPids_;
     std::string lastOutput_;
-    pid_t watcher_ = -1;  // ends the device should this process be killed
+    int watcher_ = -1;  // the pipe to the watcher that ends the device should this process die
 };
 
 // True while a process with this id exists and is no zombie.
